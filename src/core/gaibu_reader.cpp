@@ -1,0 +1,134 @@
+#include "gaibu_reader.h"
+
+#include "classifier.h"
+#include "errors.h"
+#include "line_cutter.h"
+#include "text.h"
+
+namespace ravo {
+
+void GaibuReader::readGaibuFile(const FileSystem& fs, const std::u16string& fileName) {
+    std::string data = fs.readFile(fileName);  // raises before anything is touched
+    readBytes(data);
+}
+
+void GaibuReader::readBytes(std::string_view data) {
+    resetGaibuState();
+    forEachLine(data, [this](std::string_view line) { processLine(line); });
+}
+
+void GaibuReader::processLine(std::string_view bytes) {
+    // Pure ASCII lines (nearly all of them) need no code page conversion.
+    bool ascii = true;
+    for (char c : bytes)
+        if (static_cast<unsigned char>(c) >= 0x80) { ascii = false; break; }
+    if (ascii) {
+        wide_.assign(bytes.begin(), bytes.end());
+    } else {
+        codec_.decode(bytes, wide_);
+    }
+    int count = 0;
+    int code = classifyLine(trimControl(wide_), slots_, kTokenSlots - 1, count);
+    applyLine(code, slots_, count);
+}
+
+int32_t GaibuReader::hexDigit(char16_t c) const {
+    std::u16string token = u"$";
+    if (c) token.push_back(c);
+    return strToInt(token);
+}
+
+void GaibuReader::applyLine(int code, const std::u16string* s, int count) {
+    GaibuHeader& h = header_;
+    switch (code) {
+    case kRecNumbers: {
+        double x1 = real(s[0]), y1 = real(s[1]), x2 = real(s[2]), y2 = real(s[3]);
+        store_.addLine(nGin_, x1, y1, x2, y2);
+        break;
+    }
+    case kRecCircle:
+        if (count == 4) {
+            double x = real(s[1]), y = real(s[2]), r = real(s[3]);
+            store_.addCircle(nGin_, x, y, r);
+        }
+        break;
+    case kRecText: {
+        double x1 = real(s[1]), y1 = real(s[2]), x2 = real(s[3]), y2 = real(s[4]);
+        store_.addMoji(nGin_, h.nMojiBase, x1, y1, x2, y2, h.dMojiW, h.dMojiH, s[5]);
+        break;
+    }
+    case kRecHs:
+        for (int i = 0; i < 16; ++i) h.hs[i] = real(s[i + 1]);
+        break;
+    case kRecHcw:
+        for (int i = 1; i <= 10; ++i) h.hcw[i] = real(s[i]);
+        break;
+    case kRecHch:
+        for (int i = 1; i <= 10; ++i) h.hch[i] = real(s[i]);
+        break;
+    case kRecHcd:
+        for (int i = 1; i <= 10; ++i) h.hcd[i] = real(s[i]);
+        break;
+    case kRecHcc:
+        for (int i = 1; i <= 10; ++i) h.hcc[i] = strToInt(s[i]);
+        break;
+    case kRecHn:
+        h.hn.x1 = real(s[1]);
+        h.hn.y1 = real(s[2]);
+        h.hn.x2 = real(s[3]);
+        h.hn.y2 = real(s[4]);
+        break;
+    case kRecHp: {
+        std::u16string_view t0 = s[0];
+        std::u16string_view num = t0.substr(2);
+        size_t dash = num.find(u'-');
+        if (dash != std::u16string_view::npos) num = num.substr(0, dash);
+        int32_t index = strToInt(num);
+        // A point number outside the table names no point: the line is
+        // ignored rather than written past the table.
+        if (index < 0 || index >= kPointSlots) break;
+        h.hp[index].x = real(s[1]);
+        h.hp[index].y = real(s[2]);
+        break;
+    }
+    case kRecLayerGroup3:
+    case kRecLayerGroup:
+        store_.curLG = hexDigit(s[0].size() >= 3 ? s[0][2] : u'\0');
+        break;
+    case kRecLayer3:
+    case kRecLayer:
+        store_.curLY = hexDigit(s[0].size() >= 3 ? s[0][2] : u'\0');
+        break;
+    case kRecColour:
+        store_.curCL = strToInt(std::u16string_view(s[0]).substr(2));
+        break;
+    case kRecLineType:
+        store_.curLT = strToInt(std::u16string_view(s[0]).substr(2));
+        break;
+    case kRecLayerGroupName:
+        if (store_.curLG >= 0 && store_.curLG < kHeaderSlots)
+            h.strLayerGroupName[store_.curLG] = std::u16string_view(s[0]).substr(3);
+        break;
+    case kRecLayerName:
+        if (store_.curLG >= 0 && store_.curLG < kHeaderSlots && store_.curLY >= 0 && store_.curLY < kHeaderSlots)
+            h.strLayerName[store_.curLG][store_.curLY] = std::u16string_view(s[0]).substr(3);
+        break;
+    case kRecCn0:
+        h.dMojiW = real(s[1]);
+        h.dMojiH = real(s[2]);
+        real(s[3]);
+        strToInt(s[4]);
+        break;
+    case kRecTextBase:
+        h.nMojiBase = strToInt(std::u16string_view(s[0]).substr(2, 1));
+        break;
+    case kRecHk:
+        real(s[1]);
+        break;
+    default:
+        // Comments, markers and entities the tool does not use.
+        break;
+    }
+}
+
+}  // namespace ravo

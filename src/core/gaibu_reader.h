@@ -1,0 +1,69 @@
+// The host's export file: the header state it carries and the reader that
+// applies every line to it and to gin 0.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "gin_store.h"
+#include "number_text.h"
+#include "platform.h"
+
+namespace ravo {
+
+struct GaibuPoint {
+    double x = 0, y = 0;
+};
+
+struct GaibuRect {
+    double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+};
+
+inline constexpr int kHeaderSlots = 21;   // 0..20
+inline constexpr int kPointSlots = 101;   // 0..100
+
+struct GaibuHeader {
+    double hs[kHeaderSlots] = {};
+    double hcw[kHeaderSlots] = {};
+    double hch[kHeaderSlots] = {};
+    double hcd[kHeaderSlots] = {};
+    int32_t hcc[kHeaderSlots] = {};
+    GaibuRect hn;
+    GaibuPoint hp[kPointSlots];
+    std::u16string strLayerGroupName[kHeaderSlots];
+    std::u16string strLayerName[kHeaderSlots][kHeaderSlots];
+    double dMojiW = 0;
+    double dMojiH = 0;
+    int32_t nMojiBase = 0;
+};
+
+class GaibuReader {
+public:
+    GaibuReader(GaibuHeader& header, GinStore& store, const NumberFormat& fmt, const AnsiCodec& codec,
+                int nGinResult = 0)
+        : header_(header), store_(store), fmt_(fmt), codec_(codec), nGin_(nGinResult) {}
+
+    // Reads and applies every line of the file. Raises IoError and
+    // ConvertError; lines before the failing one have taken effect.
+    void readGaibuFile(const FileSystem& fs, const std::u16string& fileName);
+    // The same on bytes already in memory.
+    void readBytes(std::string_view data);
+    // One line of bytes in the ANSI code page, without its line end.
+    void processLine(std::string_view bytes);
+    void applyLine(int code, const std::u16string* slots, int count);
+    void resetGaibuState() { header_.hn = GaibuRect{}; }
+
+private:
+    double real(const std::u16string& token) const { return strToFloat(token, fmt_); }
+    int32_t hexDigit(char16_t c) const;
+
+    GaibuHeader& header_;
+    GinStore& store_;
+    const NumberFormat& fmt_;
+    const AnsiCodec& codec_;
+    int nGin_;
+    std::u16string slots_[101];
+    std::u16string wide_;
+};
+
+}  // namespace ravo

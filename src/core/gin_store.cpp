@@ -1,0 +1,172 @@
+#include "gin_store.h"
+
+#include <algorithm>
+#include <new>
+#include <stdexcept>
+
+namespace ravo {
+
+namespace {
+
+constexpr int kLineStep = 100;
+constexpr int kMojiStep = 1;
+
+}  // namespace
+
+GinStore::GinStore(MessageSink& messages, size_t byteLimit) : messages_(messages), byteLimit_(byteLimit) {}
+
+size_t GinStore::bytesInUse() const {
+    size_t total = 0;
+    for (const Gin& g : gins_)
+        total += g.lines.capacity() * sizeof(recLine) + g.mojis.capacity() * sizeof(recMoji);
+    return total;
+}
+
+void GinStore::outOfMemory() { messages_.showMessage(u"メモリが確保できませんでした。終了して下さい"); }
+
+// The slot count grows geometrically underneath the 100-record accounting,
+// so N appends cost O(N) in all.
+bool GinStore::growLines(Gin& g, size_t needed) {
+    if (g.lines.size() >= needed) return true;
+    size_t cap = g.lines.capacity();
+    if (cap < needed) {
+        size_t newCap = std::max(needed, cap * 2);
+        size_t projected = bytesInUse() + (newCap - cap) * sizeof(recLine);
+        if (projected > byteLimit_) {
+            newCap = needed;
+            projected = bytesInUse() + (newCap - cap) * sizeof(recLine);
+            if (projected > byteLimit_) return false;
+        }
+        try {
+            g.lines.reserve(newCap);
+        } catch (const std::bad_alloc&) {
+            return false;
+        } catch (const std::length_error&) {
+            return false;
+        }
+    }
+    g.lines.resize(needed);
+    return true;
+}
+
+bool GinStore::growMojis(Gin& g, size_t needed) {
+    if (g.mojis.size() >= needed) return true;
+    size_t cap = g.mojis.capacity();
+    if (cap < needed) {
+        size_t newCap = std::max(needed, cap * 2);
+        if (bytesInUse() + (newCap - cap) * sizeof(recMoji) > byteLimit_) {
+            newCap = needed;
+            if (bytesInUse() + (newCap - cap) * sizeof(recMoji) > byteLimit_) return false;
+        }
+        try {
+            g.mojis.reserve(newCap);
+        } catch (const std::bad_alloc&) {
+            return false;
+        } catch (const std::length_error&) {
+            return false;
+        }
+    }
+    g.mojis.resize(needed);
+    return true;
+}
+
+void GinStore::clearGin(int nGin) {
+    Gin& g = gin(nGin);
+    g.lineCount = 0;
+    g.mojiCount = 0;
+    g.lineCapacity = 0;
+    std::vector<recLine>().swap(g.lines);
+    if (!growLines(g, kLineStep)) {
+        outOfMemory();
+        return;
+    }
+    g.lineCapacity = kLineStep;
+    g.lines[0] = recLine{};
+    g.lines[0].kind = kKindEmpty;
+}
+
+bool GinStore::reserveLines(int nGin, size_t extra) {
+    Gin& g = gin(nGin);
+    size_t want = static_cast<size_t>(g.lineCount) + extra + 1;
+    if (g.lines.capacity() >= want) return true;
+    size_t cap = g.lines.capacity();
+    if (bytesInUse() + (want - cap) * sizeof(recLine) > byteLimit_) return false;
+    try {
+        g.lines.reserve(want);
+    } catch (const std::bad_alloc&) {
+        return false;
+    } catch (const std::length_error&) {
+        return false;
+    }
+    return true;
+}
+
+int GinStore::addLineRec(int nGin, int32_t kind, int32_t LG, int32_t LY, int32_t CL, int32_t LT, double X1,
+                         double Y1, double X2, double Y2, double R) {
+    Gin& g = gin(nGin);
+    if (g.lineCapacity <= g.lineCount + 1) {
+        if (g.lineCapacity > INT32_MAX - kLineStep ||
+            !growLines(g, static_cast<size_t>(g.lineCapacity) + kLineStep)) {
+            outOfMemory();
+            return -1;
+        }
+        g.lineCapacity += kLineStep;
+    }
+    recLine& slot = g.lines[static_cast<size_t>(g.lineCount)];
+    slot = recLine{};
+    slot.kind = kKindEmpty;
+    ++g.lineCount;
+    slot.kind = kind;
+    slot.n = 1;
+    slot.LG = LG;
+    slot.LY = LY;
+    slot.CL = CL;
+    slot.LT = LT;
+    slot.X1 = X1;
+    slot.Y1 = Y1;
+    slot.X2 = X2;
+    slot.Y2 = Y2;
+    slot.R = R;
+    return g.lineCount - 1;
+}
+
+int GinStore::addMoji_NB(int nGin, int32_t LG, int32_t LY, int32_t CL, double X1, double Y1, double X2,
+                         double Y2, double W, double H, int32_t nBase, std::u16string_view text) {
+    if (nBase > 9) messages_.showMessage(u"addMoji_NB:nBaseが不正です");
+    Gin& g = gin(nGin);
+    if (g.mojiCapacity <= g.mojiCount + 1) {
+        if (!growMojis(g, static_cast<size_t>(g.mojiCapacity) + kMojiStep)) {
+            outOfMemory();
+            return -1;
+        }
+        g.mojiCapacity += kMojiStep;
+    }
+    ++g.mojiCount;
+    recMoji& m = g.mojis[static_cast<size_t>(g.mojiCount - 1)];
+    m.X1 = X1;
+    m.Y1 = Y1;
+    m.X2 = X2;
+    m.Y2 = Y2;
+    m.LG = LG;
+    m.LY = LY;
+    m.CL = CL;
+    m.W = W;
+    m.H = H;
+    m.nBase = nBase;
+    // Longer texts are cut to what the buffer holds (no caller passes one).
+    size_t n = std::min(text.size(), static_cast<size_t>(kMojiTextUnits - 1));
+    std::copy_n(text.data(), n, m.text);
+    m.text[n] = u'\0';
+    return g.mojiCount - 1;
+}
+
+void GinStore::setLinePos(int nGin, int i, double X1, double Y1, double X2, double Y2, double R) {
+    recLine& r = gin(nGin).lines[static_cast<size_t>(i)];
+    r.X1 = X1;
+    r.Y1 = Y1;
+    r.X2 = X2;
+    r.Y2 = Y2;
+    r.R = R;
+}
+
+}  // namespace ravo

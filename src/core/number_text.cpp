@@ -1,0 +1,237 @@
+#include "number_text.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+#include "errors.h"
+
+namespace ravo {
+
+void raiseNotFloat(std::u16string_view token) {
+    throw ConvertError(u"'" + std::u16string(token) + u"' は浮動小数点数ではありません");
+}
+
+void raiseNotInteger(std::u16string_view token) {
+    throw ConvertError(u"'" + std::u16string(token) + u"' は整数ではありません");
+}
+
+namespace {
+
+bool isDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+
+}  // namespace
+
+bool tryStrToFloat(std::u16string_view t, char16_t sep, double& out) {
+    // Validate the grammar and copy into an ASCII buffer with "." as the
+    // separator, so std::from_chars does the correctly rounded conversion.
+    size_t i = 0, n = t.size();
+    while (i < n && t[i] == u' ') ++i;
+    size_t end = n;
+    while (end > i && t[end - 1] == u' ') --end;
+    if (i == end) return false;
+
+    char stackBuf[128];
+    std::string heapBuf;
+    char* buf = stackBuf;
+    if (end - i + 1 > sizeof stackBuf) {
+        heapBuf.resize(end - i + 1);
+        buf = heapBuf.data();
+    }
+    size_t len = 0;
+    bool negative = false;
+    if (t[i] == u'+' || t[i] == u'-') {
+        negative = t[i] == u'-';
+        if (negative) buf[len++] = '-';
+        ++i;
+    }
+    size_t mantDigits = 0;
+    int leadExp = 0;        // decimal exponent implied by the mantissa's position
+    bool seenNonZero = false;
+    bool seenSep = false;
+    for (; i < end; ++i) {
+        char16_t c = t[i];
+        if (isDigit(c)) {
+            ++mantDigits;
+            if (c != u'0' && !seenNonZero) seenNonZero = true;
+            if (!seenSep && seenNonZero) ++leadExp;
+            if (seenSep && !seenNonZero) --leadExp;
+            buf[len++] = static_cast<char>(c);
+        } else if (c == sep && !seenSep) {
+            seenSep = true;
+            buf[len++] = '.';
+        } else {
+            break;
+        }
+    }
+    if (mantDigits == 0) return false;
+    long expValue = 0;
+    if (i < end && (t[i] == u'e' || t[i] == u'E')) {
+        buf[len++] = 'e';
+        ++i;
+        bool expNeg = false;
+        if (i < end && (t[i] == u'+' || t[i] == u'-')) {
+            expNeg = t[i] == u'-';
+            buf[len++] = static_cast<char>(t[i]);
+            ++i;
+        }
+        size_t expDigits = 0;
+        for (; i < end && isDigit(t[i]); ++i) {
+            ++expDigits;
+            buf[len++] = static_cast<char>(t[i]);
+            if (expValue < 100000) expValue = expValue * 10 + (t[i] - u'0');
+        }
+        if (expDigits == 0) return false;
+        if (expNeg) expValue = -expValue;
+    }
+    if (i != end) return false;
+
+    double v = 0;
+    auto r = std::from_chars(buf, buf + len, v);
+    if (r.ptr != buf + len) return false;
+    if (r.ec == std::errc::result_out_of_range) {
+        // Too small for a double reads as zero; too large is an error.
+        if (!seenNonZero || leadExp + expValue < 0) {
+            out = negative ? -0.0 : 0.0;
+            return true;
+        }
+        return false;
+    }
+    if (r.ec != std::errc()) return false;
+    out = v;
+    return true;
+}
+
+double strToFloat(std::u16string_view token, const NumberFormat& fmt) {
+    double v;
+    if (!tryStrToFloat(token, fmt.decimalSeparator, v)) raiseNotFloat(token);
+    return v;
+}
+
+bool tryStrToInt(std::u16string_view t, int32_t& out) {
+    size_t i = 0, n = t.size();
+    while (i < n && t[i] == u' ') ++i;
+    bool negative = false;
+    if (i < n && (t[i] == u'+' || t[i] == u'-')) {
+        negative = t[i] == u'-';
+        ++i;
+    }
+    int base = 10;
+    if (i < n && t[i] == u'$') { base = 16; ++i; }
+    else if (i < n && (t[i] == u'x' || t[i] == u'X')) { base = 16; ++i; }
+    else if (i + 1 < n && t[i] == u'0' && (t[i + 1] == u'x' || t[i + 1] == u'X')) { base = 16; i += 2; }
+    if (i == n) return false;
+    int64_t value = 0;
+    for (; i < n; ++i) {
+        char16_t c = t[i];
+        int d;
+        if (c >= u'0' && c <= u'9') d = c - u'0';
+        else if (base == 16 && c >= u'a' && c <= u'f') d = c - u'a' + 10;
+        else if (base == 16 && c >= u'A' && c <= u'F') d = c - u'A' + 10;
+        else return false;
+        value = value * base + d;
+        if (value > int64_t{1} << 31) return false;
+    }
+    if (negative) value = -value;
+    if (value > std::numeric_limits<int32_t>::max() || value < std::numeric_limits<int32_t>::min()) return false;
+    out = static_cast<int32_t>(value);
+    return true;
+}
+
+int32_t strToInt(std::u16string_view token) {
+    int32_t v;
+    if (!tryStrToInt(token, v)) raiseNotInteger(token);
+    return v;
+}
+
+DecimalDigits expand18(double v) {
+    // scientific with 17 decimals: [-]d.ddddddddddddddddde[+-]XX
+    char buf[40];
+    auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific, 17);
+    DecimalDigits d{};
+    const char* p = buf;
+    d.negative = *p == '-';
+    if (d.negative) ++p;
+    int k = 0;
+    for (; p < r.ptr && *p != 'e'; ++p)
+        if (*p >= '0' && *p <= '9') d.digit[k++] = *p;
+    int e = 0;
+    std::from_chars(p + 1 + (p[1] == '+'), r.ptr, e);
+    d.count = k;
+    d.exponent = e + 1;
+    while (d.count > 0 && d.digit[d.count - 1] == '0') --d.count;
+    return d;
+}
+
+void roundDigits(DecimalDigits& d, int keep) {
+    if (keep >= d.count) return;
+    if (keep < 0) { d.count = 0; return; }
+    bool up = d.digit[keep] >= '5';
+    d.count = keep;
+    if (up) {
+        int i = keep - 1;
+        while (i >= 0 && d.digit[i] == '9') d.digit[i--] = '0';
+        if (i >= 0) {
+            ++d.digit[i];
+        } else {
+            // All nines (or nothing kept): carry into a new leading digit.
+            std::memmove(d.digit + 1, d.digit, static_cast<size_t>(keep));
+            d.digit[0] = '1';
+            ++d.count;
+            ++d.exponent;
+        }
+    }
+    while (d.count > 0 && d.digit[d.count - 1] == '0') --d.count;
+}
+
+char* formatGeneral(char* out, double v, char sep) {
+    if (v == 0) { *out++ = '0'; return out; }
+    if (std::isnan(v)) { std::memcpy(out, "NAN", 3); return out + 3; }
+    if (std::isinf(v)) {
+        if (v < 0) *out++ = '-';
+        std::memcpy(out, "INF", 3);
+        return out + 3;
+    }
+    DecimalDigits d = expand18(v);
+    roundDigits(d, 15);
+    if (d.negative) *out++ = '-';
+    const int k = d.count, E = d.exponent;
+    if (E >= -3 && E <= 15) {
+        if (E <= 0) {
+            *out++ = '0';
+            *out++ = sep;
+            for (int i = 0; i < -E; ++i) *out++ = '0';
+            for (int i = 0; i < k; ++i) *out++ = d.digit[i];
+        } else {
+            for (int i = 0; i < E; ++i) *out++ = i < k ? d.digit[i] : '0';
+            if (k > E) {
+                *out++ = sep;
+                for (int i = E; i < k; ++i) *out++ = d.digit[i];
+            }
+        }
+    } else {
+        *out++ = d.digit[0];
+        if (k > 1) {
+            *out++ = sep;
+            for (int i = 1; i < k; ++i) *out++ = d.digit[i];
+        }
+        *out++ = 'E';
+        int x = E - 1;
+        if (x < 0) { *out++ = '-'; x = -x; }
+        out = std::to_chars(out, out + 8, x).ptr;
+    }
+    return out;
+}
+
+std::u16string formatGeneral(double v, const NumberFormat& fmt) {
+    char buf[48];
+    char* end = formatGeneral(buf, v, '.');
+    std::u16string s(buf, end);
+    if (fmt.decimalSeparator != u'.')
+        for (auto& c : s)
+            if (c == u'.') c = fmt.decimalSeparator;
+    return s;
+}
+
+}  // namespace ravo

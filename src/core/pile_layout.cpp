@@ -1,0 +1,119 @@
+#include "pile_layout.h"
+
+#include <cmath>
+
+#include "classifier.h"
+#include "functions.h"
+#include "line_cutter.h"
+#include "text.h"
+#include "transforms.h"
+
+namespace ravo {
+
+namespace {
+
+double outlineNumber(const std::u16string& token, const NumberFormat& fmt) {
+    // Outline numbers allow no blanks around them (a quoted " 5" is no
+    // number), unlike the host file's reals.
+    double v;
+    if (token.empty() || token.front() == u' ' || token.back() == u' ' ||
+        !tryStrToFloat(token, fmt.decimalSeparator, v))
+        raiseNotFloat(token);
+    return v;
+}
+
+}  // namespace
+
+void loadPileShape(GinStore& store, int nGin, const std::u16string& path, const FileSystem& fs,
+                   const NumberFormat& fmt, const AnsiCodec& codec) {
+    const std::string data = fs.readFile(path);
+    std::u16string slots[kTokenSlots];
+    std::u16string wide;
+    forEachLine(data, [&](std::string_view bytes) {
+        codec.decode(bytes, wide);
+        int count = splitText(slots, kTokenSlots - 1, trimControl(wide));
+        if (count <= 0) return;
+        double x1 = outlineNumber(slots[0], fmt);
+        double y1 = outlineNumber(slots[1], fmt);
+        double x2 = outlineNumber(slots[2], fmt);
+        double y2 = outlineNumber(slots[3], fmt);
+        store.addLine(nGin, x1, y1, x2, y2);
+    });
+}
+
+bool pileCountFor(double length, double pitch, int32_t& count) {
+    const double q = static_cast<double>(static_cast<long double>(length) / pitch);
+    if (!(q >= 0 && q <= kMaxPileCount)) return false;  // NaN and infinity fail too
+    const double whole = std::trunc(q);
+    count = static_cast<int32_t>(whole) + (q - whole == 0 ? 0 : 1);
+    return count <= kMaxPileCount;
+}
+
+std::u16string pileCountMessage() {
+    return u"鋼矢板の枚数が上限（" + asciiToU16(std::to_string(kMaxPileCount)) +
+           u"枚）を超えるため割付できません。始点と終点を確認して下さい";
+}
+
+void PileLayout::preparePiles() {
+    const double x1 = header_.hp[1].x, y1 = header_.hp[1].y;
+    const double x2 = header_.hp[2].x, y2 = header_.hp[2].y;
+    const double length = distance2D(x1, y1, x2, y2);
+    int32_t count = 0;
+    if (!pileCountFor(length, state_.dPitch, count)) {
+        messages_.showMessage(pileCountMessage());
+        count = 0;
+    }
+    state_.nPileCount = count;
+    const double dx = x2 - x1, dy = y2 - y1;
+    state_.dAngle = static_cast<double>(static_cast<long double>(vecAngle(dx, dy)) * 180.0L / kPiFull);
+
+    for (int g : {gins_.nGinResult, gins_.nGinNormal, gins_.nGinNormalMirror, gins_.nGinStart,
+                  gins_.nGinStartMirror, gins_.nGinEnd, gins_.nGinEndMirror})
+        store_.clearGin(g);
+    loadOutlines();
+}
+
+void PileLayout::loadOutlines() {
+    const struct {
+        const char16_t* file;
+        int gin, mirror;
+    } sets[] = {
+        {kPileFileNormal, gins_.nGinNormal, gins_.nGinNormalMirror},
+        {kPileFileStart, gins_.nGinStart, gins_.nGinStartMirror},
+        {kPileFileEnd, gins_.nGinEnd, gins_.nGinEndMirror},
+    };
+    for (const auto& s : sets) {
+        loadPileShape(store_, s.gin, s.file, fs_, fmt_, codec_);
+        copyGinOffset(store_, s.gin, s.mirror, 0, 0);
+        scaleGin(store_, s.mirror, 1.0, -1.0);
+    }
+}
+
+void PileLayout::layoutPiles(int32_t orientation) {
+    const int result = gins_.nGinResult;
+    store_.clearGin(result);
+    const int variants[3][2] = {
+        {gins_.nGinNormal, gins_.nGinNormalMirror},
+        {gins_.nGinStart, gins_.nGinStartMirror},
+        {gins_.nGinEnd, gins_.nGinEndMirror},
+    };
+    int v = orientation == 0 ? 0 : 1;
+    const int last = state_.nPileCount - 1;
+    for (int i = 0; i <= last; ++i) {
+        const double offset = static_cast<double>(static_cast<long double>(i) * state_.dPitch);
+        bool placed = false;
+        if (i == 0 && state_.bStartCorner) {
+            copyGinOffset(store_, variants[1][v], result, offset, 0);
+            placed = true;
+        }
+        if (i == last && state_.bEndCorner) {
+            copyGinOffset(store_, variants[2][v], result, offset, 0);
+            placed = true;
+        }
+        if (!placed) copyGinOffset(store_, variants[0][v], result, offset, 0);
+        v = 1 - v;
+    }
+    rotateGin(store_, result, state_.dAngle);
+}
+
+}  // namespace ravo

@@ -1,0 +1,40 @@
+// Services the core needs from the system, behind small interfaces. The
+// product implements them with Win32, the native tests with POSIX.
+#pragma once
+#include <string>
+#include <string_view>
+
+namespace ravo {
+
+// Modal message with an OK button (the store's message routine).
+class MessageSink {
+public:
+    virtual ~MessageSink() = default;
+    virtual void showMessage(std::u16string_view text) = 0;
+};
+
+// The system's ANSI code page (932 on a Japanese system).
+class AnsiCodec {
+public:
+    virtual ~AnsiCodec() = default;
+    virtual void decode(std::string_view bytes, std::u16string& out) const = 0;
+    virtual std::string encode(std::u16string_view text) const = 0;
+};
+
+// File access. Failures raise IoError with the Windows error code.
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+    virtual bool fileExists(const std::u16string& path) const = 0;
+    // Whole content; other processes may read the file meanwhile.
+    virtual std::string readFile(const std::u16string& path) const = 0;
+    // Create or empty the file.
+    virtual void truncateFile(const std::u16string& path) const = 0;
+    // Write `data` beside `path` and move it into place in one step, so a
+    // reader never sees a partial file. Raises IoError(kIoFileNotOpen) when
+    // the file cannot be created or put in place, the system's code when a
+    // write fails; the target is then left as it was.
+    virtual void replaceFile(const std::u16string& path, std::string_view data) const = 0;
+};
+
+}  // namespace ravo

@@ -1,0 +1,23 @@
+// The result file the host reads back: one "X1 Y1 X2 Y2" line per line
+// entity, CR LF, ANSI.
+#pragma once
+#include <string>
+
+#include "gin_store.h"
+#include "number_text.h"
+#include "platform.h"
+
+namespace ravo {
+
+// Create or empty the file. Raises IoError.
+void truncateFile(const FileSystem& fs, const std::u16string& fileName);
+
+// The bytes writeResult puts into the file.
+std::string formatResult(const GinStore& store, int nGin, const NumberFormat& fmt, const AnsiCodec& codec);
+
+// Write the gin's line entities to the file. The content goes beside the
+// file and replaces it in one step: the host sees the whole run or nothing.
+void writeResult(const GinStore& store, int nGin, const std::u16string& fileName, const FileSystem& fs,
+                 const NumberFormat& fmt, const AnsiCodec& codec);
+
+}  // namespace ravo

@@ -1,0 +1,65 @@
+#include "session.h"
+
+#include "result_writer.h"
+#include "transforms.h"
+
+namespace ravo {
+
+Session::Session(const Services& services)
+    : store(services.messages),
+      sv_(services),
+      layouter_(layout, gins, store, header, sv_.fs, sv_.fmt, sv_.codec, sv_.messages) {}
+
+bool Session::runShowSteps(const std::u16string& exeDir) {
+    strExeDir = exeDir;
+    if (!strExeDir.empty() && strExeDir.back() != u'\\' && strExeDir.back() != u'/') strExeDir.push_back(u'\\');
+    strInFile = strExeDir + u"temp.txt";
+    strOutFile = strExeDir + u"jwc_temp.txt";
+    if (sv_.fs.fileExists(strOutFile)) truncateFile(sv_.fs, strOutFile);
+    if (!sv_.fs.fileExists(strInFile)) return false;
+    try {
+        GaibuReader(header, store, sv_.fmt, sv_.codec, gins.nGinResult).readGaibuFile(sv_.fs, strInFile);
+    } catch (...) {
+        // The host's own entities are never handed back: an OK after a
+        // failed read must not return the user's drawing shifted by hp1.
+        store.clearGin(gins.nGinResult);
+        throw;
+    }
+    layouter_.preparePiles();
+    layouter_.layoutPiles(layout.nReverse);
+    return true;
+}
+
+void Session::chkStartClick(bool checked) {
+    if (!bViewReady) return;
+    layout.bStartCorner = checked;
+    layouter_.layoutPiles(layout.nReverse);
+}
+
+void Session::chkEndClick(bool checked) {
+    if (!bViewReady) return;
+    layout.bEndCorner = checked;
+    layouter_.layoutPiles(layout.nReverse);
+}
+
+void Session::btnReverseClick() {
+    layout.nReverse = 1 - layout.nReverse;
+    layouter_.layoutPiles(layout.nReverse);
+}
+
+void Session::writeRunResult() {
+    // A failed write leaves the run moved; moving it again on the next OK
+    // would hand the host a run shifted twice.
+    if (!moved_) {
+        moveGin(store, gins.nGinResult, header.hp[1].x, header.hp[1].y);
+        moved_ = true;
+    }
+    writeResult(store, gins.nGinResult, strOutFile, sv_.fs, sv_.fmt, sv_.codec);
+}
+
+std::u16string startFromHostMessage() {
+    return std::u16string(u"このプログラムはJWW外部変形用実行ファイルです。") + u"\n\r" +
+           u"JWWの外部変形から[" + kAppTitle + u".bat]ファイルを実行して下さい。";
+}
+
+}  // namespace ravo

@@ -1,0 +1,64 @@
+// The state of one run of the tool and the steps the main window drives:
+// the show sequence, the run's controls, OK.
+#pragma once
+#include <string>
+
+#include "gaibu_reader.h"
+#include "gin_store.h"
+#include "number_text.h"
+#include "pile_layout.h"
+#include "platform.h"
+
+namespace ravo {
+
+struct Services {
+    const FileSystem& fs;
+    const AnsiCodec& codec;
+    MessageSink& messages;
+    NumberFormat fmt;
+};
+
+class Session {
+public:
+    explicit Session(const Services& services);
+
+    const Services& services() const { return sv_; }
+    const NumberFormat& fmt() const { return sv_.fmt; }
+
+    GinStore store;
+    GaibuHeader header;
+    GinNumbers gins;
+    LayoutState layout;
+
+    bool bViewReady = false;
+    std::u16string strExeDir, strInFile, strOutFile;
+
+    // Steps 3 to 5.3 of the first show: paths, empty the result, read the
+    // host file, lay the run. Returns false when there is no host file.
+    // Raises IoError and ConvertError; the steps after the failing one are
+    // skipped.
+    bool runShowSteps(const std::u16string& exeDir);
+
+    void chkStartClick(bool checked);
+    void chkEndClick(bool checked);
+    void btnReverseClick();
+
+    // Moves the run onto hp1 (once, however often OK is pressed) and writes
+    // it. Raises IoError; the run then stays moved for the next attempt.
+    void writeRunResult();
+    bool movedToHp1() const { return moved_; }
+
+    PileLayout& layouter() { return layouter_; }
+
+private:
+    Services sv_;
+    PileLayout layouter_;
+    bool moved_ = false;
+};
+
+// The start-from-host message.
+std::u16string startFromHostMessage();
+inline constexpr const char16_t* kAppTitle = u"Ravo鋼矢板";
+inline constexpr const char16_t* kCaption = u"Ravo鋼矢板\u3000ver1.00";
+
+}  // namespace ravo

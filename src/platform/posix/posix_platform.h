@@ -1,0 +1,38 @@
+// POSIX implementations of the platform services, for the native tests,
+// benchmarks and fuzz targets. Paths are UTF-16 with "\" or "/" separators.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "../../core/platform.h"
+
+namespace ravo {
+
+class PosixFileSystem : public FileSystem {
+public:
+    bool fileExists(const std::u16string& path) const override;
+    std::string readFile(const std::u16string& path) const override;
+    void truncateFile(const std::u16string& path) const override;
+    void replaceFile(const std::u16string& path, std::string_view data) const override;
+
+    static std::string nativePath(const std::u16string& path);
+};
+
+// Code page 932 through iconv.
+class Cp932Codec : public AnsiCodec {
+public:
+    void decode(std::string_view bytes, std::u16string& out) const override;
+    std::string encode(std::u16string_view text) const override;
+};
+
+// Keeps every message instead of showing it.
+class RecordingMessages : public MessageSink {
+public:
+    void showMessage(std::u16string_view text) override { shown.emplace_back(text); }
+    std::vector<std::u16string> shown;
+};
+
+// Windows error code for an errno value, as the file functions report them.
+int windowsErrorFor(int err);
+
+}  // namespace ravo
