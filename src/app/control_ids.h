@@ -1,0 +1,34 @@
+// Control ids of the two windows; the test driver finds controls by them.
+#pragma once
+
+namespace ravo::ids {
+
+enum MainControl : int {
+    pnlImage = 100,
+    imgGin = 101,
+    Label1 = 102,
+    chkStart = 103,
+    chkEnd = 104,
+    btnReverse = 105,
+    btnZoomUp = 106,
+    btnZoomDown = 107,
+    btnHome = 108,
+    lblURL = 109,
+    btnDump = 110,
+    btnOK = 111,
+    btnCancel = 112,
+};
+
+enum DumpControl : int {
+    Memo1 = 200,
+    cmbNGin = 201,
+    dumpBtnDump = 202,
+    dumpBtnCancel = 203,
+};
+
+inline constexpr const wchar_t* kMainClass = L"TfrmMain";
+inline constexpr const wchar_t* kDumpClass = L"TfrmDump";
+inline constexpr const wchar_t* kImageClass = L"TImage";
+inline constexpr const wchar_t* kPanelClass = L"TPanel";
+
+}  // namespace ravo::ids

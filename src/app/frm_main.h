@@ -1,0 +1,59 @@
+// The main window: the preview, the run's controls, OK and Cancel.
+#pragma once
+#include <windows.h>
+
+#include <memory>
+
+#include "controls.h"
+#include "image_control.h"
+#include "window_base.h"
+
+namespace ravo {
+
+class App;
+
+class TfrmMain : public WindowBase<TfrmMain>, public ImageEvents {
+public:
+    explicit TfrmMain(App& app);
+    bool create();
+    LRESULT handleMessage(UINT msg, WPARAM wp, LPARAM lp);
+
+    // The show sequence; false when the program is to end.
+    void FormShow();
+
+    void imgGinMouseDown(int button, int x, int y) override;
+    void imgGinMouseMove(int x, int y) override;
+    void imgGinMouseUp(int x, int y) override;
+
+    HWND control(int id) const { return GetDlgItem(hwnd_, id); }
+    ImageControl& image() { return image_; }
+
+private:
+    void FormCreate();
+    void FormResize();
+    void onCommand(int id, int code, HWND ctl);
+    void btnOKClick();
+    void btnCancelClick();
+    void lblURLClick();
+    void btnDumpClick();
+    void chkStartClick();
+    void chkEndClick();
+    void btnReverseClick();
+    void btnZoomUpClick();
+    void btnZoomDownClick();
+    void btnHomeClick();
+    void WMMousewheel(WPARAM wp);
+    void redrawResult();
+    LRESULT onCtlColorStatic(HDC dc, HWND ctl);
+
+    App& app_;
+    DpiScale scale_;
+    UiFont font_{scale_};
+    AnchorLayout layout_;
+    AnchorLayout panelLayout_;
+    PanelControl panel_;
+    ImageControl image_{*this};
+    HBRUSH urlBrush_ = nullptr;
+};
+
+}  // namespace ravo

@@ -1,0 +1,51 @@
+// The preview image: a child window that shows its own bitmap, and hands
+// its mouse events to the main window.
+#pragma once
+#include <windows.h>
+
+#include "window_base.h"
+
+namespace ravo {
+
+enum MouseButtonBit : int { kMouseNone = 0, kMouseLeft = 1, kMouseRight = 2, kMouseMiddle = 4 };
+
+class ImageEvents {
+public:
+    virtual ~ImageEvents() = default;
+    virtual void imgGinMouseDown(int button, int x, int y) = 0;
+    virtual void imgGinMouseMove(int x, int y) = 0;
+    virtual void imgGinMouseUp(int x, int y) = 0;
+};
+
+class ImageControl : public WindowBase<ImageControl> {
+public:
+    explicit ImageControl(ImageEvents& events) : events_(events) {}
+    bool create(HWND parent, int id, const RECT& r);
+    LRESULT handleMessage(UINT msg, WPARAM wp, LPARAM lp);
+
+    // The bitmap shown; null shows no picture (the panel shows through).
+    // The image does not own it.
+    void setPicture(HDC source) { source_ = source; }
+    void paintTo(HDC dc);
+
+private:
+    ImageEvents& events_;
+    HDC source_ = nullptr;
+};
+
+// The panel holding the image: a plain window with a single 3-D border.
+class PanelControl : public WindowBase<PanelControl> {
+public:
+    bool create(HWND parent, int id, const RECT& r, HFONT font);
+    LRESULT handleMessage(UINT msg, WPARAM wp, LPARAM lp);
+    void setOnResize(void (*fn)(void*), void* ctx) {
+        onResize_ = fn;
+        ctx_ = ctx;
+    }
+
+private:
+    void (*onResize_)(void*) = nullptr;
+    void* ctx_ = nullptr;
+};
+
+}  // namespace ravo

@@ -1,0 +1,135 @@
+#include "win32_platform.h"
+
+#include <algorithm>
+
+#include "core/errors.h"
+
+namespace ravo {
+
+namespace {
+
+// A handle closed on every path out.
+class FileHandle {
+public:
+    explicit FileHandle(HANDLE h) : h_(h) {}
+    ~FileHandle() { close(); }
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+    bool valid() const { return h_ != INVALID_HANDLE_VALUE; }
+    HANDLE get() const { return h_; }
+    bool close() {
+        if (!valid()) return true;
+        BOOL ok = CloseHandle(h_);
+        h_ = INVALID_HANDLE_VALUE;
+        return ok != FALSE;
+    }
+
+private:
+    HANDLE h_;
+};
+
+// A full disk is reported with the runtime's own code and text.
+int ioCodeFor(DWORD err) {
+    if (err == ERROR_DISK_FULL || err == ERROR_HANDLE_DISK_FULL) return kIoDiskFull;
+    return static_cast<int>(err);
+}
+
+}  // namespace
+
+bool Win32FileSystem::fileExists(const std::u16string& path) const {
+    DWORD attr = GetFileAttributesW(wide(path));
+    return attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+std::string Win32FileSystem::readFile(const std::u16string& path) const {
+    FileHandle f(CreateFileW(wide(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!f.valid()) throw IoError(ioCodeFor(GetLastError()));
+    std::string data;
+    LARGE_INTEGER size;
+    if (GetFileSizeEx(f.get(), &size) && size.QuadPart > 0 && size.QuadPart < (1LL << 30))
+        data.reserve(static_cast<size_t>(size.QuadPart));
+    char buf[65536];
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadFile(f.get(), buf, sizeof buf, &got, nullptr)) throw IoError(ioCodeFor(GetLastError()));
+        if (got == 0) break;
+        data.append(buf, got);
+    }
+    return data;
+}
+
+void Win32FileSystem::truncateFile(const std::u16string& path) const {
+    FileHandle f(CreateFileW(wide(path), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!f.valid()) throw IoError(ioCodeFor(GetLastError()));
+    if (!f.close()) throw IoError(ioCodeFor(GetLastError()));
+}
+
+void Win32FileSystem::replaceFile(const std::u16string& path, std::string_view data) const {
+    // A read-only result is not replaced, as writing it in place would fail.
+    DWORD attr = GetFileAttributesW(wide(path));
+    if (attr != INVALID_FILE_ATTRIBUTES && (attr & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
+        throw IoError(kIoFileNotOpen);
+    const std::u16string tmp = path + u".new";
+    {
+        FileHandle f(CreateFileW(wide(tmp), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!f.valid()) throw IoError(kIoFileNotOpen);
+        size_t done = 0;
+        while (done < data.size()) {
+            DWORD chunk = static_cast<DWORD>(std::min<size_t>(data.size() - done, 1u << 20));
+            DWORD put = 0;
+            if (!WriteFile(f.get(), data.data() + done, chunk, &put, nullptr) || put == 0) {
+                int code = put == 0 && GetLastError() == ERROR_SUCCESS ? kIoDiskFull : ioCodeFor(GetLastError());
+                f.close();
+                DeleteFileW(wide(tmp));
+                throw IoError(code);
+            }
+            done += put;
+        }
+        if (!FlushFileBuffers(f.get()) || !f.close()) {
+            int code = ioCodeFor(GetLastError());
+            DeleteFileW(wide(tmp));
+            throw IoError(code);
+        }
+    }
+    // One rename: a reader sees the old file or the whole new one.
+    if (!MoveFileExW(wide(tmp), wide(path), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        DeleteFileW(wide(tmp));
+        throw IoError(kIoFileNotOpen);
+    }
+}
+
+void Win32AnsiCodec::decode(std::string_view bytes, std::u16string& out) const {
+    if (bytes.empty()) {
+        out.clear();
+        return;
+    }
+    int n = MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    out.resize(static_cast<size_t>(n));
+    MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()),
+                        reinterpret_cast<wchar_t*>(out.data()), n);
+}
+
+std::string Win32AnsiCodec::encode(std::u16string_view text) const {
+    if (text.empty()) return {};
+    auto src = reinterpret_cast<const wchar_t*>(text.data());
+    int n = WideCharToMultiByte(CP_ACP, 0, src, static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_ACP, 0, src, static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+char16_t regionalDecimalSeparator() {
+    wchar_t buf[8] = {};
+    if (GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, buf, 8) > 0 && buf[0]) return static_cast<char16_t>(buf[0]);
+    return u'.';
+}
+
+void useExtendedPrecision() {
+    unsigned short cw = 0x037F;
+    __asm__ volatile("fldcw %0" : : "m"(cw));
+}
+
+}  // namespace ravo

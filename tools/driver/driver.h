@@ -1,0 +1,81 @@
+// Test driver: starts the real exe and works it from outside with window
+// messages, window texts and files, the way a user's actions arrive.
+#pragma once
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace ravo::driver {
+
+struct MessageBoxInfo {
+    HWND hwnd = nullptr;
+    std::wstring caption;
+    std::wstring text;
+    bool hasIcon = false;
+    bool stopIcon = false;
+    std::vector<std::wstring> buttons;
+};
+
+class Process {
+public:
+    // Starts `exe` with `workDir` as the current directory.
+    Process(const std::wstring& exe, const std::wstring& workDir);
+    ~Process();
+    Process(const Process&) = delete;
+    Process& operator=(const Process&) = delete;
+
+    bool started() const { return info_.hProcess != nullptr; }
+    DWORD pid() const { return info_.dwProcessId; }
+    // Top-level window of this process with the class, visible or not.
+    HWND waitWindow(const wchar_t* className, DWORD timeoutMs = 15000, bool mustBeVisible = true) const;
+    // A message box of this process.
+    bool waitMessageBox(MessageBoxInfo& box, DWORD timeoutMs = 15000) const;
+    bool noMessageBoxFor(DWORD ms) const;
+    // Waits for the process to end; false on time-out.
+    bool waitExit(DWORD timeoutMs, DWORD* exitCode = nullptr) const;
+    bool running() const;
+    void kill();
+
+private:
+    PROCESS_INFORMATION info_{};
+};
+
+std::wstring windowText(HWND h);
+HWND child(HWND parent, int id);
+RECT clientRectOf(HWND child);  // in its parent's client coordinates
+bool isVisible(HWND h);
+bool isChecked(HWND h);
+// Posts a click, as the mouse would (returns at once; a modal box may follow).
+void click(HWND button);
+// Posts the notification a click on a control sends its parent; works on
+// hidden controls too.
+void command(HWND parent, int id);
+void setText(HWND h, const std::wstring& text);
+void dismiss(const MessageBoxInfo& box);
+// Processes no messages itself; waits until the window's thread has
+// handled everything sent so far.
+bool settle(HWND h, DWORD timeoutMs = 5000);
+bool resizeClient(HWND top, int width, int height);
+
+// Pixels of a window's client area, 0x00RRGGBB, row-major.
+struct Pixels {
+    int width = 0, height = 0;
+    std::vector<unsigned> data;
+    unsigned at(int x, int y) const { return data[static_cast<size_t>(y) * width + x]; }
+};
+Pixels capture(HWND h);
+// What the screen shows of the whole window, frame included.
+Pixels captureScreen(HWND h);
+bool saveBmp(const Pixels& px, const std::wstring& path);
+
+// Files, UTF-16 paths.
+std::string readFileBytes(const std::wstring& path);
+bool writeFileBytes(const std::wstring& path, const std::string& bytes);
+bool fileExists(const std::wstring& path);
+std::wstring joinPath(const std::wstring& dir, const std::wstring& name);
+bool copyTree(const std::wstring& from, const std::wstring& to);
+bool removeTree(const std::wstring& dir);
+std::wstring makeTempFolder(const std::wstring& prefix);
+
+}  // namespace ravo::driver
