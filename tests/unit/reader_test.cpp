@@ -1,0 +1,184 @@
+#include "core/gaibu_reader.h"
+
+#include "core/line_cutter.h"
+#include "test_support.h"
+
+namespace ravo {
+namespace {
+
+struct ReaderTest : ::testing::Test {
+    test::Platform pf;
+    GinStore store{pf.messages};
+    GaibuHeader header;
+    NumberFormat fmt;
+    test::TempDir dir;
+
+    void read(const std::string& bytes) {
+        dir.write("temp.txt", bytes);
+        GaibuReader(header, store, fmt, pf.codec).readGaibuFile(pf.fs, dir.upath("temp.txt"));
+    }
+};
+
+TEST(LineCutter, LineRules) {
+    auto cut = [](const std::string& data) {
+        std::vector<std::string> lines;
+        forEachLine(data, [&](std::string_view l) { lines.emplace_back(l); });
+        return lines;
+    };
+    using V = std::vector<std::string>;
+    EXPECT_EQ(cut(""), V{});
+    EXPECT_EQ(cut("a\nb\r\nc"), (V{"a", "b", "c"}));
+    EXPECT_EQ(cut("a\n"), V{"a"});              // no extra empty line at the end
+    EXPECT_EQ(cut("a\n\nb\n"), (V{"a", "", "b"}));
+    EXPECT_EQ(cut("a\rb\n"), V{"ab"});          // a lone CR is dropped
+    EXPECT_EQ(cut("a\r\r\nb"), (V{"a", "b"}));
+    EXPECT_EQ(cut("a\nb\x1A" "c\nd"), (V{"a", "b"}));  // 0x1A ends the file
+    EXPECT_EQ(cut("a\n\x1A\n"), V{"a"});
+    std::string longLine(300, 'x');
+    auto lines = cut(longLine + "\nnext\n");
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], std::string(255, 'x'));  // the other 45 bytes are skipped
+    EXPECT_EQ(lines[1], "next");
+    EXPECT_EQ(cut(std::string(255, 'y') + "\r\n")[0].size(), 255u);
+}
+
+TEST_F(ReaderTest, IndicatedPointsAndHeaderValues) {
+    read("hq\r\nhp1 100 200\r\nhp2 900 200\r\nhp3-1 5 6\r\nhp12- 7 8\r\n"
+         "hs 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16\r\nhcw 1 2 3 4 5 6 7 8 9 10\r\n"
+         "hcc   1  2  3  4  5  6  7  8  9  10\r\nhn -1 -2 3 4\r\nhk 12.5\r\n");
+    EXPECT_EQ(header.hp[1].x, 100);
+    EXPECT_EQ(header.hp[1].y, 200);
+    EXPECT_EQ(header.hp[2].x, 900);
+    EXPECT_EQ(header.hp[3].x, 5);
+    EXPECT_EQ(header.hp[12].y, 8);
+    EXPECT_EQ(header.hs[0], 1);
+    EXPECT_EQ(header.hs[15], 16);
+    EXPECT_EQ(header.hs[16], 0);
+    EXPECT_EQ(header.hcw[0], 0);
+    EXPECT_EQ(header.hcw[1], 1);
+    EXPECT_EQ(header.hcw[10], 10);
+    EXPECT_EQ(header.hcc[10], 10);
+    EXPECT_EQ(header.hn.x1, -1);
+    EXPECT_EQ(header.hn.y2, 4);
+    EXPECT_EQ(store.lastLineIndex(0), -1);
+}
+
+TEST_F(ReaderTest, AttributesNamesAndEntities) {
+    read("lg2\r\nly5\r\nlc12\r\nlt103\r\nlgnWALL\r\nlynPILE\r\n"
+         "0 0 1000 0\r\n  5 5 6 6 ignored\r\nci 1 2 3\r\nci 1 2 3 4 5 6 7\r\n"
+         "cn0 2.5 3 0 1\r\ncc4\r\nch 1 2 1 0 \"ab cd\"\r\ncv 1 2 0 1 \"ab cd\"\r\nch 0 0 1 0\r\n");
+    EXPECT_EQ(store.curLG, 2);
+    EXPECT_EQ(store.curLY, 5);
+    EXPECT_EQ(store.curCL, 12);
+    EXPECT_EQ(store.curLT, 103);
+    EXPECT_EQ(header.strLayerGroupName[2], u"WALL");
+    EXPECT_EQ(header.strLayerName[2][5], u"PILE");
+    ASSERT_EQ(store.lastLineIndex(0), 2);
+    const recLine& l0 = store.lineRec(0, 0);
+    EXPECT_EQ(l0.kind, kKindLine);
+    EXPECT_EQ(l0.X2, 1000);
+    EXPECT_EQ(l0.LG, 2);
+    EXPECT_EQ(l0.CL, 12);
+    EXPECT_EQ(l0.LT, 103);
+    EXPECT_EQ(store.lineRec(0, 1).Y2, 6);
+    EXPECT_EQ(store.lineRec(0, 2).kind, kKindCircle);
+    EXPECT_EQ(store.lineRec(0, 2).R, 3);
+    ASSERT_EQ(store.lastMojiIndex(0), 2);
+    const recMoji& m0 = store.mojiRec(0, 0);
+    EXPECT_EQ(std::u16string(m0.text), u"ab");
+    EXPECT_EQ(m0.W, 2.5);
+    EXPECT_EQ(m0.H, 3);
+    EXPECT_EQ(m0.nBase, 4);
+    EXPECT_EQ(m0.LY, 5);
+    EXPECT_EQ(std::u16string(store.mojiRec(0, 1).text), u"ab cd");
+    EXPECT_EQ(store.mojiRec(0, 1).Y2, 1);
+    EXPECT_EQ(std::u16string(store.mojiRec(0, 2).text), u"");
+}
+
+TEST_F(ReaderTest, HexLayerDigitsAndEmptyName) {
+    read("lgA\r\nlyf\r\nlgn WALL\r\n");
+    EXPECT_EQ(store.curLG, 10);
+    EXPECT_EQ(store.curLY, 15);
+    EXPECT_EQ(header.strLayerGroupName[10], u"");
+}
+
+TEST_F(ReaderTest, JapaneseInCodePage932ArrivesIntact) {
+    // 壁 (95C7), 鋼矢板 (8D7C 96EE 94C2), ｶﾅ half-width (B6 C5)
+    read("lg1\r\nlgn\x95\xC7\r\nly3\r\nlyn\x8D\x7C\x96\xEE\x94\xC2\r\ncv 0 0 1 0 \"\x8D\x7C \xB6\xC5\"\r\n");
+    EXPECT_EQ(header.strLayerGroupName[1], u"壁");
+    EXPECT_EQ(header.strLayerName[1][3], u"鋼矢板");
+    EXPECT_EQ(std::u16string(store.mojiRec(0, 0).text), u"鋼 ｶﾅ");
+}
+
+TEST_F(ReaderTest, LaterLinesOverwriteEarlierOnes) {
+    read("hs 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1\r\nhs 2 2 2 2 2 2 2 2 2 2 2 2 2 2 2 2\r\nhp1 1 1\r\nhp1 3 4\r\n");
+    EXPECT_EQ(header.hs[7], 2);
+    EXPECT_EQ(header.hp[1].x, 3);
+}
+
+TEST_F(ReaderTest, ConversionFailuresStopWithWhatWasStoredBefore) {
+    EXPECT_RAISES(read("hp1 1 2\r\nhs 9 8 7\r\nhp2 5 6\r\n"), ConvertError, "'' は浮動小数点数ではありません");
+    EXPECT_EQ(header.hp[1].x, 1);
+    EXPECT_EQ(header.hs[0], 9);
+    EXPECT_EQ(header.hs[2], 7);
+    EXPECT_EQ(header.hp[2].x, 0);  // after the failing line: not read
+}
+
+TEST_F(ReaderTest, EachConversionMessage) {
+    EXPECT_RAISES(read("hp 1 2\r\n"), ConvertError, "'' は整数ではありません");
+    EXPECT_RAISES(read("lgG\r\n"), ConvertError, "'$G' は整数ではありません");
+    EXPECT_RAISES(read("lg 3\r\n"), ConvertError, "'$' は整数ではありません");
+    EXPECT_RAISES(read("cn0 1 2 3 1.5\r\n"), ConvertError, "'1.5' は整数ではありません");
+    EXPECT_EQ(header.dMojiW, 1);  // stored before the failing fourth value
+    EXPECT_RAISES(read("1 2 3\r\n"), ConvertError, "'' は浮動小数点数ではありません");
+    EXPECT_RAISES(read("1 2 x 4\r\n"), ConvertError, "'x' は浮動小数点数ではありません");
+    EXPECT_RAISES(read("ch 1 2\r\n"), ConvertError, "'' は浮動小数点数ではありません");
+    EXPECT_RAISES(read("ccA\r\n"), ConvertError, "'A' は整数ではありません");
+    EXPECT_RAISES(read("hcc 1 2 3 4 5 6 7 8 9 1.0\r\n"), ConvertError, "'1.0' は整数ではありません");
+    EXPECT_RAISES(read("hk\r\n"), ConvertError, "'' は浮動小数点数ではありません");
+    // Entity lines convert everything before they add: nothing was added.
+    EXPECT_EQ(store.lastLineIndex(0), -1);
+    EXPECT_EQ(store.lastMojiIndex(0), -1);
+}
+
+TEST_F(ReaderTest, PointNumbersOutsideTheTableAreIgnored) {
+    read("hp101 5 5\r\nhp99999999 1 1\r\nhp100 7 8\r\nhp0 1 2\r\n");
+    EXPECT_EQ(header.hp[100].x, 7);
+    EXPECT_EQ(header.hp[0].y, 2);
+}
+
+TEST_F(ReaderTest, CommaSeparatorRegion) {
+    fmt.decimalSeparator = u',';
+    read("hp1 1,5 2\r\n");
+    EXPECT_EQ(header.hp[1].x, 1.5);
+    EXPECT_RAISES(read("hp2 1.5 2\r\n"), ConvertError, "'1.5' は浮動小数点数ではありません");
+}
+
+TEST_F(ReaderTest, IoErrors) {
+    header.hn.x1 = 9;
+    try {
+        GaibuReader(header, store, fmt, pf.codec).readGaibuFile(pf.fs, dir.upath("missing.txt"));
+        ADD_FAILURE() << "expected an I/O error";
+    } catch (const IoError& e) {
+        EXPECT_EQ(e.code(), 2);
+        EXPECT_EQ(u16ToUtf8(e.message()), "指定されたファイルが見つかりません");
+    }
+    EXPECT_EQ(header.hn.x1, 9);  // not cleared when the file cannot be opened
+    read("hq\r\n");
+    EXPECT_EQ(header.hn.x1, 0);  // each read clears the selection range first
+}
+
+TEST_F(ReaderTest, OddBytesNeverCrash) {
+    std::string junk;
+    for (int i = 0; i < 4096; ++i) junk.push_back(static_cast<char>((i * 131 + 7) & 0xFF));
+    try {
+        read(junk);
+    } catch (const RaisedError&) {
+        // a conversion error is a fine outcome; a crash is not
+    }
+    read("\x81\r\n\x82\xA0\xFF\r\nhp1 1 1\r\n");  // invalid and cut double-byte characters
+    EXPECT_EQ(header.hp[1].x, 1);
+}
+
+}  // namespace
+}  // namespace ravo
