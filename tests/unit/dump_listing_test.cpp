@@ -69,7 +69,7 @@ TEST_F(DumpTest, RecordLines) {
                         u" X1 =     1.3 ,Y1 =    -2.0 ,X2 =     1.3 ,Y2 =    -2.0 ,R =    10.0 "
                         u" : n =  1 : LT =  1 : LG =  2 : LY =  3 : CL =   4");
     EXPECT_EQ(lines[3].substr(0, 13), u"  3:CONTINUE ");
-    EXPECT_EQ(lines[4].substr(0, 16), u"  4:" u"-------" u"  " u" " u" X1");
+    EXPECT_EQ(lines[4].substr(0, 17), u"  4:" u"-------" u"  " u" " u" X1");
     EXPECT_EQ(lines[5], u"  0:" u"TEXT      " u" " u" X1 =    10.0 ,Y1 =    20.0 ,X2 =     1.0 ,Y2 =     0.0 "
                         u" W =      2.5 ,H =     3.0 : LG =  2 : LY =  3 : CL =   4 [鋼矢板] 右上");
     EXPECT_EQ(lines[6].substr(lines[6].size() - 4), u"[x] ");  // anchor 9 has no name
