@@ -87,7 +87,8 @@ void GinStore::clearGin(int nGin) {
 
 bool GinStore::reserveLines(int nGin, size_t extra) {
     Gin& g = gin(nGin);
-    size_t want = static_cast<size_t>(g.lineCount) + extra + 1;
+    // The slot count the 100-record steps will reach for that many records.
+    size_t want = (static_cast<size_t>(g.lineCount) + extra + 2 + kLineStep - 1) / kLineStep * kLineStep;
     if (g.lines.capacity() >= want) return true;
     size_t cap = g.lines.capacity();
     if (bytesInUse() + (want - cap) * sizeof(recLine) > byteLimit_) return false;

@@ -1,0 +1,342 @@
+#include "core/pile_layout.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "core/functions.h"
+#include "core/result_writer.h"
+#include "core/session.h"
+#include "core/transforms.h"
+#include "test_support.h"
+
+namespace ravo {
+namespace {
+
+TEST(Transforms, RotateScaleMoveCopy) {
+    RecordingMessages msgs;
+    GinStore store(msgs);
+    store.addLine(1, 1, 0, 2, 0);
+    store.addCircle(1, 3, 4, 5);
+    rotateGin(store, 1, 90);
+    LineData l = store.getLine(1, 0);
+    EXPECT_GT(l.X1, 1e-15);  // cos 90 with the short pi
+    EXPECT_LT(l.X1, 2e-15);
+    EXPECT_EQ(l.Y1, 1);
+    EXPECT_EQ(l.Y2, 2);
+    LineData c = store.getLine(1, 1);
+    EXPECT_EQ(c.X1, 3);  // circles are not turned
+    EXPECT_EQ(c.R, 5);
+
+    store.clearGin(2);
+    store.addLine(2, 1, 2, 3, 4);
+    store.addCircle(2, 1, 1, 5);
+    scaleGin(store, 2, 1.0, -1.0);
+    EXPECT_EQ(store.getLine(2, 0).Y1, -2);
+    EXPECT_EQ(store.getLine(2, 0).Y2, -4);
+    EXPECT_EQ(store.getLine(2, 1).Y1, -1);
+    EXPECT_EQ(store.getLine(2, 1).R, 5);
+    moveGin(store, 2, 10, 20);
+    EXPECT_EQ(store.getLine(2, 1).X1, 11);
+    EXPECT_EQ(store.getLine(2, 1).X2, 11);
+    EXPECT_EQ(store.getLine(2, 1).Y2, 19);
+    EXPECT_EQ(store.getLine(2, 1).R, 5);
+
+    // Copies are fresh lines with the current attributes; circles stay behind.
+    store.curCL = 42;
+    store.clearGin(3);
+    copyGinOffset(store, 2, 3, 1, 1);
+    ASSERT_EQ(store.lastLineIndex(3), 0);
+    EXPECT_EQ(store.lineRec(3, 0).CL, 42);
+    EXPECT_EQ(store.lineRec(3, 0).X1, 12);
+    EXPECT_EQ(store.lastLineIndex(2), 1);  // the source is unchanged
+    // Onto itself: exactly one copy of what it held.
+    copyGinOffset(store, 3, 3, 100, 0);
+    ASSERT_EQ(store.lastLineIndex(3), 1);
+    EXPECT_EQ(store.getLine(3, 1).X1, 112);
+    // Nothing to do on an empty gin.
+    rotateGin(store, 9, 30);
+    moveGin(store, 9, 1, 1);
+    copyGinOffset(store, 9, 10, 1, 1);
+    EXPECT_EQ(store.lastLineIndex(10), -1);
+}
+
+TEST(Transforms, FailedAppendDoesNotStopTheCopy) {
+    RecordingMessages msgs;
+    GinStore store(msgs, 320 * sizeof(recLine));
+    for (int i = 0; i < 120; ++i) store.addLine(1, i, 0, 0, 0);
+    ASSERT_TRUE(msgs.shown.empty());
+    copyGinOffset(store, 1, 2, 0, 0);
+    // 99 copies fit the first 100 slots; each of the other 21 is tried and reported.
+    EXPECT_EQ(store.lastLineIndex(2), 98);
+    EXPECT_EQ(msgs.shown.size(), 21u);
+    EXPECT_EQ(store.lastLineIndex(1), 119);
+}
+
+struct OutlineTest : ::testing::Test {
+    test::Platform pf;
+    GinStore store{pf.messages};
+    NumberFormat fmt;
+    test::TempDir dir;
+
+    void load(const std::string& bytes) {
+        dir.write("p.dat", bytes);
+        loadPileShape(store, 1, dir.upath("p.dat"), pf.fs, fmt, pf.codec);
+    }
+};
+
+TEST_F(OutlineTest, FileRules) {
+    load("\r\n   \r\n1 2 3 4 5\r\n\"10.5\" -3 20 -3\n" + std::string(300, ' ') + "\n7 8 9 1e1\r\x1A" "99 99 99 99\r\n");
+    ASSERT_EQ(store.lastLineIndex(1), 2);
+    EXPECT_EQ(store.getLine(1, 0).X2, 3);
+    EXPECT_EQ(store.getLine(1, 0).Y2, 4);
+    EXPECT_EQ(store.getLine(1, 1).X1, 10.5);
+    EXPECT_EQ(store.getLine(1, 2).Y2, 10);
+}
+
+TEST_F(OutlineTest, BlankFileGivesEmptyOutline) {
+    load("\r\n \t \r\n");
+    EXPECT_EQ(store.lastLineIndex(1), -1);
+}
+
+TEST_F(OutlineTest, FailuresKeepEarlierSegments) {
+    EXPECT_RAISES(load("1 2 3 4\r\n1 2 3\r\n5 6 7 8\r\n"), ConvertError, "'' は浮動小数点数ではありません");
+    EXPECT_EQ(store.lastLineIndex(1), 0);
+    EXPECT_RAISES(load("1,5 2 3 4\r\n"), ConvertError, "'1,5' は浮動小数点数ではありません");
+    EXPECT_RAISES(load("1 2 3 1e999\r\n"), ConvertError, "'1e999' は浮動小数点数ではありません");
+    EXPECT_RAISES(load("\" 1\" 2 3 4\r\n"), ConvertError, "' 1' は浮動小数点数ではありません");
+    // The fourth number starting after byte 255 is cut off.
+    EXPECT_RAISES(load("1 2 3" + std::string(260, ' ') + "4\r\n"), ConvertError, "'' は浮動小数点数ではありません");
+    fmt.decimalSeparator = u',';
+    store.clearGin(1);
+    load("1,5 2 3 4\r\n");
+    EXPECT_EQ(store.getLine(1, 0).X1, 1.5);
+    try {
+        loadPileShape(store, 1, dir.upath("none.dat"), pf.fs, fmt, pf.codec);
+        ADD_FAILURE() << "expected an I/O error";
+    } catch (const IoError& e) {
+        EXPECT_EQ(u16ToUtf8(withFullStop(e.message())), "指定されたファイルが見つかりません.");
+    }
+}
+
+TEST(PileCount, RoundsUp) {
+    int32_t n = -1;
+    EXPECT_TRUE(pileCountFor(0, 400, n));
+    EXPECT_EQ(n, 0);
+    EXPECT_TRUE(pileCountFor(800, 400, n));
+    EXPECT_EQ(n, 2);
+    EXPECT_TRUE(pileCountFor(std::nextafter(800.0, 1e9), 400, n));
+    EXPECT_EQ(n, 3);
+    EXPECT_TRUE(pileCountFor(1e-300, 400, n));
+    EXPECT_EQ(n, 1);
+    EXPECT_TRUE(pileCountFor(400.0 * kMaxPileCount, 400, n));
+    EXPECT_EQ(n, kMaxPileCount);
+    n = 7;
+    EXPECT_FALSE(pileCountFor(400.0 * kMaxPileCount + 1, 400, n));
+    EXPECT_FALSE(pileCountFor(1e308, 400, n));
+    EXPECT_FALSE(pileCountFor(INFINITY, 400, n));
+    EXPECT_FALSE(pileCountFor(NAN, 400, n));
+    EXPECT_EQ(n, 7);
+}
+
+// A session over outline files whose segments tell the outlines apart:
+// each outline is one segment from (0, tag) to (1, tag).
+struct LayoutTest : ::testing::Test {
+    test::Platform pf;
+    test::TempDir dir;
+    std::unique_ptr<Session> s;
+    std::string oldCwd;
+
+    void SetUp() override {
+        dir.write("data/pile_n.dat", "0 1 1 1\r\n");
+        dir.write("data/pile_l.dat", "0 3 1 3\r\n");
+        dir.write("data/pile_r.dat", "0 5 1 5\r\n");
+        oldCwd = std::filesystem::current_path();
+        std::filesystem::current_path(dir.path());  // outlines resolve against it
+        s = std::make_unique<Session>(Services{pf.fs, pf.codec, pf.messages, NumberFormat{}});
+        s->bViewReady = true;
+    }
+    void TearDown() override { std::filesystem::current_path(oldCwd); }
+
+    void lay(double x1, double y1, double x2, double y2) {
+        s->header.hp[1] = {x1, y1};
+        s->header.hp[2] = {x2, y2};
+        s->layouter().preparePiles();
+        s->layouter().layoutPiles(s->layout.nReverse);
+    }
+    // The tag (y of the first point before turning) of every pile.
+    std::vector<int> tags() const {
+        std::vector<int> t;
+        for (int i = 0; i <= s->store.lastLineIndex(0); ++i) t.push_back(static_cast<int>(std::lround(s->store.getLine(0, i).Y1)));
+        return t;
+    }
+};
+
+using Tags = std::vector<int>;
+
+TEST_F(LayoutTest, CountsOffsetsAndVariants) {
+    lay(0, 0, 1000, 0);
+    EXPECT_EQ(s->layout.nPileCount, 3);
+    EXPECT_EQ(s->layout.dAngle, 0);
+    EXPECT_EQ(tags(), (Tags{1, -1, 1}));
+    EXPECT_EQ(s->store.getLine(0, 1).X1, 400);
+    EXPECT_EQ(s->store.getLine(0, 2).X2, 801);
+    s->layout.nReverse = 1;
+    s->layouter().layoutPiles(1);
+    EXPECT_EQ(tags(), (Tags{-1, 1, -1}));
+    lay(0, 0, 800, 0);
+    EXPECT_EQ(s->layout.nPileCount, 2);
+    lay(5, 5, 5, 5);
+    EXPECT_EQ(s->layout.nPileCount, 0);
+    EXPECT_EQ(s->store.lastLineIndex(0), -1);
+}
+
+TEST_F(LayoutTest, CornersReplaceTheOrdinaryOutline) {
+    lay(0, 0, 800, 0);
+    s->chkStartClick(true);
+    s->chkEndClick(true);
+    EXPECT_EQ(tags(), (Tags{3, -5}));  // start corner variant 0, end corner variant 1
+    lay(0, 0, 300, 0);
+    EXPECT_EQ(tags(), (Tags{3, 5}));   // one pile: both corners, start first, no ordinary
+    s->chkStartClick(false);
+    EXPECT_EQ(tags(), (Tags{5}));
+}
+
+TEST_F(LayoutTest, ClicksBeforeTheViewIsReadyDoNothing) {
+    lay(0, 0, 800, 0);
+    s->bViewReady = false;
+    s->chkStartClick(true);
+    s->chkEndClick(true);
+    EXPECT_FALSE(s->layout.bStartCorner);
+    EXPECT_FALSE(s->layout.bEndCorner);
+    EXPECT_EQ(tags(), (Tags{1, -1}));
+}
+
+TEST_F(LayoutTest, ReverseTwiceIsBitForBitTheSame) {
+    lay(12.5, -3, 4012.7, 1999.1);
+    std::vector<recLine> before(s->store.lineData(0), s->store.lineData(0) + s->store.lastLineIndex(0) + 1);
+    s->btnReverseClick();
+    s->btnReverseClick();
+    ASSERT_EQ(s->store.lastLineIndex(0) + 1, static_cast<int>(before.size()));
+    EXPECT_EQ(std::memcmp(before.data(), s->store.lineData(0), before.size() * sizeof(recLine)), 0);
+}
+
+TEST_F(LayoutTest, AnglesInExtendedPrecision) {
+    lay(0, 0, 480, 640);
+    EXPECT_EQ(s->layout.nPileCount, 2);
+    EXPECT_NEAR(s->layout.dAngle, 53.13010235415598, 1e-12);
+    LineData second = s->store.getLine(0, 1);  // from (400, -1) before turning
+    double x, y;
+    rotatePoint(s->layout.dAngle, 400, 0, x, y);
+    EXPECT_NEAR(x, 240, 1e-9);
+    EXPECT_NEAR(y, 320, 1e-9);
+    EXPECT_NE(second.X1, 400);
+
+    lay(0, 0, 0, 800);
+    EXPECT_LT(s->layout.dAngle, 90);
+    EXPECT_GT(s->layout.dAngle, 89.9999999999);
+    rotatePoint(s->layout.dAngle, 400, 0, x, y);
+    EXPECT_GT(x, 1e-13);  // about 1.3e-12, not on the axis
+    EXPECT_LT(x, 1e-11);
+    EXPECT_NEAR(y, 400, 1e-9);
+    lay(0, 0, -800, 0);
+    EXPECT_LT(s->layout.dAngle, 180);
+    EXPECT_GT(s->layout.dAngle, 179.9999999999);
+    lay(0, 0, 0, -800);
+    EXPECT_LT(s->layout.dAngle, 270);
+    EXPECT_GT(s->layout.dAngle, 269.9999999999);
+    lay(0, 0, 800, 0);
+    EXPECT_EQ(s->layout.dAngle, 0);
+}
+
+TEST_F(LayoutTest, HugeRunIsRefusedBeforeAnyAllocation) {
+    lay(-1e308, 0, 1e308, 0);
+    ASSERT_EQ(pf.messages.shown.size(), 1u);
+    EXPECT_EQ(pf.messages.shown[0], pileCountMessage());
+    EXPECT_EQ(s->layout.nPileCount, 0);
+    EXPECT_EQ(s->store.lastLineIndex(0), -1);
+    EXPECT_EQ(s->store.lastLineIndex(1), 0);  // the outlines are still loaded
+    lay(0, 0, 400.0 * kMaxPileCount + 1, 0);
+    EXPECT_EQ(pf.messages.shown.size(), 2u);
+    lay(1e15, -1e15, 1e15 + 800, -1e15);  // far out but short: laid
+    EXPECT_EQ(s->layout.nPileCount, 2);
+}
+
+TEST_F(LayoutTest, MissingStartCornerFileKeepsWhatLoaded) {
+    std::filesystem::remove(dir.path("data/pile_l.dat"));
+    s->header.hp[1] = {0, 0};
+    s->header.hp[2] = {1200, 0};
+    EXPECT_RAISES(s->layouter().preparePiles(), IoError, "指定されたファイルが見つかりません");
+    EXPECT_EQ(s->layout.nPileCount, 3);
+    EXPECT_EQ(s->store.lastLineIndex(1), 0);
+    EXPECT_EQ(s->store.lastLineIndex(2), 0);
+    EXPECT_EQ(s->store.lastLineIndex(3), -1);
+    EXPECT_EQ(s->store.lastLineIndex(6), -1);
+    EXPECT_EQ(s->store.lastLineIndex(0), -1);
+    s->chkStartClick(true);  // the first pile's outline is empty
+    EXPECT_EQ(tags(), (Tags{-1, 1}));
+}
+
+TEST_F(LayoutTest, OkMovesOnceHoweverOftenItIsPressed) {
+    dir.write("temp.txt", "hp1 100 200\r\nhp2 900 200\r\n");
+    ASSERT_TRUE(s->runShowSteps(dir.upath()));
+    std::filesystem::create_directory(dir.path("jwc_temp.txt"));  // the write cannot replace a folder
+    EXPECT_THROW(s->writeRunResult(), IoError);
+    EXPECT_THROW(s->writeRunResult(), IoError);
+    std::filesystem::remove(dir.path("jwc_temp.txt"));
+    s->writeRunResult();
+    EXPECT_EQ(dir.read("jwc_temp.txt"), "100 201 101 201\r\n500 199 501 199\r\n");
+}
+
+TEST_F(LayoutTest, ShowStepsWithoutHostFile) {
+    dir.write("jwc_temp.txt", "old\r\n");
+    EXPECT_FALSE(s->runShowSteps(dir.upath()));
+    EXPECT_EQ(dir.read("jwc_temp.txt"), "");
+    std::filesystem::remove(dir.path("jwc_temp.txt"));
+    EXPECT_FALSE(s->runShowSteps(dir.upath()));
+    EXPECT_FALSE(dir.exists("jwc_temp.txt"));
+}
+
+TEST_F(LayoutTest, FailedReadHandsTheHostNothingOfItsOwn) {
+    dir.write("temp.txt", "hp1 100 200\r\nhp2 900 200\r\n0 0 10 10\r\n5 x 1 1\r\n");
+    EXPECT_THROW(s->runShowSteps(dir.upath()), ConvertError);
+    EXPECT_EQ(s->store.lastLineIndex(0), -1);
+    s->writeRunResult();
+    EXPECT_EQ(dir.read("jwc_temp.txt"), "");
+}
+
+// The shipped outlines: they load, are finite, and neighbouring piles meet.
+TEST(ShippedOutlines, LoadAndInterlock) {
+    test::Platform pf;
+    NumberFormat fmt;
+    for (const char* name : {"pile_n.dat", "pile_l.dat", "pile_r.dat"}) {
+        GinStore store(pf.messages);
+        loadPileShape(store, 1, utf8ToU16(std::string(RAVO_SOURCE_DIR) + "/data/" + name), pf.fs, fmt, pf.codec);
+        ASSERT_GT(store.lastLineIndex(1), 10) << name;
+        bool startsOnAxis = false, endsOnAxis = false;
+        double minX = 1e9, maxX = -1e9, minY = 1e9, maxY = -1e9;
+        for (int i = 0; i <= store.lastLineIndex(1); ++i) {
+            LineData d = store.getLine(1, i);
+            for (double v : {d.X1, d.Y1, d.X2, d.Y2}) ASSERT_TRUE(std::isfinite(v)) << name;
+            for (auto [x, y] : {std::pair{d.X1, d.Y1}, std::pair{d.X2, d.Y2}}) {
+                if (x == 0 && y == 0) startsOnAxis = true;
+                if (x == 400 && y == 0) endsOnAxis = true;
+                minX = std::min(minX, x);
+                maxX = std::max(maxX, x);
+                minY = std::min(minY, y);
+                maxY = std::max(maxY, y);
+            }
+        }
+        // The interlocks sit on the wall's axis at 0 and one pitch, where the
+        // mirrored neighbour's interlock is too.
+        EXPECT_TRUE(startsOnAxis) << name;
+        EXPECT_TRUE(endsOnAxis) << name;
+        EXPECT_EQ(minX, 0) << name;
+        EXPECT_EQ(maxX, 400) << name;
+        EXPECT_EQ(maxY, 125) << name;  // flange face 125 from the interlock line
+        if (std::string(name) == "pile_n.dat") EXPECT_GE(minY, -13) << name;
+        else EXPECT_LE(minY, -200) << name;  // the corner piece turns off the axis
+    }
+}
+
+}  // namespace
+}  // namespace ravo
