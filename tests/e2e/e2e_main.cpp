@@ -6,6 +6,7 @@ namespace ravo::e2e {
 
 std::wstring Setup::exe;
 std::wstring Setup::data;
+std::wstring Setup::testData;
 
 std::string narrow(const std::wstring& w) {
     int n = WideCharToMultiByte(CP_UTF8, 0, w.c_str(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
@@ -57,11 +58,13 @@ int wmain(int argc, wchar_t** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     const wchar_t* exe = _wgetenv(L"RAVO_EXE");
     const wchar_t* data = _wgetenv(L"RAVO_DATA");
-    if (!exe || !data) {
-        std::fputs("RAVO_EXE and RAVO_DATA must name the exe and the outline folder\n", stderr);
+    const wchar_t* testData = _wgetenv(L"RAVO_TESTDATA");
+    if (!exe || !data || !testData) {
+        std::fputs("RAVO_EXE, RAVO_DATA and RAVO_TESTDATA must name the exe, the outline and test data folders\n", stderr);
         return 2;
     }
     ravo::e2e::Setup::exe = exe;
     ravo::e2e::Setup::data = data;
+    ravo::e2e::Setup::testData = testData;
     return RUN_ALL_TESTS();
 }

@@ -16,6 +16,7 @@ std::string narrow(const std::wstring& w);  // UTF-8, for failure messages
 struct Setup {
     static std::wstring exe;
     static std::wstring data;
+    static std::wstring testData;  // tests/data
 };
 
 inline const std::wstring kExeName = L"Ravo鋼矢板.exe";

@@ -144,6 +144,23 @@ std::wstring windowText(HWND h) {
     return buf;
 }
 
+std::wstring longText(HWND h) {
+    DWORD_PTR len = 0;
+    SendMessageTimeoutW(h, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &len);
+    std::wstring buf(len + 1, L'\0');
+    DWORD_PTR got = 0;
+    SendMessageTimeoutW(h, WM_GETTEXT, len + 1, reinterpret_cast<LPARAM>(buf.data()), SMTO_ABORTIFHUNG, 5000, &got);
+    buf.resize(got);
+    return buf;
+}
+
+std::string encode(const std::wstring& text, unsigned cp) {
+    int n = WideCharToMultiByte(cp, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(cp, 0, text.c_str(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
+    return out;
+}
+
 HWND child(HWND parent, int id) {
     HWND h = GetDlgItem(parent, id);
     if (h) return h;
@@ -180,6 +197,10 @@ void setText(HWND h, const std::wstring& text) {
 }
 
 void dismiss(const MessageBoxInfo& box) { PostMessageW(box.hwnd, WM_COMMAND, IDOK, 0); }
+
+bool waitClosed(HWND h, DWORD timeoutMs) {
+    return pollUntil(timeoutMs, [&] { return !IsWindow(h); });
+}
 
 bool settle(HWND h, DWORD timeoutMs) {
     DWORD_PTR r = 0;

@@ -42,6 +42,10 @@ private:
 };
 
 std::wstring windowText(HWND h);
+// The whole text however long (memo contents).
+std::wstring longText(HWND h);
+// Bytes of `text` in code page `cp` (932 for the host's files).
+std::string encode(const std::wstring& text, unsigned cp = 932);
 HWND child(HWND parent, int id);
 RECT clientRectOf(HWND child);  // in its parent's client coordinates
 bool isVisible(HWND h);
@@ -53,6 +57,8 @@ void click(HWND button);
 void command(HWND parent, int id);
 void setText(HWND h, const std::wstring& text);
 void dismiss(const MessageBoxInfo& box);
+// Waits until the window is gone.
+bool waitClosed(HWND h, DWORD timeoutMs = 10000);
 // Processes no messages itself; waits until the window's thread has
 // handled everything sent so far.
 bool settle(HWND h, DWORD timeoutMs = 5000);
