@@ -45,8 +45,7 @@ TEST_F(HostFolder, TypicalRunWithStartCornerReachesTheHostByteForByte) {
     HWND main = startToWindow();
     ASSERT_NE(main, nullptr);
     HWND chk = driver::child(main, ids::chkStart);
-    driver::click(chk);
-    driver::settle(main);
+    driver::clickAndWait(chk);
     EXPECT_TRUE(driver::isChecked(chk));
     closeWith(main, ids::btnOK);
 
@@ -63,10 +62,8 @@ TEST_F(HostFolder, DiagonalRunMatchesTheNativeBuild) {
     writeTemp("hq\r\nhp1 123.456 -78.9\r\nhp2 4567.891 3210.123\r\n");
     HWND main = startToWindow();
     ASSERT_NE(main, nullptr);
-    driver::click(driver::child(main, ids::chkStart));
-    driver::settle(main);
-    driver::click(driver::child(main, ids::btnReverse));
-    driver::settle(main);
+    driver::clickAndWait(driver::child(main, ids::chkStart));
+    driver::clickAndWait(driver::child(main, ids::btnReverse));
     closeWith(main, ids::btnOK);
     const std::string golden = driver::readFileBytes(driver::joinPath(Setup::testData, L"golden_diagonal.txt"));
     ASSERT_FALSE(golden.empty());
@@ -85,8 +82,7 @@ TEST_F(HostFolder, MissingCornerFileIsReportedAndTheRunStillLays) {
     driver::dismiss(box);
     HWND main = proc_->waitWindow(ids::kMainClass);
     ASSERT_NE(main, nullptr) << "expected the window to stay";
-    driver::click(driver::child(main, ids::chkStart));
-    driver::settle(main);
+    driver::clickAndWait(driver::child(main, ids::chkStart));
     closeWith(main, ids::btnOK);
     // Three piles, the first of them (the missing corner) empty.
     std::vector<Seg> want;

@@ -187,6 +187,19 @@ bool isChecked(HWND h) {
 
 void click(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
 
+bool clickAndWait(HWND button, DWORD timeoutMs) {
+    DWORD_PTR r = 0;
+    return SendMessageTimeoutW(button, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, timeoutMs, &r) != 0;
+}
+
+bool waitUntil(bool (*cond)(void*), void* ctx, DWORD timeoutMs) {
+    return pollUntil(timeoutMs, [&] { return cond(ctx); });
+}
+
+bool waitEnabled(HWND h, bool enabled, DWORD timeoutMs) {
+    return pollUntil(timeoutMs, [&] { return (IsWindowEnabled(h) != FALSE) == enabled; });
+}
+
 void command(HWND parent, int id) {
     PostMessageW(parent, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(parent, id)));
 }

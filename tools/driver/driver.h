@@ -52,6 +52,11 @@ bool isVisible(HWND h);
 bool isChecked(HWND h);
 // Posts a click, as the mouse would (returns at once; a modal box may follow).
 void click(HWND button);
+// Clicks and returns when the window has handled the click.
+bool clickAndWait(HWND button, DWORD timeoutMs = 10000);
+// Polls `cond` until it holds or the time is up.
+bool waitUntil(bool (*cond)(void*), void* ctx, DWORD timeoutMs = 10000);
+bool waitEnabled(HWND h, bool enabled, DWORD timeoutMs = 10000);
 // Posts the notification a click on a control sends its parent; works on
 // hidden controls too.
 void command(HWND parent, int id);
