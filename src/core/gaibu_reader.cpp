@@ -17,7 +17,51 @@ void GaibuReader::readBytes(std::string_view data) {
     forEachLine(data, [this](std::string_view line) { processLine(line); });
 }
 
+namespace {
+
+bool isBlankByte(char c) { return c >= 1 && c <= 32; }
+
+}  // namespace
+
+// The common line of an export, four ASCII numbers separated by blanks,
+// taken without the code page, the tokenizer and the classifier. It gives
+// what the general path gives; anything it is not sure of (quotes, other
+// bytes, fewer than four numbers, a number that does not convert) goes the
+// general way, which also raises the exact error.
+bool GaibuReader::tryNumberLine(std::string_view bytes) {
+    const char* p = bytes.data();
+    const char* const end = p + bytes.size();
+    const char sep = fmt_.decimalSeparator < 0x80 ? static_cast<char>(fmt_.decimalSeparator) : '\0';
+    if (!sep) return false;
+    double v[4];
+    int k = 0;
+    while (p < end) {
+        while (p < end && (isBlankByte(*p) || *p == '\0')) ++p;
+        if (p == end) break;
+        const char* b = p;
+        while (p < end && !isBlankByte(*p)) {
+            const unsigned char c = static_cast<unsigned char>(*p);
+            if (c == '"' || c == 0 || c >= 0x80) return false;
+            ++p;
+        }
+        if (k < 4) {
+            std::string_view tok(b, static_cast<size_t>(p - b));
+            if (k == 0) {
+                const char16_t first = static_cast<char16_t>(tok[0]);
+                // Only lines whose first token is a number take this path.
+                if (!((first >= u'0' && first <= u'9') || first == u'-' || first == u'+' || first == u'.')) return false;
+            }
+            if (!tryStrToFloat(tok, sep, v[k])) return false;
+        }
+        ++k;
+    }
+    if (k < 4) return false;
+    store_.addLine(nGin_, v[0], v[1], v[2], v[3]);
+    return true;
+}
+
 void GaibuReader::processLine(std::string_view bytes) {
+    if (tryNumberLine(bytes)) return;
     // Pure ASCII lines (nearly all of them) need no code page conversion.
     bool ascii = true;
     for (char c : bytes)

@@ -54,6 +54,7 @@ public:
     void resetGaibuState() { header_.hn = GaibuRect{}; }
 
 private:
+    bool tryNumberLine(std::string_view bytes);
     double real(const std::u16string& token) const { return strToFloat(token, fmt_); }
     int32_t hexDigit(char16_t c) const;
 

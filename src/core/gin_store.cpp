@@ -75,7 +75,9 @@ void GinStore::clearGin(int nGin) {
     g.lineCount = 0;
     g.mojiCount = 0;
     g.lineCapacity = 0;
-    std::vector<recLine>().swap(g.lines);
+    // The records are gone; the memory under them is kept, so laying a run
+    // again (every click on the run's controls) touches no fresh pages.
+    g.lines.clear();
     if (!growLines(g, kLineStep)) {
         outOfMemory();
         return;
@@ -91,9 +93,12 @@ bool GinStore::reserveLines(int nGin, size_t extra) {
     size_t want = (static_cast<size_t>(g.lineCount) + extra + 2 + kLineStep - 1) / kLineStep * kLineStep;
     if (g.lines.capacity() >= want) return true;
     size_t cap = g.lines.capacity();
-    if (bytesInUse() + (want - cap) * sizeof(recLine) > byteLimit_) return false;
+    // Geometric, so that many bulk copies into one gin stay linear.
+    size_t newCap = std::max(want, cap * 2);
+    if (bytesInUse() + (newCap - cap) * sizeof(recLine) > byteLimit_) newCap = want;
+    if (bytesInUse() + (newCap - cap) * sizeof(recLine) > byteLimit_) return false;
     try {
-        g.lines.reserve(want);
+        g.lines.reserve(newCap);
     } catch (const std::bad_alloc&) {
         return false;
     } catch (const std::length_error&) {

@@ -19,19 +19,18 @@ void raiseNotInteger(std::u16string_view token) {
 
 namespace {
 
-bool isDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
-
-}  // namespace
-
-bool tryStrToFloat(std::u16string_view t, char16_t sep, double& out) {
-    // Validate the grammar and copy into an ASCII buffer with "." as the
-    // separator, so std::from_chars does the correctly rounded conversion.
-    size_t i = 0, n = t.size();
-    while (i < n && t[i] == u' ') ++i;
+// The real-number grammar over any character type. `t` has no characters
+// outside the token; blanks at either end are allowed.
+template <class Ch>
+bool parseReal(const Ch* t, size_t n, Ch sep, double& out) {
+    size_t i = 0;
+    while (i < n && t[i] == Ch(' ')) ++i;
     size_t end = n;
-    while (end > i && t[end - 1] == u' ') --end;
+    while (end > i && t[end - 1] == Ch(' ')) --end;
     if (i == end) return false;
 
+    // Validated, then copied into an ASCII buffer with "." as the separator,
+    // so std::from_chars does the correctly rounded conversion.
     char stackBuf[128];
     std::string heapBuf;
     char* buf = stackBuf;
@@ -41,20 +40,20 @@ bool tryStrToFloat(std::u16string_view t, char16_t sep, double& out) {
     }
     size_t len = 0;
     bool negative = false;
-    if (t[i] == u'+' || t[i] == u'-') {
-        negative = t[i] == u'-';
+    if (t[i] == Ch('+') || t[i] == Ch('-')) {
+        negative = t[i] == Ch('-');
         if (negative) buf[len++] = '-';
         ++i;
     }
     size_t mantDigits = 0;
-    int leadExp = 0;        // decimal exponent implied by the mantissa's position
+    int leadExp = 0;  // decimal exponent implied by the mantissa's position
     bool seenNonZero = false;
     bool seenSep = false;
     for (; i < end; ++i) {
-        char16_t c = t[i];
-        if (isDigit(c)) {
+        const Ch c = t[i];
+        if (c >= Ch('0') && c <= Ch('9')) {
             ++mantDigits;
-            if (c != u'0' && !seenNonZero) seenNonZero = true;
+            if (c != Ch('0') && !seenNonZero) seenNonZero = true;
             if (!seenSep && seenNonZero) ++leadExp;
             if (seenSep && !seenNonZero) --leadExp;
             buf[len++] = static_cast<char>(c);
@@ -67,20 +66,20 @@ bool tryStrToFloat(std::u16string_view t, char16_t sep, double& out) {
     }
     if (mantDigits == 0) return false;
     long expValue = 0;
-    if (i < end && (t[i] == u'e' || t[i] == u'E')) {
+    if (i < end && (t[i] == Ch('e') || t[i] == Ch('E'))) {
         buf[len++] = 'e';
         ++i;
         bool expNeg = false;
-        if (i < end && (t[i] == u'+' || t[i] == u'-')) {
-            expNeg = t[i] == u'-';
+        if (i < end && (t[i] == Ch('+') || t[i] == Ch('-'))) {
+            expNeg = t[i] == Ch('-');
             buf[len++] = static_cast<char>(t[i]);
             ++i;
         }
         size_t expDigits = 0;
-        for (; i < end && isDigit(t[i]); ++i) {
+        for (; i < end && t[i] >= Ch('0') && t[i] <= Ch('9'); ++i) {
             ++expDigits;
             buf[len++] = static_cast<char>(t[i]);
-            if (expValue < 100000) expValue = expValue * 10 + (t[i] - u'0');
+            if (expValue < 100000) expValue = expValue * 10 + (t[i] - Ch('0'));
         }
         if (expDigits == 0) return false;
         if (expNeg) expValue = -expValue;
@@ -101,6 +100,37 @@ bool tryStrToFloat(std::u16string_view t, char16_t sep, double& out) {
     if (r.ec != std::errc()) return false;
     out = v;
     return true;
+}
+
+}  // namespace
+
+bool tryStrToFloat(std::u16string_view t, char16_t sep, double& out) {
+    return parseReal(t.data(), t.size(), sep, out);
+}
+
+bool tryStrToFloat(std::string_view t, char sep, double& out) {
+    // Fast path for the common token: no blanks, "." as the separator, a
+    // digit or "." after the sign (which rules out "inf" and "nan"). The
+    // digits then mean the same to std::from_chars as to the grammar.
+    if (sep == '.' && !t.empty() && t.front() != ' ' && t.back() != ' ') {
+        const char* p = t.data();
+        const char* const e = p + t.size();
+        if (*p == '+') {
+            ++p;
+            if (p < e && *p == '-') return false;
+        }
+        const char* q = p < e && *p == '-' ? p + 1 : p;
+        if (q < e && ((*q >= '0' && *q <= '9') || *q == '.')) {
+            double v;
+            auto r = std::from_chars(p, e, v);
+            if (r.ec == std::errc() && r.ptr == e) {
+                out = v;
+                return true;
+            }
+        }
+    }
+    // Everything else, errors and underflow included, takes the full grammar.
+    return parseReal(t.data(), t.size(), sep, out);
 }
 
 double strToFloat(std::u16string_view token, const NumberFormat& fmt) {
@@ -146,20 +176,22 @@ int32_t strToInt(std::u16string_view token) {
 }
 
 DecimalDigits expand18(double v) {
-    // scientific with 17 decimals: [-]d.ddddddddddddddddde[+-]XX
+    // std::to_chars(scientific, 17) writes [-]d.ddddddddddddddddde[+-]XX[X]:
+    // the digits and the exponent stand at fixed places.
     char buf[40];
     auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific, 17);
     DecimalDigits d{};
     const char* p = buf;
     d.negative = *p == '-';
     if (d.negative) ++p;
-    int k = 0;
-    for (; p < r.ptr && *p != 'e'; ++p)
-        if (*p >= '0' && *p <= '9') d.digit[k++] = *p;
-    int e = 0;
-    std::from_chars(p + 1 + (p[1] == '+'), r.ptr, e);
-    d.count = k;
-    d.exponent = e + 1;
+    d.digit[0] = p[0];
+    std::memcpy(d.digit + 1, p + 2, 17);
+    d.count = 18;
+    const char* e = p + 20;  // after "e"
+    const bool expNeg = *e == '-';
+    int x = 0;
+    for (++e; e < r.ptr; ++e) x = x * 10 + (*e - '0');
+    d.exponent = (expNeg ? -x : x) + 1;
     while (d.count > 0 && d.digit[d.count - 1] == '0') --d.count;
     return d;
 }
@@ -202,19 +234,25 @@ char* formatGeneral(char* out, double v, char sep) {
             *out++ = '0';
             *out++ = sep;
             for (int i = 0; i < -E; ++i) *out++ = '0';
-            for (int i = 0; i < k; ++i) *out++ = d.digit[i];
+            std::memcpy(out, d.digit, static_cast<size_t>(k));
+            out += k;
+        } else if (k <= E) {
+            std::memcpy(out, d.digit, static_cast<size_t>(k));
+            out += k;
+            for (int i = k; i < E; ++i) *out++ = '0';
         } else {
-            for (int i = 0; i < E; ++i) *out++ = i < k ? d.digit[i] : '0';
-            if (k > E) {
-                *out++ = sep;
-                for (int i = E; i < k; ++i) *out++ = d.digit[i];
-            }
+            std::memcpy(out, d.digit, static_cast<size_t>(E));
+            out += E;
+            *out++ = sep;
+            std::memcpy(out, d.digit + E, static_cast<size_t>(k - E));
+            out += k - E;
         }
     } else {
         *out++ = d.digit[0];
         if (k > 1) {
             *out++ = sep;
-            for (int i = 1; i < k; ++i) *out++ = d.digit[i];
+            std::memcpy(out, d.digit + 1, static_cast<size_t>(k - 1));
+            out += k - 1;
         }
         *out++ = 'E';
         int x = E - 1;

@@ -19,6 +19,8 @@ struct NumberFormat {
 // Real: optional spaces, sign, digits with at most one separator, optional
 // exponent, optional trailing spaces. Overflow is a conversion error.
 bool tryStrToFloat(std::u16string_view token, char16_t separator, double& out);
+// The same on ASCII text.
+bool tryStrToFloat(std::string_view token, char separator, double& out);
 double strToFloat(std::u16string_view token, const NumberFormat& fmt);
 
 // Integer: optional leading spaces, sign, decimal digits or hexadecimal

@@ -1,5 +1,6 @@
 #include "pile_layout.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "classifier.h"
@@ -99,6 +100,12 @@ void PileLayout::layoutPiles(int32_t orientation) {
     };
     int v = orientation == 0 ? 0 : 1;
     const int last = state_.nPileCount - 1;
+    // One allocation for the whole run: at most the largest outline per pile
+    // and both corners on top.
+    size_t most = 0;
+    for (const auto& pair : variants)
+        for (int g : pair) most = std::max(most, static_cast<size_t>(store_.lastLineIndex(g) + 1));
+    store_.reserveLines(result, most * static_cast<size_t>(state_.nPileCount) + 2 * most);
     for (int i = 0; i <= last; ++i) {
         const double offset = static_cast<double>(static_cast<long double>(i) * state_.dPitch);
         bool placed = false;

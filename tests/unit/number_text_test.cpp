@@ -124,3 +124,36 @@ TEST(NumberText, IntegersDecimalAndHex) {
 
 }  // namespace
 }  // namespace ravo
+
+namespace ravo {
+namespace {
+
+// The ASCII conversion takes a shortcut for common tokens; it must agree
+// with the UTF-16 one (the full grammar) on every token.
+TEST(NumberText, AsciiShortcutAgreesWithTheGrammar) {
+    std::vector<std::string> tokens = {"12.5", "-0", "+5", "+-5", "-+5", "inf", "nan", "-inf", "1e", "1e+", ".", "-.",
+                                       ".5", "5.", "-.5e-3", "1e-400", "-1e-400", "1e400", "0x10", "1,5", " 7", "7 ",
+                                       "", "00012", "1.7976931348623157e308", "4.9e-324", "1_000", "e5", "1E5", "--1"};
+    std::mt19937 rng(3);
+    const char alphabet[] = "0123456789.+-eE ,x";
+    for (int i = 0; i < 20000; ++i) {
+        std::string t;
+        int len = 1 + static_cast<int>(rng() % 8);
+        for (int k = 0; k < len; ++k) t.push_back(alphabet[rng() % (sizeof alphabet - 1)]);
+        tokens.push_back(t);
+    }
+    for (const std::string& t : tokens) {
+        for (char sep : {'.', ','}) {
+            double a = -1, b = -1;
+            bool okA = tryStrToFloat(std::string_view(t), sep, a);
+            bool okB = tryStrToFloat(asciiToU16(t), static_cast<char16_t>(sep), b);
+            ASSERT_EQ(okA, okB) << "'" << t << "' sep " << sep;
+            if (okA) {
+                ASSERT_EQ(std::memcmp(&a, &b, sizeof a), 0) << t;
+            }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace ravo

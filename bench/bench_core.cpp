@@ -1,0 +1,131 @@
+// Core benchmarks: store appends, reading a large export, laying and
+// writing a long run.
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+#include "core/gaibu_reader.h"
+#include "core/pile_layout.h"
+#include "core/result_writer.h"
+#include "core/session.h"
+#include "core/text.h"
+#include "platform/posix/posix_platform.h"
+
+namespace ravo {
+namespace {
+
+// One million number lines (four coordinates with 3 to 6 decimals, some
+// leading blanks) plus attribute lines, as a host export.
+const std::string& largeExport() {
+    static const std::string data = [] {
+        std::mt19937 rng(7);
+        std::uniform_real_distribution<double> coord(-50000, 50000);
+        std::uniform_int_distribution<int> dec(3, 6);
+        std::string out = "hq\r\nhp1 0 0\r\nhp2 800 0\r\n";
+        char buf[160];
+        for (int i = 0; i < 1000000; ++i) {
+            if (i % 1000 == 0) out += "lg1\r\nly2\r\nlc3\r\nlt1\r\n";
+            int d = dec(rng);
+            int n = std::snprintf(buf, sizeof buf, "%s%.*f %.*f %.*f %.*f\r\n", i % 7 == 0 ? "  " : "", d, coord(rng),
+                                  d, coord(rng), d, coord(rng), d, coord(rng));
+            out.append(buf, static_cast<size_t>(n));
+        }
+        return out;
+    }();
+    return data;
+}
+
+void BM_StoreAppendMillion(benchmark::State& state) {
+    for (auto _ : state) {
+        RecordingMessages msgs;
+        GinStore store(msgs);
+        store.clearGin(0);
+        for (int i = 0; i < 1000000; ++i) store.addLine(0, i, 0, i, 1);
+        benchmark::DoNotOptimize(store.lastLineIndex(0));
+    }
+    state.SetItemsProcessed(state.iterations() * 1000000);
+}
+BENCHMARK(BM_StoreAppendMillion)->Unit(benchmark::kMillisecond);
+
+void BM_ReadLargeExport(benchmark::State& state) {
+    const std::string& data = largeExport();
+    Cp932Codec codec;
+    NumberFormat fmt;
+    for (auto _ : state) {
+        RecordingMessages msgs;
+        GinStore store(msgs);
+        GaibuHeader header;
+        GaibuReader(header, store, fmt, codec).readBytes(data);
+        benchmark::DoNotOptimize(store.lastLineIndex(0));
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(data.size()));
+}
+BENCHMARK(BM_ReadLargeExport)->Unit(benchmark::kMillisecond);
+
+// Writes the export to a file, for peers measured on the same bytes.
+void writeExportFile() {
+    if (const char* path = std::getenv("RAVO_BENCH_EXPORT")) std::ofstream(path, std::ios::binary) << largeExport();
+}
+
+struct RunFixture {
+    PosixFileSystem fs;
+    Cp932Codec codec;
+    RecordingMessages msgs;
+    Session session{Services{fs, codec, msgs, NumberFormat{}}};
+    explicit RunFixture(int piles) {
+        std::filesystem::current_path(RAVO_SOURCE_DIR);
+        session.header.hp[1] = {1000.5, -2000.25};
+        session.header.hp[2] = {1000.5 + piles * 400.0 * 0.6, -2000.25 + piles * 400.0 * 0.8};
+    }
+};
+
+void BM_LayoutTenThousandPiles(benchmark::State& state) {
+    RunFixture f(10000);
+    for (auto _ : state) {
+        f.session.layouter().preparePiles();
+        f.session.layouter().layoutPiles(0);
+        benchmark::DoNotOptimize(f.session.store.lastLineIndex(0));
+    }
+    state.counters["segments"] = f.session.store.lastLineIndex(0) + 1;
+}
+BENCHMARK(BM_LayoutTenThousandPiles)->Unit(benchmark::kMillisecond);
+
+void BM_WriteTenThousandPiles(benchmark::State& state) {
+    RunFixture f(10000);
+    f.session.layouter().preparePiles();
+    f.session.layouter().layoutPiles(0);
+    const std::u16string out = utf8ToU16((std::filesystem::temp_directory_path() / "ravo-bench-result.txt").string());
+    size_t bytes = 0;
+    for (auto _ : state) {
+        writeResult(f.session.store, 0, out, f.fs, f.session.fmt(), f.codec);
+        bytes = std::filesystem::file_size(PosixFileSystem::nativePath(out));
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(bytes));
+}
+BENCHMARK(BM_WriteTenThousandPiles)->Unit(benchmark::kMillisecond);
+
+void BM_FormatTenThousandPiles(benchmark::State& state) {
+    RunFixture f(10000);
+    f.session.layouter().preparePiles();
+    f.session.layouter().layoutPiles(0);
+    size_t bytes = 0;
+    for (auto _ : state) {
+        std::string s = formatResult(f.session.store, 0, f.session.fmt(), f.codec);
+        bytes = s.size();
+        benchmark::DoNotOptimize(s.data());
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(bytes));
+}
+BENCHMARK(BM_FormatTenThousandPiles)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace ravo
+
+int main(int argc, char** argv) {
+    ravo::writeExportFile();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+}
