@@ -6,8 +6,8 @@
 namespace ravo {
 
 Session::Session(const Services& services)
-    : store(services.messages),
-      sv_(services),
+    : sv_(services),
+      store(services.messages),
       layouter_(layout, gins, store, header, sv_.fs, sv_.fmt, sv_.codec, sv_.messages) {}
 
 bool Session::runShowSteps(const std::u16string& exeDir) {
@@ -27,6 +27,7 @@ bool Session::runShowSteps(const std::u16string& exeDir) {
     }
     layouter_.preparePiles();
     layouter_.layoutPiles(layout.nReverse);
+    view.fitGin(gins.nGinResult, 1.0);
     return true;
 }
 
@@ -34,17 +35,20 @@ void Session::chkStartClick(bool checked) {
     if (!bViewReady) return;
     layout.bStartCorner = checked;
     layouter_.layoutPiles(layout.nReverse);
+    view.redrawGin(gins.nGinResult);
 }
 
 void Session::chkEndClick(bool checked) {
     if (!bViewReady) return;
     layout.bEndCorner = checked;
     layouter_.layoutPiles(layout.nReverse);
+    view.redrawGin(gins.nGinResult);
 }
 
 void Session::btnReverseClick() {
     layout.nReverse = 1 - layout.nReverse;
     layouter_.layoutPiles(layout.nReverse);
+    view.redrawGin(gins.nGinResult);
 }
 
 void Session::writeRunResult() {

@@ -8,6 +8,8 @@
 #include "number_text.h"
 #include "pile_layout.h"
 #include "platform.h"
+#include "preview.h"
+#include "view.h"
 
 namespace ravo {
 
@@ -22,6 +24,10 @@ class Session {
 public:
     explicit Session(const Services& services);
 
+private:
+    Services sv_;  // first: the members below use it
+
+public:
     const Services& services() const { return sv_; }
     const NumberFormat& fmt() const { return sv_.fmt; }
 
@@ -29,12 +35,17 @@ public:
     GaibuHeader header;
     GinNumbers gins;
     LayoutState layout;
+    ViewState viewState;
+    View view{viewState, store, sv_.messages};
+    GestureState gestures;
+    Preview preview{view, gestures, gins.nGinResult};
 
     bool bViewReady = false;
     std::u16string strExeDir, strInFile, strOutFile;
 
-    // Steps 3 to 5.3 of the first show: paths, empty the result, read the
-    // host file, lay the run. Returns false when there is no host file.
+    // Steps 3 to 5 of the first show: paths, empty the result, read the
+    // host file, lay the run, fit the view to it. Returns false when there is
+    // no host file.
     // Raises IoError and ConvertError; the steps after the failing one are
     // skipped.
     bool runShowSteps(const std::u16string& exeDir);
@@ -51,7 +62,6 @@ public:
     PileLayout& layouter() { return layouter_; }
 
 private:
-    Services sv_;
     PileLayout layouter_;
     bool moved_ = false;
 };

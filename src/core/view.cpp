@@ -1,0 +1,348 @@
+#include "view.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "functions.h"
+#include "x87.h"
+
+namespace ravo {
+
+namespace {
+
+// Beyond this a pixel position is clipped in floating point before it is
+// rounded: GDI then never sees coordinates it could mistreat.
+constexpr double kSafePixel = 1 << 20;
+
+double toDouble(long double v) { return static_cast<double>(v); }
+
+// Liang-Barsky: clips the segment to the box; false when nothing is left.
+bool clipSegment(double& x1, double& y1, double& x2, double& y2, double left, double top, double right, double bottom) {
+    double t0 = 0, t1 = 1;
+    const double dx = x2 - x1, dy = y2 - y1;
+    const double p[4] = {-dx, dx, -dy, dy};
+    const double q[4] = {x1 - left, right - x1, y1 - top, bottom - y1};
+    for (int i = 0; i < 4; ++i) {
+        if (p[i] == 0) {
+            if (q[i] < 0) return false;
+            continue;
+        }
+        const double r = q[i] / p[i];
+        if (p[i] < 0) t0 = std::max(t0, r);
+        else t1 = std::min(t1, r);
+        if (t0 > t1) return false;
+    }
+    const double ax = x1 + t0 * dx, ay = y1 + t0 * dy;
+    x2 = x1 + t1 * dx;
+    y2 = y1 + t1 * dy;
+    x1 = ax;
+    y1 = ay;
+    return std::isfinite(x1) && std::isfinite(y1) && std::isfinite(x2) && std::isfinite(y2);
+}
+
+}  // namespace
+
+void View::setTargetImage(Canvas& image) {
+    target_ = &image;
+    v_.nDevHeight = image.imageHeight();
+    v_.nDevWidth = image.imageWidth();
+}
+
+void View::SetLogWindow(double cx, double cy, double w, double h) {
+    if (v_.nDevWidth == 0 || v_.nDevHeight == 0) {
+        messages_.showMessage(u"SetLogWindow Error");
+        return;
+    }
+    const long double devW = v_.nDevWidth, devH = v_.nDevHeight;
+    if (w == 0) w = toDouble(devW * h / devH);
+    const double hh = toDouble(devH * w / devW);
+    double lw, lh;
+    if (hh >= h) {
+        lw = w;
+        lh = hh;
+    } else {
+        lw = toDouble(devW * h / devH);
+        lh = h;
+    }
+    v_.dLogWidth = lw;
+    v_.dLogHeight = lh;
+    v_.dOrgX = toDouble(cx - static_cast<long double>(lw) / 2);
+    v_.dOrgY = toDouble(cy - static_cast<long double>(lh) / 2);
+    v_.dScale = toDouble(static_cast<long double>(lh) / devH);
+}
+
+bool View::LTOD(double x, double y, int32_t& px, int32_t& py) {
+    if (v_.dScale == 0) {
+        // Once per repaint, not once per element.
+        if (!ltodReported_) {
+            ltodReported_ = true;
+            messages_.showMessage(u"LTOD ERROR");
+        }
+        return false;
+    }
+    px = roundInt(toDouble((static_cast<long double>(x) - v_.dOrgX) / v_.dScale));
+    py = roundInt(toDouble(v_.nDevHeight - (static_cast<long double>(y) - v_.dOrgY) / v_.dScale));
+    return true;
+}
+
+void View::DTOL(int32_t px, int32_t py, double& x, double& y) const {
+    x = toDouble(static_cast<long double>(px) * v_.dScale + v_.dOrgX);
+    y = toDouble(static_cast<long double>(v_.nDevHeight - static_cast<int64_t>(py)) * v_.dScale + v_.dOrgY);
+}
+
+void View::initView(Canvas& image) {
+    v_.nRubberColor = 0xDEDEDE;
+    setTargetImage(image);
+    const int64_t w = v_.nDevWidth, h = v_.nDevHeight;
+    SetLogWindow(toDouble(w / 2.0L), toDouble((h * 10) / 2.0L), toDouble((w * 20) * 1.1L), toDouble((h * 20) * 1.1L));
+    v_.nBackColor = 0xFFFFFF;
+}
+
+void View::fitGin(int nGin, double dFactor) {
+    const Extents e = ginExtents(nGin);
+    if (!e.found) {
+        clearImage();
+        if (target_) target_->present();
+        return;
+    }
+    const double dx = e.maxX - e.minX, dy = e.maxY - e.minY;
+    if (dx == 0 && dy == 0) return;
+    SetLogWindow(toDouble(e.minX + dx / 2.0L), toDouble(e.minY + dy / 2.0L), toDouble(dx / static_cast<long double>(dFactor) * 1.1L),
+                 toDouble(dy / static_cast<long double>(dFactor) * 1.1L));
+    redrawGin(nGin);
+}
+
+void View::centerView(int nGin, double x, double y) {
+    v_.dOrgX = toDouble(x - v_.dLogWidth / 2.0L);
+    v_.dOrgY = toDouble(y - v_.dLogHeight / 2.0L);
+    redrawGin(nGin);
+}
+
+void View::zoomIn(int nGin) {
+    SetLogWindow(toDouble(v_.dOrgX + v_.dLogWidth / 2.0L), toDouble(v_.dOrgY + v_.dLogHeight / 2.0L),
+                 toDouble(v_.dLogWidth / 1.1L), toDouble(v_.dLogHeight / 1.1L));
+    redrawGin(nGin);
+}
+
+void View::zoomOut(int nGin) {
+    SetLogWindow(toDouble(v_.dOrgX + v_.dLogWidth / 2.0L), toDouble(v_.dOrgY + v_.dLogHeight / 2.0L),
+                 toDouble(v_.dLogWidth * 1.1L), toDouble(v_.dLogHeight * 1.1L));
+    redrawGin(nGin);
+}
+
+void View::zoomInAt(int nGin, double fx, double fy) {
+    const double w = toDouble(v_.dLogWidth / 1.1L), h = toDouble(v_.dLogHeight / 1.1L);
+    const double cx = toDouble(v_.dOrgX + fx * static_cast<long double>(v_.dLogWidth - static_cast<long double>(w)) + w / 2.0L);
+    const double cy =
+        toDouble(v_.dOrgY + (1 - static_cast<long double>(fy)) * (v_.dLogHeight - static_cast<long double>(h)) + h / 2.0L);
+    SetLogWindow(cx, cy, w, h);
+    redrawGin(nGin);
+}
+
+void View::zoomOutAt(int nGin, double fx, double fy) {
+    const double w = toDouble(v_.dLogWidth * 1.1L), h = toDouble(v_.dLogHeight * 1.1L);
+    const double cx = toDouble(v_.dOrgX + fx * static_cast<long double>(v_.dLogWidth - static_cast<long double>(w)) + w / 2.0L);
+    const double cy =
+        toDouble(v_.dOrgY + (1 - static_cast<long double>(fy)) * (v_.dLogHeight - static_cast<long double>(h)) + h / 2.0L);
+    SetLogWindow(cx, cy, w, h);
+    redrawGin(nGin);
+}
+
+void View::zoomWindow(double x1, double y1, double x2, double y2) {
+    if (x1 > x2) swapValues(x1, x2);
+    if (y1 > y2) swapValues(y1, y2);
+    SetLogWindow(toDouble((static_cast<long double>(x1) + x2) / 2), toDouble((static_cast<long double>(y1) + y2) / 2),
+                 toDouble(static_cast<long double>(x2) - x1), toDouble(static_cast<long double>(y2) - y1));
+    redrawGin(nGinResult);
+}
+
+void View::FormResize() {
+    if (!target_) return;  // before the first show
+    const double h0 = v_.dLogHeight;
+    setTargetImage(*target_);
+    const double w = toDouble(static_cast<long double>(v_.nDevWidth) * v_.dScale);
+    const double h = toDouble(static_cast<long double>(v_.nDevHeight) * v_.dScale);
+    SetLogWindow(toDouble(v_.dOrgX + w / 2.0L), toDouble(v_.dOrgY - (static_cast<long double>(h) - h0) + h / 2.0L), w, h);
+    redrawGin(nGinResult);
+}
+
+// ---- drawing ----
+
+void View::clearImage() {
+    if (target_) target_->clearPicture();
+}
+
+void View::ensureSurface() {
+    if (target_->hasSurface()) return;
+    target_->newSurface();
+    style_ = PenStyle::Solid;
+    penSet_ = false;
+}
+
+void View::applyPen(int32_t lineType, uint32_t colour, bool bCopy) {
+    switch (lineType) {
+    case 101: style_ = PenStyle::Solid; break;
+    case 102: style_ = PenStyle::Dash; break;
+    case 103: style_ = PenStyle::Dot; break;
+    case 104: style_ = PenStyle::DashDot; break;
+    case 105: style_ = PenStyle::DashDotDot; break;
+    default: break;  // the style the last styled line left
+    }
+    target_->setPen(style_, colour, bCopy);
+}
+
+void View::drawLine(int x1, int y1, int x2, int y2, uint32_t colour, bool bCopy, int32_t lineType) {
+    if (!target_) return;
+    ensureSurface();
+    applyPen(lineType, colour, bCopy);
+    target_->line(x1, y1, x2, y2);
+}
+
+void View::drawRect(int x1, int y1, int x2, int y2, uint32_t colour, bool bCopy) {
+    drawLine(x1, y1, x2, y1, colour, bCopy, 0);
+    drawLine(x2, y1, x2, y2, colour, bCopy, 0);
+    drawLine(x2, y2, x1, y2, colour, bCopy, 0);
+    drawLine(x1, y2, x1, y1, colour, bCopy, 0);
+}
+
+void View::drawCircle(int x, int y, int r, uint32_t colour, bool bCopy) {
+    if (!target_) return;
+    ensureSurface();
+    target_->setPen(style_, colour, bCopy);
+    const int64_t l = int64_t{x} - r, t = int64_t{y} - r, rr = int64_t{x} + r, b = int64_t{y} + r;
+    // A box too large for GDI is not drawn; neither is one wholly outside.
+    if (l < -kSafePixel || t < -kSafePixel || rr > kSafePixel || b > kSafePixel) return;
+    target_->ellipse(static_cast<int>(l), static_cast<int>(t), static_cast<int>(rr), static_cast<int>(b));
+}
+
+void View::drawText(int x, int y, const std::u16string& text, uint32_t colour, int height, double angle,
+                    int32_t anchor) {
+    if (!target_ || height < 1) return;
+    if (std::abs(x) > kSafePixel || std::abs(y) > kSafePixel) return;
+    ensureSurface();
+    const int32_t e = roundInt(toDouble(static_cast<long double>(angle) * 10));
+    target_->setFont(height, e);
+    int tw = 0, th = 0;
+    target_->textExtent(text, tw, th);
+    double dx, dy;
+    switch (anchor) {
+    case 0: dx = 0; dy = th; break;
+    case 1: dx = tw / 2.0; dy = th; break;
+    case 2: dx = tw; dy = th; break;
+    case 3: dx = 0; dy = th / 2.0; break;
+    case 4: dx = tw / 2.0; dy = th / 2.0; break;
+    case 5: dx = tw; dy = th / 2.0; break;
+    case 6: dx = 0; dy = 0; break;
+    case 7: dx = tw / 2.0; dy = 0; break;
+    case 8: dx = tw; dy = 0; break;
+    default: dx = tw; dy = th; break;
+    }
+    const long double t = static_cast<long double>(angle) / 180 * kPi15;
+    const long double c = x87::cos(t), s = x87::sin(t);
+    const int X = x - (roundInt(toDouble(c * dx)) + roundInt(toDouble(s * dy)));
+    const int Y = y + (roundInt(toDouble(s * dx)) - roundInt(toDouble(c * dy)));
+    target_->textOut(X, Y, text, colour, v_.nBackColor);
+}
+
+bool View::outsideView(double minX, double minY, double maxX, double maxY) const {
+    const double margin = 4 * std::fabs(v_.dScale);
+    const double left = v_.dOrgX - margin, right = v_.dOrgX + v_.dLogWidth + margin;
+    const double bottom = v_.dOrgY - margin, top = v_.dOrgY + v_.dLogHeight + margin;
+    return maxX < left || minX > right || maxY < bottom || minY > top;
+}
+
+void View::drawWorldLine(uint32_t colour, int32_t lineType, double x1, double y1, double x2, double y2) {
+    if (!target_) return;
+    const double a = round5(x1), b = round5(y1), c = round5(x2), d = round5(y2);
+    if (v_.dScale != 0 && outsideView(std::min(a, c), std::min(b, d), std::max(a, c), std::max(b, d))) {
+        // Not drawn, but the pen style carries on as if it had been.
+        ensureSurface();
+        applyPen(lineType, colour, true);
+        return;
+    }
+    int32_t px1, py1, px2, py2;
+    if (!LTOD(a, b, px1, py1) || !LTOD(c, d, px2, py2)) return;
+    if (std::abs(static_cast<double>(px1)) > kSafePixel || std::abs(static_cast<double>(py1)) > kSafePixel ||
+        std::abs(static_cast<double>(px2)) > kSafePixel || std::abs(static_cast<double>(py2)) > kSafePixel) {
+        // Far off the image: clip before rounding so the visible part keeps
+        // its direction.
+        long double s = v_.dScale;
+        double fx1 = toDouble((a - static_cast<long double>(v_.dOrgX)) / s);
+        double fy1 = toDouble(v_.nDevHeight - (b - static_cast<long double>(v_.dOrgY)) / s);
+        double fx2 = toDouble((c - static_cast<long double>(v_.dOrgX)) / s);
+        double fy2 = toDouble(v_.nDevHeight - (d - static_cast<long double>(v_.dOrgY)) / s);
+        if (!clipSegment(fx1, fy1, fx2, fy2, -4, -4, v_.nDevWidth + 4.0, v_.nDevHeight + 4.0)) {
+            ensureSurface();
+            applyPen(lineType, colour, true);
+            return;
+        }
+        px1 = roundInt(fx1);
+        py1 = roundInt(fy1);
+        px2 = roundInt(fx2);
+        py2 = roundInt(fy2);
+    }
+    drawLine(px1, py1, px2, py2, colour, true, lineType);
+}
+
+void View::drawWorldCircle(uint32_t colour, double x, double y, double r) {
+    int32_t px, py;
+    if (!LTOD(x, y, px, py)) return;
+    drawCircle(px, py, roundInt(toDouble(r / static_cast<long double>(v_.dScale))), colour, true);
+}
+
+void View::drawWorldText(const std::u16string& text, uint32_t colour, int32_t anchor, double x, double y, double h,
+                         double angle) {
+    int32_t px, py;
+    if (!LTOD(x, y, px, py)) return;
+    const int height = roundInt(toDouble(static_cast<long double>(h) * 50 / v_.dScale * 96 / 72));
+    drawText(px, py, text, colour, height, angle, anchor);
+}
+
+void View::drawLineRecord(const recLine& r) {
+    if (r.kind == kKindVoid || r.skip) return;
+    const uint32_t colour = static_cast<uint32_t>(r.CL);
+    if (r.kind == kKindCircle) drawWorldCircle(colour, r.X1, r.Y1, r.R);
+    else if (r.kind == kKindLine) drawWorldLine(colour, r.LT, r.X1, r.Y1, r.X2, r.Y2);
+}
+
+void View::drawGinTexts(int nGin) {
+    for (int i = 0; i <= store_.lastMojiIndex(nGin); ++i) {
+        const recMoji& m = store_.mojiRec(nGin, i);
+        const double angle = toDouble(x87::atan2(m.Y2, m.X2) * 180 / kPi15);
+        drawWorldText(std::u16string(m.text), static_cast<uint32_t>(m.CL), m.nBase, m.X1, m.Y1, m.H, angle);
+    }
+}
+
+void View::redrawGin(int nGin) {
+    if (!target_) return;
+    ltodReported_ = false;
+    clearImage();
+    const int last = store_.lastLineIndex(nGin);
+    const recLine* recs = store_.lineData(nGin);
+    for (int i = 0; i <= last; ++i) drawLineRecord(recs[i]);
+    drawGinTexts(nGin);
+    target_->present();
+}
+
+Extents View::ginExtents(int nGin) const {
+    Extents e{false, 1.7e+308, 1.7e+308, -1.7e+308, -1.7e+308};
+    auto widen = [&e](double x, double y) {
+        bool moved = false;
+        if (x < e.minX) { e.minX = x; moved = true; }
+        if (y < e.minY) { e.minY = y; moved = true; }
+        if (x > e.maxX) { e.maxX = x; moved = true; }
+        if (y > e.maxY) { e.maxY = y; moved = true; }
+        return moved;
+    };
+    const int last = store_.lastLineIndex(nGin);
+    for (int i = 0; i <= last; ++i) {
+        const recLine& r = store_.lineRec(nGin, i);
+        if (r.kind == kKindEmpty) break;
+        if (widen(r.X1, r.Y1)) e.found = true;
+        widen(r.X2, r.Y2);
+    }
+    for (int i = 0; i <= store_.lastMojiIndex(nGin); ++i) widen(store_.mojiRec(nGin, i).X1, store_.mojiRec(nGin, i).Y1);
+    return e;
+}
+
+}  // namespace ravo

@@ -1,0 +1,87 @@
+// The view window: the drawing's coordinates (units, y up) tied to the
+// image's pixels (y down), the conversions and the view operations.
+#pragma once
+#include <cstdint>
+
+#include "canvas.h"
+#include "gin_store.h"
+#include "platform.h"
+
+namespace ravo {
+
+struct ViewState {
+    int32_t nDevWidth = 0;
+    int32_t nDevHeight = 0;
+    double dLogWidth = 0;
+    double dLogHeight = 0;
+    double dOrgX = 0;
+    double dOrgY = 0;
+    double dScale = 0;
+    uint32_t nBackColor = 0;
+    uint32_t nRubberColor = 0;
+};
+
+struct Extents {
+    bool found;
+    double minX, minY, maxX, maxY;
+};
+
+class View {
+public:
+    View(ViewState& state, const GinStore& store, MessageSink& messages) : v_(state), store_(store), messages_(messages) {}
+
+    ViewState& state() { return v_; }
+    Canvas* target() const { return target_; }
+
+    void setTargetImage(Canvas& image);
+    void SetLogWindow(double cx, double cy, double w, double h);
+    // False when the scale is 0 ("LTOD ERROR" is shown once per repaint).
+    bool LTOD(double x, double y, int32_t& px, int32_t& py);
+    void DTOL(int32_t px, int32_t py, double& x, double& y) const;
+
+    void initView(Canvas& image);
+    void fitGin(int nGin, double dFactor);
+    void centerView(int nGin, double x, double y);
+    void zoomIn(int nGin);
+    void zoomOut(int nGin);
+    void zoomInAt(int nGin, double fx, double fy);
+    void zoomOutAt(int nGin, double fx, double fy);
+    void zoomWindow(double x1, double y1, double x2, double y2);
+    void FormResize();
+
+    // Drawing (the gin-level operations and the primitives).
+    void redrawGin(int nGin);
+    void clearImage();
+    Extents ginExtents(int nGin) const;
+    void drawRect(int x1, int y1, int x2, int y2, uint32_t colour, bool bCopy);
+    void drawLine(int x1, int y1, int x2, int y2, uint32_t colour, bool bCopy, int32_t lineType);
+    void drawCircle(int x, int y, int r, uint32_t colour, bool bCopy);
+    void drawText(int x, int y, const std::u16string& text, uint32_t colour, int height, double angle, int32_t anchor);
+    void drawWorldLine(uint32_t colour, int32_t lineType, double x1, double y1, double x2, double y2);
+    void drawWorldCircle(uint32_t colour, double x, double y, double r);
+    void drawWorldText(const std::u16string& text, uint32_t colour, int32_t anchor, double x, double y, double h,
+                       double angle);
+
+    int nGinResult = 0;
+
+private:
+    void ensureSurface();
+    void applyPen(int32_t lineType, uint32_t colour, bool bCopy);
+    void drawLineRecord(const recLine& r);
+    void drawGinTexts(int nGin);
+    // Whether the box (in drawing units) lies wholly beyond the image, with
+    // a margin that rounding cannot cross.
+    bool outsideView(double minX, double minY, double maxX, double maxY) const;
+
+    ViewState& v_;
+    const GinStore& store_;
+    MessageSink& messages_;
+    Canvas* target_ = nullptr;
+    PenStyle style_ = PenStyle::Solid;  // carried from the last styled line
+    bool penSet_ = false;
+    int32_t penColour_ = 0;
+    bool penCopy_ = true;
+    bool ltodReported_ = false;
+};
+
+}  // namespace ravo
