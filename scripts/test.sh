@@ -47,11 +47,11 @@ if build_win32 > "$logs/build-win32.log" 2>&1; then
     export RAVO_EXE="$(winpath "$BUILD/win32/src/app/Ravo鋼矢板.exe")" RAVO_DATA="$(winpath "$ROOT/data")" RAVO_TESTDATA="$(winpath "$ROOT/tests/data")"
     timeout 1200 wine "$BUILD/win32/tests/e2e/ravo_e2e_tests.exe" > "$logs/e2e.log" 2>&1
     count_gtest "$logs/e2e.log"
-    grep -E '^\[  FAILED  \]|Failure' -A4 "$logs/e2e.log" | head -60
+    grep -E '^\[  FAILED  \]|: Failure$' -A4 "$logs/e2e.log" | head -60
 else
     tail -20 "$logs/build-win32.log"; failed=$((failed + 1))
 fi
-grep -h -A8 'Failure' "$logs/unit.log" 2>/dev/null | head -60
+grep -h -A8 ': Failure$' "$logs/unit.log" 2>/dev/null | head -60
 
 echo "$passed passed, $failed failed"
 [ "$failed" = 0 ]

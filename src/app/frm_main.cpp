@@ -104,18 +104,15 @@ void TfrmMain::FormShow() {
         SetWindowPos(image_.hwnd(), nullptr, 0, 0, (pr.right - pr.left) - 5, (pr.bottom - pr.top) - 5,
                      SWP_NOZORDER | SWP_NOACTIVATE);
         panelLayout_.rebase(image_.hwnd());
+        s.view.initView(image_.canvas());
         s.bViewReady = true;
     }
     SetWindowTextW(hwnd_, wide(kCaption));
     if (!s.runShowSteps(App::exeDir())) {
         MessageBoxW(nullptr, wide(startFromHostMessage()), wide(kAppTitle), MB_OK);
         DestroyWindow(hwnd_);
-        return;
     }
-    redrawResult();
 }
-
-void TfrmMain::redrawResult() {}
 
 void TfrmMain::btnOKClick() {
     app_.session().writeRunResult();  // raises: the window stays for another try
@@ -133,27 +130,41 @@ void TfrmMain::btnDumpClick() {
 
 void TfrmMain::chkStartClick() {
     app_.session().chkStartClick(Button_GetCheck(control(ids::chkStart)) == BST_CHECKED);
-    if (app_.session().bViewReady) redrawResult();
 }
 
 void TfrmMain::chkEndClick() {
     app_.session().chkEndClick(Button_GetCheck(control(ids::chkEnd)) == BST_CHECKED);
-    if (app_.session().bViewReady) redrawResult();
 }
 
-void TfrmMain::btnReverseClick() {
-    app_.session().btnReverseClick();
-    redrawResult();
+void TfrmMain::btnReverseClick() { app_.session().btnReverseClick(); }
+
+void TfrmMain::btnZoomUpClick() { app_.session().preview.btnZoomUpClick(); }
+void TfrmMain::btnZoomDownClick() { app_.session().preview.btnZoomDownClick(); }
+void TfrmMain::btnHomeClick() { app_.session().preview.btnHomeClick(); }
+
+void TfrmMain::FormResize() {
+    if (app_.session().bViewReady) app_.session().view.FormResize();
 }
 
-void TfrmMain::btnZoomUpClick() {}
-void TfrmMain::btnZoomDownClick() {}
-void TfrmMain::btnHomeClick() {}
-void TfrmMain::FormResize() {}
-void TfrmMain::WMMousewheel(WPARAM) {}
-void TfrmMain::imgGinMouseDown(int, int, int) {}
-void TfrmMain::imgGinMouseMove(int, int) {}
-void TfrmMain::imgGinMouseUp(int, int) {}
+void TfrmMain::WMMousewheel(WPARAM wp) {
+    const ViewState& v = app_.session().viewState;
+    // An image shrunk to nothing has no fraction to zoom about.
+    if (v.nDevWidth == 0 || v.nDevHeight == 0 || !app_.session().bViewReady) return;
+    // The message's own point is in screen coordinates; the cursor is taken
+    // afresh and measured from the panel's outer corner.
+    POINT pt{};
+    GetCursorPos(&pt);
+    ScreenToClient(hwnd_, &pt);
+    const RECT panel = childRect(panel_.hwnd());
+    const double fx = static_cast<double>(pt.x - panel.left) / v.nDevWidth;
+    const double fy = static_cast<double>(pt.y - panel.top) / v.nDevHeight;
+    app_.session().preview.mouseWheel(static_cast<int32_t>(wp), fx, fy);
+}
+
+void TfrmMain::imgGinMouseDown(int button, int x, int y) { app_.session().preview.imgGinMouseDown(button, x, y); }
+void TfrmMain::imgGinMouseMove(int x, int y) { app_.session().preview.imgGinMouseMove(x, y); }
+void TfrmMain::imgGinMouseUp(int x, int y) { app_.session().preview.imgGinMouseUp(x, y); }
+void TfrmMain::imgGinCaptureLost() { app_.session().preview.cancelGestures(); }
 
 LRESULT TfrmMain::onCtlColorStatic(HDC dc, HWND ctl) {
     if (ctl == control(ids::lblURL)) {

@@ -24,6 +24,7 @@ public:
     void imgGinMouseDown(int button, int x, int y) override;
     void imgGinMouseMove(int x, int y) override;
     void imgGinMouseUp(int x, int y) override;
+    void imgGinCaptureLost() override;
 
     HWND control(int id) const { return GetDlgItem(hwnd_, id); }
     ImageControl& image() { return image_; }
@@ -43,7 +44,6 @@ private:
     void btnZoomDownClick();
     void btnHomeClick();
     void WMMousewheel(WPARAM wp);
-    void redrawResult();
     LRESULT onCtlColorStatic(HDC dc, HWND ctl);
 
     App& app_;

@@ -2,24 +2,40 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
+
 #include "control_ids.h"
 
 namespace ravo {
 
 bool ImageControl::create(HWND parent, int id, const RECT& r) {
     if (!registerClass(ids::kImageClass, 0, nullptr)) return false;
-    return CreateWindowExW(0, ids::kImageClass, L"", WS_CHILD | WS_VISIBLE, r.left, r.top, r.right - r.left,
-                           r.bottom - r.top, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                           GetModuleHandleW(nullptr), this) != nullptr;
+    HWND h = CreateWindowExW(0, ids::kImageClass, L"", WS_CHILD | WS_VISIBLE, r.left, r.top, r.right - r.left,
+                             r.bottom - r.top, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                             GetModuleHandleW(nullptr), this);
+    if (h) canvas_ = std::make_unique<GdiCanvas>(h);
+    return h != nullptr;
 }
 
 void ImageControl::paintTo(HDC dc) {
     RECT rc;
     GetClientRect(hwnd_, &rc);
-    if (source_) {
-        BitBlt(dc, 0, 0, rc.right, rc.bottom, source_, 0, 0, SRCCOPY);
-    } else {
+    HDC picture = canvas_ ? canvas_->pictureDC() : nullptr;
+    if (!picture) {
+        // No picture: the panel shows through.
         FillRect(dc, &rc, GetSysColorBrush(COLOR_BTNFACE));
+        return;
+    }
+    // One blit of the back buffer: nothing flickers.
+    const SIZE sz = canvas_->pictureSize();
+    BitBlt(dc, 0, 0, sz.cx, sz.cy, picture, 0, 0, SRCCOPY);
+    if (sz.cx < rc.right) {
+        RECT r{sz.cx, 0, rc.right, rc.bottom};
+        FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
+    }
+    if (sz.cy < rc.bottom) {
+        RECT r{0, sz.cy, std::min<LONG>(sz.cx, rc.right), rc.bottom};
+        FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
     }
 }
 
@@ -41,24 +57,31 @@ LRESULT ImageControl::handleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     case WM_LBUTTONDOWN:
         SetCapture(hwnd_);  // the pan sees every move and the release
-        events_.imgGinMouseDown(kMouseLeft, x, y);
+        events_.imgGinMouseDown(kButtonLeft, x, y);
         return 0;
     case WM_MBUTTONDOWN:
-        events_.imgGinMouseDown(kMouseMiddle, x, y);
+        events_.imgGinMouseDown(kButtonMiddle, x, y);
         return 0;
     case WM_RBUTTONDOWN:
-        events_.imgGinMouseDown(kMouseRight, x, y);
+        events_.imgGinMouseDown(kButtonRight, x, y);
         return 0;
     case WM_MOUSEMOVE:
         events_.imgGinMouseMove(x, y);
         return 0;
     case WM_LBUTTONUP:
-        if (GetCapture() == hwnd_) ReleaseCapture();
+        // The handler first: releasing the capture reports it lost.
         events_.imgGinMouseUp(x, y);
+        if (GetCapture() == hwnd_) ReleaseCapture();
         return 0;
     case WM_MBUTTONUP:
     case WM_RBUTTONUP:
         events_.imgGinMouseUp(x, y);
+        return 0;
+    case WM_CAPTURECHANGED:
+        if (reinterpret_cast<HWND>(lp) != hwnd_) events_.imgGinCaptureLost();
+        return 0;
+    case WM_DESTROY:
+        canvas_.reset();  // the surface goes before the window
         return 0;
     default:
         return DefWindowProcW(hwnd_, msg, wp, lp);

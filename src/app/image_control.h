@@ -3,11 +3,15 @@
 #pragma once
 #include <windows.h>
 
+#include <memory>
+
+#include "core/preview.h"
+#include "gdi_canvas.h"
 #include "window_base.h"
 
 namespace ravo {
 
-enum MouseButtonBit : int { kMouseNone = 0, kMouseLeft = 1, kMouseRight = 2, kMouseMiddle = 4 };
+
 
 class ImageEvents {
 public:
@@ -15,6 +19,8 @@ public:
     virtual void imgGinMouseDown(int button, int x, int y) = 0;
     virtual void imgGinMouseMove(int x, int y) = 0;
     virtual void imgGinMouseUp(int x, int y) = 0;
+    // The pointer capture went elsewhere (a message box, another window).
+    virtual void imgGinCaptureLost() = 0;
 };
 
 class ImageControl : public WindowBase<ImageControl> {
@@ -23,14 +29,13 @@ public:
     bool create(HWND parent, int id, const RECT& r);
     LRESULT handleMessage(UINT msg, WPARAM wp, LPARAM lp);
 
-    // The bitmap shown; null shows no picture (the panel shows through).
-    // The image does not own it.
-    void setPicture(HDC source) { source_ = source; }
+    // The image's own back buffer, which it shows.
+    GdiCanvas& canvas() { return *canvas_; }
     void paintTo(HDC dc);
 
 private:
     ImageEvents& events_;
-    HDC source_ = nullptr;
+    std::unique_ptr<GdiCanvas> canvas_;
 };
 
 // The panel holding the image: a plain window with a single 3-D border.

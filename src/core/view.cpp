@@ -245,9 +245,10 @@ void View::drawText(int x, int y, const std::u16string& text, uint32_t colour, i
 }
 
 bool View::outsideView(double minX, double minY, double maxX, double maxY) const {
+    // The image's extent as the mapping sees it, whatever the window says.
     const double margin = 4 * std::fabs(v_.dScale);
-    const double left = v_.dOrgX - margin, right = v_.dOrgX + v_.dLogWidth + margin;
-    const double bottom = v_.dOrgY - margin, top = v_.dOrgY + v_.dLogHeight + margin;
+    const double left = v_.dOrgX - margin, right = v_.dOrgX + v_.nDevWidth * v_.dScale + margin;
+    const double bottom = v_.dOrgY - margin, top = v_.dOrgY + v_.nDevHeight * v_.dScale + margin;
     return maxX < left || minX > right || maxY < bottom || minY > top;
 }
 

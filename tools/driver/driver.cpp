@@ -6,6 +6,8 @@
 
 namespace ravo::driver {
 
+Pixels captureOnce(HWND h);
+
 namespace {
 
 struct FindCtx {
@@ -224,20 +226,28 @@ bool resizeClient(HWND top, int width, int height) {
     RECT wr{0, 0, width, height};
     AdjustWindowRectEx(&wr, static_cast<DWORD>(GetWindowLongW(top, GWL_STYLE)), FALSE,
                        static_cast<DWORD>(GetWindowLongW(top, GWL_EXSTYLE)));
-    BOOL ok = SetWindowPos(top, nullptr, 0, 0, wr.right - wr.left, wr.bottom - wr.top, SWP_NOMOVE | SWP_NOZORDER);
+    // Asynchronous: a box the resize raises must not hold us up.
+    BOOL ok = SetWindowPos(top, nullptr, 0, 0, wr.right - wr.left, wr.bottom - wr.top,
+                           SWP_NOMOVE | SWP_NOZORDER | SWP_ASYNCWINDOWPOS);
     settle(top);
     return ok != FALSE;
 }
 
-Pixels capture(HWND h) {
+Pixels captureOnce(HWND h) {
+    // What the window shows on the screen (an HDC of ours cannot be drawn on
+    // by another process, so WM_PRINTCLIENT is no way).
     Pixels px;
     RECT rc{};
     GetClientRect(h, &rc);
     px.width = rc.right;
     px.height = rc.bottom;
     if (px.width <= 0 || px.height <= 0) return px;
-    HDC screen = GetDC(nullptr);
-    HDC mem = CreateCompatibleDC(screen);
+    settle(h);
+    // Read off the screen: under Wine a window's own DC reads back black.
+    POINT origin{0, 0};
+    ClientToScreen(h, &origin);
+    HDC wdc = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(wdc);
     BITMAPINFO bi{};
     bi.bmiHeader.biSize = sizeof bi.bmiHeader;
     bi.bmiHeader.biWidth = px.width;
@@ -245,12 +255,9 @@ Pixels capture(HWND h) {
     bi.bmiHeader.biPlanes = 1;
     bi.bmiHeader.biBitCount = 32;
     void* bits = nullptr;
-    HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HBITMAP bmp = CreateDIBSection(wdc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ old = SelectObject(mem, bmp);
-    // The window paints itself into our bitmap (WM_PRINTCLIENT), so the
-    // picture does not depend on what covers it on the screen.
-    DWORD_PTR r = 0;
-    SendMessageTimeoutW(h, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(mem), PRF_CLIENT, SMTO_ABORTIFHUNG, 5000, &r);
+    BitBlt(mem, 0, 0, px.width, px.height, wdc, origin.x, origin.y, SRCCOPY);
     GdiFlush();
     px.data.assign(static_cast<const unsigned*>(bits),
                    static_cast<const unsigned*>(bits) + static_cast<size_t>(px.width) * px.height);
@@ -258,8 +265,21 @@ Pixels capture(HWND h) {
     SelectObject(mem, old);
     DeleteObject(bmp);
     DeleteDC(mem);
-    ReleaseDC(nullptr, screen);
+    ReleaseDC(nullptr, wdc);
     return px;
+}
+
+Pixels capture(HWND h) {
+    // Wine puts a painted window on the screen a little later: wait until
+    // two looks some frames apart agree.
+    Pixels last = captureOnce(h);
+    for (int i = 0; i < 40; ++i) {
+        Sleep(60);
+        Pixels now = captureOnce(h);
+        if (now.data == last.data) return now;
+        last = std::move(now);
+    }
+    return last;
 }
 
 Pixels captureScreen(HWND h) {

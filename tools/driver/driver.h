@@ -69,7 +69,8 @@ bool waitClosed(HWND h, DWORD timeoutMs = 10000);
 bool settle(HWND h, DWORD timeoutMs = 5000);
 bool resizeClient(HWND top, int width, int height);
 
-// Pixels of a window's client area, 0x00RRGGBB, row-major.
+// Pixels of a window's client area as the screen shows them, 0x00RRGGBB,
+// row-major.
 struct Pixels {
     int width = 0, height = 0;
     std::vector<unsigned> data;

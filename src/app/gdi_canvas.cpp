@@ -1,0 +1,187 @@
+#include "gdi_canvas.h"
+
+namespace ravo {
+
+namespace {
+
+int penStyleFor(PenStyle s) {
+    switch (s) {
+    case PenStyle::Solid: return PS_SOLID;
+    case PenStyle::Dash: return PS_DASH;
+    case PenStyle::Dot: return PS_DOT;
+    case PenStyle::DashDot: return PS_DASHDOT;
+    case PenStyle::DashDotDot: return PS_DASHDOTDOT;
+    }
+    return PS_SOLID;
+}
+
+constexpr size_t kMaxPens = 64;
+constexpr size_t kBatchPoints = 8192;
+
+}  // namespace
+
+int GdiCanvas::imageWidth() const {
+    RECT rc{};
+    GetClientRect(image_, &rc);
+    return rc.right;
+}
+
+int GdiCanvas::imageHeight() const {
+    RECT rc{};
+    GetClientRect(image_, &rc);
+    return rc.bottom;
+}
+
+void GdiCanvas::destroySurface() {
+    points_.clear();
+    counts_.clear();
+    if (!dc_) return;
+    // Everything ours is selected out before it is deleted.
+    SelectObject(dc_, oldBitmap_);
+    SelectObject(dc_, oldPen_);
+    SelectObject(dc_, oldBrush_);
+    SelectObject(dc_, oldFont_);
+    DeleteDC(dc_);
+    dc_ = nullptr;
+    bitmap_.reset();
+    pens_.clear();
+    font_.reset();
+    currentPen_ = nullptr;
+    fontHeight_ = fontEscapement_ = 0;
+    width_ = height_ = 0;
+}
+
+void GdiCanvas::clearPicture() { destroySurface(); }
+
+void GdiCanvas::newSurface() {
+    destroySurface();
+    width_ = imageWidth();
+    height_ = imageHeight();
+    if (width_ <= 0 || height_ <= 0) {
+        width_ = height_ = 0;
+        return;
+    }
+    HDC screen = GetDC(image_);
+    dc_ = CreateCompatibleDC(screen);
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = width_;
+    bi.bmiHeader.biHeight = -height_;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    bitmap_.reset(CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    ReleaseDC(image_, screen);
+    if (!dc_ || !bitmap_.get()) {
+        if (dc_) DeleteDC(dc_);
+        dc_ = nullptr;
+        bitmap_.reset();
+        width_ = height_ = 0;
+        return;
+    }
+    oldBitmap_ = SelectObject(dc_, bitmap_.get());
+    oldPen_ = SelectObject(dc_, GetStockObject(BLACK_PEN));
+    oldBrush_ = SelectObject(dc_, GetStockObject(NULL_BRUSH));
+    oldFont_ = SelectObject(dc_, GetStockObject(DEFAULT_GUI_FONT));
+    PatBlt(dc_, 0, 0, width_, height_, WHITENESS);
+    SetROP2(dc_, R2_COPYPEN);
+    rop_ = R2_COPYPEN;
+    SetBkMode(dc_, TRANSPARENT);
+}
+
+HPEN GdiCanvas::penFor(PenStyle style, uint32_t colour) {
+    const uint64_t key = (static_cast<uint64_t>(style) << 32) | colour;
+    auto it = pens_.find(key);
+    if (it != pens_.end()) return it->second.get();
+    if (pens_.size() >= kMaxPens) {
+        // Many colours: start the cache again, the pen in the DC first.
+        flushLines();
+        SelectObject(dc_, GetStockObject(BLACK_PEN));
+        currentPen_ = nullptr;
+        pens_.clear();
+    }
+    HPEN pen = CreatePen(penStyleFor(style), 1, static_cast<COLORREF>(colour));
+    pens_.emplace(key, GdiObject<HPEN>(pen));
+    return pen;
+}
+
+void GdiCanvas::setPen(PenStyle style, uint32_t colour, bool copyMode) {
+    if (!dc_) return;
+    HPEN pen = penFor(style, colour);
+    const int rop = copyMode ? R2_COPYPEN : R2_XORPEN;
+    if (pen == currentPen_ && rop == rop_) return;
+    flushLines();
+    SelectObject(dc_, pen);
+    currentPen_ = pen;
+    if (rop != rop_) {
+        SetROP2(dc_, rop);
+        rop_ = rop;
+    }
+}
+
+void GdiCanvas::line(int x1, int y1, int x2, int y2) {
+    if (!dc_) return;
+    points_.push_back({x1, y1});
+    points_.push_back({x2, y2});
+    counts_.push_back(2);
+    if (points_.size() >= kBatchPoints) flushLines();
+}
+
+void GdiCanvas::flushLines() {
+    if (!dc_ || counts_.empty()) return;
+    PolyPolyline(dc_, points_.data(), counts_.data(), static_cast<DWORD>(counts_.size()));
+    points_.clear();
+    counts_.clear();
+}
+
+void GdiCanvas::ellipse(int left, int top, int right, int bottom) {
+    if (!dc_) return;
+    flushLines();
+    HGDIOBJ old = SelectObject(dc_, GetStockObject(NULL_BRUSH));
+    Ellipse(dc_, left, top, right, bottom);
+    SelectObject(dc_, old);
+}
+
+void GdiCanvas::setFont(int height, int escapement) {
+    if (!dc_) return;
+    if (font_.get() && height == fontHeight_ && escapement == fontEscapement_) return;
+    flushLines();
+    // The face as the host names it; without it the font mapper takes a
+    // Japanese Gothic face for the Shift-JIS character set.
+    HFONT f = CreateFontW(height, 0, escapement, escapement, 400, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
+                          OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"MS ゴシック");
+    if (!f) return;
+    SelectObject(dc_, f);  // the previous font of ours is out before it goes
+    font_.reset(f);
+    fontHeight_ = height;
+    fontEscapement_ = escapement;
+}
+
+void GdiCanvas::textExtent(const std::u16string& text, int& width, int& height) {
+    width = height = 0;
+    if (!dc_) return;
+    SIZE sz{};
+    GetTextExtentPoint32W(dc_, reinterpret_cast<const wchar_t*>(text.c_str()), static_cast<int>(text.size()), &sz);
+    width = sz.cx;
+    height = sz.cy;
+}
+
+void GdiCanvas::textOut(int x, int y, const std::u16string& text, uint32_t colour, uint32_t back) {
+    if (!dc_) return;
+    flushLines();
+    SetTextAlign(dc_, TA_LEFT | TA_TOP);
+    SetTextColor(dc_, static_cast<COLORREF>(colour));
+    SetBkColor(dc_, static_cast<COLORREF>(back));
+    SetBkMode(dc_, OPAQUE);
+    TextOutW(dc_, x, y, reinterpret_cast<const wchar_t*>(text.c_str()), static_cast<int>(text.size()));
+    SetBkMode(dc_, TRANSPARENT);
+}
+
+void GdiCanvas::present() {
+    flushLines();
+    if (dc_) GdiFlush();
+    InvalidateRect(image_, nullptr, FALSE);
+    UpdateWindow(image_);
+}
+
+}  // namespace ravo

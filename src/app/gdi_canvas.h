@@ -1,0 +1,85 @@
+// The preview's drawing surface: a DIB section in a memory DC, sized to the
+// image, with the pens, brush and font the drawing selects into it.
+#pragma once
+#include <windows.h>
+
+#include <map>
+#include <vector>
+
+#include "core/canvas.h"
+
+namespace ravo {
+
+// A GDI object deleted when it goes.
+template <class H>
+class GdiObject {
+public:
+    GdiObject() = default;
+    explicit GdiObject(H h) : h_(h) {}
+    ~GdiObject() { reset(); }
+    GdiObject(GdiObject&& o) noexcept : h_(o.h_) { o.h_ = nullptr; }
+    GdiObject& operator=(GdiObject&& o) noexcept {
+        if (this != &o) {
+            reset();
+            h_ = o.h_;
+            o.h_ = nullptr;
+        }
+        return *this;
+    }
+    GdiObject(const GdiObject&) = delete;
+    GdiObject& operator=(const GdiObject&) = delete;
+    H get() const { return h_; }
+    void reset(H h = nullptr) {
+        if (h_) DeleteObject(h_);
+        h_ = h;
+    }
+
+private:
+    H h_ = nullptr;
+};
+
+class GdiCanvas : public Canvas {
+public:
+    explicit GdiCanvas(HWND image) : image_(image) {}
+    ~GdiCanvas() override { destroySurface(); }
+    GdiCanvas(const GdiCanvas&) = delete;
+    GdiCanvas& operator=(const GdiCanvas&) = delete;
+
+    int imageWidth() const override;
+    int imageHeight() const override;
+    void clearPicture() override;
+    bool hasSurface() const override { return dc_ != nullptr; }
+    void newSurface() override;
+    void setPen(PenStyle style, uint32_t colour, bool copyMode) override;
+    void line(int x1, int y1, int x2, int y2) override;
+    void ellipse(int left, int top, int right, int bottom) override;
+    void setFont(int height, int escapement) override;
+    void textExtent(const std::u16string& text, int& width, int& height) override;
+    void textOut(int x, int y, const std::u16string& text, uint32_t colour, uint32_t back) override;
+    void present() override;
+
+    // The picture, for WM_PAINT and WM_PRINTCLIENT; null when there is none.
+    HDC pictureDC() const { return dc_; }
+    SIZE pictureSize() const { return {width_, height_}; }
+
+private:
+    void destroySurface();
+    void flushLines();
+    HPEN penFor(PenStyle style, uint32_t colour);
+
+    HWND image_;
+    HDC dc_ = nullptr;
+    GdiObject<HBITMAP> bitmap_;
+    HGDIOBJ oldBitmap_ = nullptr, oldPen_ = nullptr, oldBrush_ = nullptr, oldFont_ = nullptr;
+    int width_ = 0, height_ = 0;
+    std::map<uint64_t, GdiObject<HPEN>> pens_;
+    GdiObject<HFONT> font_;
+    int fontHeight_ = 0, fontEscapement_ = 0;
+    // Lines with one pen, drawn in one PolyPolyline call.
+    std::vector<POINT> points_;
+    std::vector<DWORD> counts_;
+    HPEN currentPen_ = nullptr;
+    int rop_ = R2_COPYPEN;
+};
+
+}  // namespace ravo
