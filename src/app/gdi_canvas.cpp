@@ -107,8 +107,12 @@ HPEN GdiCanvas::penFor(PenStyle style, uint32_t colour) {
 
 void GdiCanvas::setPen(PenStyle style, uint32_t colour, bool copyMode) {
     if (!dc_) return;
-    HPEN pen = penFor(style, colour);
     const int rop = copyMode ? R2_COPYPEN : R2_XORPEN;
+    // Nearly every line of a run has the pen of the one before.
+    if (currentPen_ && style == currentStyle_ && colour == currentColour_ && rop == rop_) return;
+    HPEN pen = penFor(style, colour);
+    currentStyle_ = style;
+    currentColour_ = colour;
     if (pen == currentPen_ && rop == rop_) return;
     flushLines();
     SelectObject(dc_, pen);

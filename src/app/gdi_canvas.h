@@ -79,6 +79,8 @@ private:
     std::vector<POINT> points_;
     std::vector<DWORD> counts_;
     HPEN currentPen_ = nullptr;
+    PenStyle currentStyle_ = PenStyle::Solid;
+    uint32_t currentColour_ = 0;
     int rop_ = R2_COPYPEN;
 };
 

@@ -176,10 +176,9 @@ void View::ensureSurface() {
     if (target_->hasSurface()) return;
     target_->newSurface();
     style_ = PenStyle::Solid;
-    penSet_ = false;
 }
 
-void View::applyPen(int32_t lineType, uint32_t colour, bool bCopy) {
+void View::styleFor(int32_t lineType) {
     switch (lineType) {
     case 101: style_ = PenStyle::Solid; break;
     case 102: style_ = PenStyle::Dash; break;
@@ -188,6 +187,10 @@ void View::applyPen(int32_t lineType, uint32_t colour, bool bCopy) {
     case 105: style_ = PenStyle::DashDotDot; break;
     default: break;  // the style the last styled line left
     }
+}
+
+void View::applyPen(int32_t lineType, uint32_t colour, bool bCopy) {
+    styleFor(lineType);
     target_->setPen(style_, colour, bCopy);
 }
 
@@ -245,8 +248,11 @@ void View::drawText(int x, int y, const std::u16string& text, uint32_t colour, i
 }
 
 bool View::outsideView(double minX, double minY, double maxX, double maxY) const {
-    // The image's extent as the mapping sees it, whatever the window says.
-    const double margin = 4 * std::fabs(v_.dScale);
+    // The image's extent as the mapping sees it, whatever the window says,
+    // widened by more than rounding to 5 decimals and to pixels can move a
+    // point.
+    const double big = std::max({std::fabs(minX), std::fabs(maxX), std::fabs(minY), std::fabs(maxY)});
+    const double margin = 4 * std::fabs(v_.dScale) + 1e-5 + big * 1e-15;
     const double left = v_.dOrgX - margin, right = v_.dOrgX + v_.nDevWidth * v_.dScale + margin;
     const double bottom = v_.dOrgY - margin, top = v_.dOrgY + v_.nDevHeight * v_.dScale + margin;
     return maxX < left || minX > right || maxY < bottom || minY > top;
@@ -254,13 +260,13 @@ bool View::outsideView(double minX, double minY, double maxX, double maxY) const
 
 void View::drawWorldLine(uint32_t colour, int32_t lineType, double x1, double y1, double x2, double y2) {
     if (!target_) return;
-    const double a = round5(x1), b = round5(y1), c = round5(x2), d = round5(y2);
-    if (v_.dScale != 0 && outsideView(std::min(a, c), std::min(b, d), std::max(a, c), std::max(b, d))) {
+    if (v_.dScale != 0 && outsideView(std::min(x1, x2), std::min(y1, y2), std::max(x1, x2), std::max(y1, y2))) {
         // Not drawn, but the pen style carries on as if it had been.
         ensureSurface();
-        applyPen(lineType, colour, true);
+        styleFor(lineType);
         return;
     }
+    const double a = round5(x1), b = round5(y1), c = round5(x2), d = round5(y2);
     int32_t px1, py1, px2, py2;
     if (!LTOD(a, b, px1, py1) || !LTOD(c, d, px2, py2)) return;
     if (std::abs(static_cast<double>(px1)) > kSafePixel || std::abs(static_cast<double>(py1)) > kSafePixel ||
@@ -274,7 +280,7 @@ void View::drawWorldLine(uint32_t colour, int32_t lineType, double x1, double y1
         double fy2 = toDouble(v_.nDevHeight - (d - static_cast<long double>(v_.dOrgY)) / s);
         if (!clipSegment(fx1, fy1, fx2, fy2, -4, -4, v_.nDevWidth + 4.0, v_.nDevHeight + 4.0)) {
             ensureSurface();
-            applyPen(lineType, colour, true);
+            styleFor(lineType);
             return;
         }
         px1 = roundInt(fx1);

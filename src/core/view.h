@@ -66,6 +66,7 @@ public:
 
 private:
     void ensureSurface();
+    void styleFor(int32_t lineType);
     void applyPen(int32_t lineType, uint32_t colour, bool bCopy);
     void drawLineRecord(const recLine& r);
     void drawGinTexts(int nGin);
@@ -78,9 +79,6 @@ private:
     MessageSink& messages_;
     Canvas* target_ = nullptr;
     PenStyle style_ = PenStyle::Solid;  // carried from the last styled line
-    bool penSet_ = false;
-    int32_t penColour_ = 0;
-    bool penCopy_ = true;
     bool ltodReported_ = false;
 };
 

@@ -1,10 +1,14 @@
 // Command-line front of the test driver, for scripts:
 //   ravo-driver run <exe> <folder> [--screenshot <file.bmp>] [--press ok|cancel|none]
+//   ravo-driver bench-repaint <exe> <folder>
 // starts the tool in <folder>, waits for its main window (or reports the
 // message box it shows), saves a screenshot, presses the button and waits
 // for the program to end. Prints what happened, one fact per line.
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "../../src/app/control_ids.h"
 #include "driver.h"
@@ -78,10 +82,150 @@ int run(int argc, wchar_t** argv) {
     return 0;
 }
 
+// ---- repaint benchmark ----
+
+double nowMs() {
+    static LARGE_INTEGER f = [] {
+        LARGE_INTEGER x;
+        QueryPerformanceFrequency(&x);
+        return x;
+    }();
+    LARGE_INTEGER c;
+    QueryPerformanceCounter(&c);
+    return 1000.0 * static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
+}
+
+void sendSync(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    DWORD_PTR r = 0;
+    SendMessageTimeoutW(h, msg, wp, lp, SMTO_ABORTIFHUNG, 30000, &r);
+}
+
+struct Seg {
+    double x1, y1, x2, y2;
+};
+
+std::vector<Seg> readSegments(const std::wstring& path) {
+    std::vector<Seg> segs;
+    std::string data = readFileBytes(path);
+    const char* p = data.c_str();
+    Seg s;
+    int n = 0;
+    while (std::sscanf(p, "%lf %lf %lf %lf%n", &s.x1, &s.y1, &s.x2, &s.y2, &n) == 4) {
+        segs.push_back(s);
+        p += n;
+    }
+    return segs;
+}
+
+// One PolyPolyline of the segments mapped for the fitted window, into a
+// memory bitmap of the image's size: the least a repaint can cost.
+double polyPolylineMs(const std::vector<Seg>& segs, int w, int h, int reps) {
+    double minX = 1e308, minY = 1e308, maxX = -1e308, maxY = -1e308;
+    for (const Seg& s : segs) {
+        minX = std::min({minX, s.x1, s.x2});
+        maxX = std::max({maxX, s.x1, s.x2});
+        minY = std::min({minY, s.y1, s.y2});
+        maxY = std::max({maxY, s.y1, s.y2});
+    }
+    const double bw = (maxX - minX) * 1.1, bh = (maxY - minY) * 1.1;
+    const double scale = std::max(bw / w, bh / h);
+    const double ox = (minX + maxX) / 2 - w * scale / 2, oy = (minY + maxY) / 2 - h * scale / 2;
+    std::vector<POINT> pts;
+    std::vector<DWORD> counts;
+    for (const Seg& s : segs) {
+        pts.push_back({static_cast<LONG>(std::lround((s.x1 - ox) / scale)), static_cast<LONG>(std::lround(h - (s.y1 - oy) / scale))});
+        pts.push_back({static_cast<LONG>(std::lround((s.x2 - ox) / scale)), static_cast<LONG>(std::lround(h - (s.y2 - oy) / scale))});
+        counts.push_back(2);
+    }
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(mem, bmp);
+    HGDIOBJ oldPen = SelectObject(mem, GetStockObject(BLACK_PEN));
+    double best = 1e9;
+    for (int r = 0; r < reps; ++r) {
+        const double t0 = nowMs();
+        PatBlt(mem, 0, 0, w, h, WHITENESS);
+        PolyPolyline(mem, pts.data(), counts.data(), static_cast<DWORD>(counts.size()));
+        GdiFlush();
+        best = std::min(best, nowMs() - t0);
+    }
+    SelectObject(mem, oldPen);
+    SelectObject(mem, old);
+    DeleteObject(bmp);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    return best;
+}
+
+// ravo-driver bench-repaint <exe> <folder>: a 5,000-pile run, its repaint
+// timed through the real window against one PolyPolyline of its segments.
+int benchRepaint(int argc, wchar_t** argv) {
+    if (argc < 4) return 2;
+    const std::wstring exe = argv[2], folder = argv[3];
+    const int piles = 5000, reps = 15;
+    char temp[200];
+    std::snprintf(temp, sizeof temp, "hq\r\nhp1 0 0\r\nhp2 %.6f %.6f\r\n", piles * 400.0 * 0.8660254037844386 - 1,
+                  piles * 400.0 * 0.5 - 1);
+    writeFileBytes(joinPath(folder, L"temp.txt"), temp);
+    Process p(exe, folder);
+    HWND main = p.waitWindow(ravo::ids::kMainClass, 30000, true);
+    if (!main) {
+        say(L"error: no window");
+        return 1;
+    }
+    HWND img = child(main, ravo::ids::imgGin);
+    HWND home = child(main, ravo::ids::btnHome);
+    RECT rc;
+    GetClientRect(img, &rc);
+    settle(main);
+    // Full repaints: "H" fits the same window again and draws everything.
+    double full = 1e9;
+    for (int r = 0; r < reps; ++r) {
+        const double t0 = nowMs();
+        sendSync(home, BM_CLICK, 0, 0);
+        full = std::min(full, nowMs() - t0);
+    }
+    // Zoomed in about the centre until a sliver of the run is on the image;
+    // a click on the centre re-centres and repaints.
+    const int zooms = 50;
+    for (int i = 0; i < zooms; ++i) sendSync(child(main, ravo::ids::btnZoomUp), BM_CLICK, 0, 0);
+    const LPARAM centre = MAKELPARAM(rc.right / 2, rc.bottom / 2);
+    double zoomed = 1e9;
+    for (int r = 0; r < reps; ++r) {
+        const double t0 = nowMs();
+        sendSync(img, WM_LBUTTONDOWN, MK_LBUTTON, centre);
+        sendSync(img, WM_LBUTTONUP, 0, centre);
+        zoomed = std::min(zoomed, nowMs() - t0);
+    }
+    sendSync(home, BM_CLICK, 0, 0);
+    click(child(main, ravo::ids::btnOK));
+    p.waitExit(30000);
+    const std::vector<Seg> segs = readSegments(joinPath(folder, L"jwc_temp.txt"));
+    const double peer = polyPolylineMs(segs, rc.right, rc.bottom, reps);
+    const double visible = 100.0 / std::pow(1.1, zooms);
+    wchar_t line[400];
+    swprintf(line, 400,
+             L"repaint %d piles (%zu segments), image %dx%d: full %.2f ms, one PolyPolyline %.2f ms, ratio %.2f; "
+             L"zoomed in %d steps (about %.2f %% of the run's length on the image): %.2f ms",
+             piles, segs.size(), static_cast<int>(rc.right), static_cast<int>(rc.bottom), full, peer, full / peer, zooms,
+             visible, zoomed);
+    say(line);
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
     if (argc >= 2 && std::wstring(argv[1]) == L"run") return run(argc, argv);
+    if (argc >= 2 && std::wstring(argv[1]) == L"bench-repaint") return benchRepaint(argc, argv);
     std::fputs("usage: ravo-driver run <exe> <folder> [--screenshot file.bmp] [--press ok|cancel|none]\n", stderr);
     return 2;
 }
