@@ -10,27 +10,27 @@ build_win32
 
 demo="$ROOT/demo"
 assemble_package "$demo"
-# What the host would export for a run from (100, 200) to (2500, 1000).
-printf 'hq\r\nhk 0\r\nhp1 100 200\r\nhp2 2500 1000\r\nlg0\r\nly0\r\nlc2\r\nlt1\r\n#\r\n0 0 3000 0\r\n' > "$demo/temp.txt"
+# A drawing of the host's: a site boundary the wall runs along.
+printf '0 0 3000 0\r\n3000 0 3000 1500\r\n0 0 0 1500\r\n' > "$demo/drawing.txt"
 
 trap stop_all EXIT
 wine_env
-cd "$demo"
+sim=(python3 "$ROOT/tools/hostsim/hostsim.py" --tool-dir "$demo" --p1 100 200 --p2 2500 1000 --drawing "$demo/drawing.txt"
+     --out "$demo/result")
 if [ -n "${DISPLAY:-}" ] && [ -z "${CI:-}" ] && xdpyinfo >/dev/null 2>&1; then
     echo "demo: the window opens on $DISPLAY; press OK or キャンセル"
-    wine "$demo/Ravo鋼矢板.exe" || true
+    "${sim[@]}" --press user || true
 else
     start_xvfb
-    wine "$BUILD/win32/tools/driver/ravo-driver.exe" run "$(winpath "$demo/Ravo鋼矢板.exe")" "$(winpath "$demo")" \
-        --screenshot "$(winpath "$demo/screenshot.bmp")" --press ok
+    "${sim[@]}" --press ok --screenshot "$demo/screenshot.bmp" || true
     convert "$demo/screenshot.bmp" "$demo/screenshot.png" && rm -f "$demo/screenshot.bmp"
-    echo "demo: screenshot $demo/screenshot.png"
+    echo "demo: screenshot of the tool's window: $demo/screenshot.png"
 fi
-out="$demo/jwc_temp.txt"
-if [ -s "$out" ]; then
-    echo "demo: $out holds $(wc -l < "$out") lines"
-elif [ -e "$out" ]; then
+out=$(find "$demo" -maxdepth 1 -iname jwc_temp.txt | head -1)
+if [ -n "$out" ] && [ -s "$out" ]; then
+    echo "demo: $out holds $(wc -l < "$out") lines; the host's drawing with them: $demo/result.png, $demo/result.svg"
+elif [ -n "$out" ]; then
     echo "demo: $out is empty (nothing was laid, or the run was cancelled)"
 else
-    echo "demo: $out was not written"
+    echo "demo: no jwc_temp.txt was written"
 fi

@@ -3,13 +3,15 @@
 # FUZZ_SECONDS (30 by default) from its committed seed corpus, on a scratch
 # copy so the repository stays clean. Prints one line per target:
 #   fuzz ok <target> <executions> execs, cov <edges>
+# FUZZ_TARGETS picks targets, FUZZ_WORK the scratch folder. For the long run:
+#   FUZZ_SECONDS=600 bash scripts/fuzz.sh
 set -uo pipefail
 source "$(dirname "$0")/common.sh"
 seconds="${FUZZ_SECONDS:-30}"
 cmake --preset fuzz -G Ninja >/dev/null && cmake --build "$BUILD/fuzz" >/dev/null || { echo "fuzz FAILED build"; exit 1; }
 status=0
-for target in split classify reader outline number general; do
-    work="$BUILD/fuzz-work/$target"
+for target in ${FUZZ_TARGETS:-split classify reader outline number general}; do
+    work="${FUZZ_WORK:-$BUILD/fuzz-work}/$target"
     rm -rf "$work"; mkdir -p "$work/corpus" "$work/artifacts"
     cp "$ROOT/fuzz/corpus/$target/"* "$work/corpus/"
     log="$work/log.txt"

@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev
           g++-mingw-w64-i686 wine wine32:i386 xvfb x11-utils xauth locales fonts-ipafont-gothic
-          imagemagick mawk gawk zip)
+          imagemagick mawk gawk zip python3 file binutils-mingw-w64-i686)
 
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
     dpkg --add-architecture i386

@@ -48,6 +48,11 @@ if build_win32 > "$logs/build-win32.log" 2>&1; then
     timeout 1200 wine "$BUILD/win32/tests/e2e/ravo_e2e_tests.exe" > "$logs/e2e.log" 2>&1
     count_gtest "$logs/e2e.log"
     grep -E '^\[  FAILED  \]|: Failure$' -A4 "$logs/e2e.log" | head -60
+    echo "== the batch file and the tool through the host simulator"
+    bash "$ROOT/tests/host/host_test.sh" > "$logs/host.log" 2>&1
+    n=$(grep -c '^host ok' "$logs/host.log"); m=$(grep -c '^host FAILED' "$logs/host.log")
+    passed=$((passed + n)); failed=$((failed + m)); echo "  host: $n passed, $m failed"
+    [ "$m" = 0 ] || grep -A8 '^host FAILED' "$logs/host.log" | head -40
 else
     tail -20 "$logs/build-win32.log"; failed=$((failed + 1))
 fi

@@ -1,6 +1,7 @@
 // Command-line front of the test driver, for scripts:
 //   ravo-driver run <exe> <folder> [--screenshot <file.bmp>] [--press ok|cancel|none]
 //   ravo-driver bench-repaint <exe> <folder>
+//   ravo-driver attach [--screenshot <file.bmp>] [--press ok|cancel]
 // starts the tool in <folder>, waits for its main window (or reports the
 // message box it shows), saves a screenshot, presses the button and waits
 // for the program to end. Prints what happened, one fact per line.
@@ -80,6 +81,47 @@ int run(int argc, wchar_t** argv) {
     }
     say(L"exit code: " + std::to_wstring(code));
     return 0;
+}
+
+// ravo-driver attach [--screenshot <file.bmp>] [--press ok|cancel]: works the
+// tool's window whoever started it (the host simulator starts it through the
+// batch file), then waits until the window is gone.
+BOOL CALLBACK findMainProc(HWND h, LPARAM lp) {
+    wchar_t cls[64] = {};
+    GetClassNameW(h, cls, 64);
+    if (wcscmp(cls, ravo::ids::kMainClass) == 0 && IsWindowVisible(h)) {
+        *reinterpret_cast<HWND*>(lp) = h;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+int attach(int argc, wchar_t** argv) {
+    std::wstring shot, press = L"ok";
+    for (int i = 2; i + 1 < argc; i += 2) {
+        std::wstring k = argv[i];
+        if (k == L"--screenshot") shot = argv[i + 1];
+        if (k == L"--press") press = argv[i + 1];
+    }
+    HWND main = nullptr;
+    for (int i = 0; i < 600 && !main; ++i) {
+        EnumWindows(findMainProc, reinterpret_cast<LPARAM>(&main));
+        if (!main) Sleep(50);
+    }
+    if (!main) {
+        say(L"error: the tool's window did not appear");
+        return 1;
+    }
+    settle(main);
+    Sleep(300);
+    say(L"window: " + windowText(main));
+    if (!shot.empty()) {
+        saveBmp(captureScreen(main), shot);
+        say(L"screenshot: " + shot);
+    }
+    click(child(main, press == L"cancel" ? ravo::ids::btnCancel : ravo::ids::btnOK));
+    for (int i = 0; i < 600 && IsWindow(main); ++i) Sleep(50);
+    return IsWindow(main) ? 1 : 0;
 }
 
 // ---- repaint benchmark ----
@@ -226,6 +268,9 @@ int benchRepaint(int argc, wchar_t** argv) {
 int wmain(int argc, wchar_t** argv) {
     if (argc >= 2 && std::wstring(argv[1]) == L"run") return run(argc, argv);
     if (argc >= 2 && std::wstring(argv[1]) == L"bench-repaint") return benchRepaint(argc, argv);
-    std::fputs("usage: ravo-driver run <exe> <folder> [--screenshot file.bmp] [--press ok|cancel|none]\n", stderr);
+    if (argc >= 2 && std::wstring(argv[1]) == L"attach") return attach(argc, argv);
+    std::fputs("usage: ravo-driver run <exe> <folder> [--screenshot file.bmp] [--press ok|cancel|none]\n"
+               "       ravo-driver attach [--screenshot file.bmp] [--press ok|cancel]\n"
+               "       ravo-driver bench-repaint <exe> <folder>\n", stderr);
     return 2;
 }

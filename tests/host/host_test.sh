@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# The batch file and the tool together, as the host runs them (through the
+# host simulator, under Wine). Prints "host ok <case>" or "host FAILED <case>".
+# Needs: a built win32 tree, the Wine environment and a display.
+set -uo pipefail
+source "$(dirname "$0")/../../scripts/common.sh"
+sim="python3 $ROOT/tools/hostsim/hostsim.py"
+work="$BUILD/host-tests"
+status=0
+check() {  # name, expected text in the simulator's output, command...
+    local name="$1" want="$2"; shift 2
+    local out
+    out=$("$@" 2>&1)
+    if grep -qF -- "$want" <<<"$out"; then echo "host ok $name"; else echo "host FAILED $name: expected '$want', got:"; echo "$out"; status=1; fi
+}
+fresh() { assemble_package "$work/$1" >/dev/null; echo "$work/$1"; }
+
+printf '0 0 3000 0\r\n' > "$work.drawing.txt" 2>/dev/null || { mkdir -p "$work"; printf '0 0 3000 0\r\n' > "$work.drawing.txt"; }
+
+d=$(fresh ok)
+check "OK hands back the run" "segments returned: 40" $sim --tool-dir "$d" --p1 100 200 --p2 900 200 --drawing "$work.drawing.txt" --press ok --out "$d/result"
+[ -s "$d/result.png" ] && [ -s "$d/result.svg" ] && echo "host ok drawing rendered" || { echo "host FAILED drawing rendered"; status=1; }
+
+d=$(fresh cancel)
+check "Cancel hands back nothing" "host reads: empty" $sim --tool-dir "$d" --p1 100 200 --p2 900 200 --press cancel
+
+d=$(fresh failing)
+cp "$BUILD/win32/tools/driver/ravo-driver.exe" "$d/Ravo鋼矢板.exe"   # exits non-zero at once
+check "a failing exe gives one he line" "host reads: error (矢板割付プログラムの実行に失敗しました（作図は行いません）)" \
+    $sim --tool-dir "$d" --p1 0 0 --p2 800 0 --press user
+
+d=$(fresh notransfer)
+(cd "$d" && wine cmd /c "Ravo鋼矢板.bat" >/dev/null 2>&1)
+if [ "$(iconv -f CP932 -t UTF-8 "$d/JWC_TEMP.TXT" 2>/dev/null | tr -d '\r\n')" = "he受け渡しファイル JWC_TEMP.TXT が見つかりません" ]; then
+    echo "host ok no transfer file gives one he line"
+else
+    echo "host FAILED no transfer file gives one he line"; status=1
+fi
+exit $status

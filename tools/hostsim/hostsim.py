@@ -1,0 +1,206 @@
+#!/usr/bin/env python3
+"""The host's side of the external transformation, for people without JWW.
+
+Writes the host's transfer file JWC_TEMP.TXT (code page 932) with the two
+indicated points and the drawing's entities into the tool's folder, runs the
+tool's batch file the way the host does (under Wine on Linux), waits for it,
+reads the transfer file back and renders the drawing the host would then
+show: the drawing's own lines in grey, the returned segments in black, as
+an SVG and a PNG.
+
+    hostsim.py --tool-dir DIR --p1 X Y --p2 X Y [--drawing EXPORT] [--press ok|cancel|user]
+               [--out PREFIX] [--screenshot FILE.bmp]
+
+--press ok/cancel works the tool's window through the test driver
+(ravo-driver.exe, found next to this script's build or given by --driver);
+--press user leaves it to whoever sits at the display.
+"""
+import argparse
+import os
+import re
+import struct
+import subprocess
+import sys
+import threading
+import zlib
+
+BAT = "Ravo鋼矢板.bat"
+NUMBER = r"[-+]?(?:\d+\.?\d*|\.\d+)(?:[eE][-+]?\d+)?"
+LINE_RE = re.compile(r"^\s*(%s)\s+(%s)\s+(%s)\s+(%s)\s*$" % ((NUMBER,) * 4))
+
+
+def find_case_insensitive(folder, name):
+    for entry in os.listdir(folder):
+        if entry.lower() == name.lower():
+            return os.path.join(folder, entry)
+    return None
+
+
+def drawing_lines(data):
+    """The drawing's own line entities (four numbers) and its other lines."""
+    entities, others = [], []
+    for raw in data.replace(b"\r\n", b"\n").split(b"\n"):
+        text = raw.decode("cp932", errors="replace")
+        m = LINE_RE.match(text)
+        if m:
+            entities.append(tuple(float(v) for v in m.groups()))
+        elif text.strip() and not re.match(r"^\s*(hq|hp1|hp2)\b", text):
+            others.append(raw)
+    return entities, others
+
+
+def write_transfer(folder, p1, p2, drawing):
+    for stale in (find_case_insensitive(folder, "JWC_TEMP.TXT"), find_case_insensitive(folder, "temp.txt")):
+        if stale:
+            os.remove(stale)
+    entities, others = drawing_lines(drawing) if drawing is not None else ([], [])
+    out = [b"hq", ("hp1 %r %r" % p1).encode(), ("hp2 %r %r" % p2).encode()]
+    out += others
+    out.append(b"#")
+    out += [("%r %r %r %r" % e).encode() for e in entities]
+    with open(os.path.join(folder, "JWC_TEMP.TXT"), "wb") as f:
+        f.write(b"\r\n".join(out) + b"\r\n")
+    return entities
+
+
+def run_batch(folder, press, driver, screenshot, timeout):
+    on_windows = os.name == "nt"
+    cmd = ["cmd", "/c", BAT] if on_windows else ["wine", "cmd", "/c", BAT]
+    helper = None
+    if press in ("ok", "cancel"):
+        args = [driver, "attach", "--press", press]
+        if screenshot:
+            args += ["--screenshot", screenshot if on_windows else "Z:" + os.path.abspath(screenshot).replace("/", "\\")]
+        if not on_windows:
+            args = ["wine"] + args
+        helper = subprocess.Popen(args, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+    batch = subprocess.run(cmd, cwd=folder, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=timeout)
+    said = ""
+    if helper:
+        try:
+            said = helper.communicate(timeout=30)[0].decode("utf-8", errors="replace")
+        except subprocess.TimeoutExpired:
+            helper.kill()
+    return batch.returncode, said
+
+
+def read_back(folder):
+    path = find_case_insensitive(folder, "JWC_TEMP.TXT")
+    if not path:
+        return "missing", [], "the transfer file is gone"
+    data = open(path, "rb").read()
+    if not data:
+        return "empty", [], ""
+    text = data.decode("cp932", errors="replace")
+    first = text.split("\r\n", 1)[0]
+    if first.startswith("he"):
+        return "error", [], first[2:]
+    if first.startswith("hq"):
+        return "not-run", [], ""
+    segs, bad = [], 0
+    for line in text.split("\r\n"):
+        if not line:
+            continue
+        m = LINE_RE.match(line)
+        if m:
+            segs.append(tuple(float(v) for v in m.groups()))
+        else:
+            bad += 1
+    if not data.endswith(b"\r\n") or bad:
+        return "corrupt", segs, "%d lines the host cannot read" % bad
+    return "ok", segs, ""
+
+
+def view_box(groups, width):
+    xs = [v for g in groups for s in g for v in (s[0], s[2])]
+    ys = [v for g in groups for s in g for v in (s[1], s[3])]
+    if not xs:
+        return None
+    minx, maxx, miny, maxy = min(xs), max(xs), min(ys), max(ys)
+    span = max(maxx - minx, maxy - miny) or 1.0
+    scale = (width - 40) / span
+    height = int((maxy - miny) * scale) + 40
+    return minx, maxy, scale, max(height, 60)
+
+
+def write_svg(path, own, returned, width=1000):
+    box = view_box([own, returned], width)
+    with open(path, "w", encoding="utf-8") as f:
+        if not box:
+            f.write('<svg xmlns="http://www.w3.org/2000/svg" width="200" height="60"></svg>\n')
+            return
+        minx, maxy, scale, height = box
+        f.write('<svg xmlns="http://www.w3.org/2000/svg" width="%d" height="%d">\n' % (width, height))
+        f.write('<rect width="100%" height="100%" fill="white"/>\n')
+        for colour, group in (("#999999", own), ("#000000", returned)):
+            f.write('<g stroke="%s" stroke-width="1" fill="none">\n' % colour)
+            for x1, y1, x2, y2 in group:
+                f.write('<line x1="%.2f" y1="%.2f" x2="%.2f" y2="%.2f"/>\n' % (
+                    20 + (x1 - minx) * scale, 20 + (maxy - y1) * scale, 20 + (x2 - minx) * scale, 20 + (maxy - y2) * scale))
+            f.write("</g>\n")
+        f.write("</svg>\n")
+
+
+def write_png(path, own, returned, width=1000):
+    box = view_box([own, returned], width)
+    height = box[3] if box else 60
+    pixels = bytearray(b"\xff" * (width * height * 3))
+
+    def plot(x, y, rgb):
+        if 0 <= x < width and 0 <= y < height:
+            i = (y * width + x) * 3
+            pixels[i:i + 3] = rgb
+
+    def line(x1, y1, x2, y2, rgb):
+        steps = int(max(abs(x2 - x1), abs(y2 - y1))) + 1
+        for k in range(steps + 1):
+            t = k / steps
+            plot(int(round(x1 + (x2 - x1) * t)), int(round(y1 + (y2 - y1) * t)), rgb)
+
+    if box:
+        minx, maxy, scale, _ = box
+        for rgb, group in ((b"\x99\x99\x99", own), (b"\x00\x00\x00", returned)):
+            for x1, y1, x2, y2 in group:
+                line(20 + (x1 - minx) * scale, 20 + (maxy - y1) * scale, 20 + (x2 - minx) * scale, 20 + (maxy - y2) * scale, rgb)
+    raw = b"".join(b"\x00" + bytes(pixels[y * width * 3:(y + 1) * width * 3]) for y in range(height))
+
+    def chunk(kind, body):
+        return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body) & 0xFFFFFFFF)
+
+    with open(path, "wb") as f:
+        f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0)) +
+                chunk(b"IDAT", zlib.compress(raw, 6)) + chunk(b"IEND", b""))
+
+
+def main():
+    ap = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    ap.add_argument("--tool-dir", required=True)
+    ap.add_argument("--p1", nargs=2, type=float, required=True)
+    ap.add_argument("--p2", nargs=2, type=float, required=True)
+    ap.add_argument("--drawing")
+    ap.add_argument("--press", choices=["ok", "cancel", "user"], default="ok")
+    ap.add_argument("--driver", default=os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..",
+                                                     "build", "win32", "tools", "driver", "ravo-driver.exe"))
+    ap.add_argument("--out", help="prefix of the .svg and .png written")
+    ap.add_argument("--screenshot")
+    ap.add_argument("--timeout", type=float, default=120)
+    a = ap.parse_args()
+
+    drawing = open(a.drawing, "rb").read() if a.drawing else None
+    own = write_transfer(a.tool_dir, tuple(a.p1), tuple(a.p2), drawing)
+    code, said = run_batch(a.tool_dir, a.press, a.driver, a.screenshot, a.timeout)
+    for line in said.splitlines():
+        print("tool: " + line)
+    state, segs, note = read_back(a.tool_dir)
+    print("batch exit code: %d" % code)
+    print("host reads: %s%s" % (state, (" (" + note + ")") if note else ""))
+    print("segments returned: %d" % len(segs))
+    if a.out:
+        write_svg(a.out + ".svg", own, segs)
+        write_png(a.out + ".png", own, segs)
+        print("drawing: %s.svg %s.png" % (a.out, a.out))
+    return 0 if state in ("ok", "empty") else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
