@@ -33,6 +33,7 @@ protected:
     // A host export with the two points and the given lines after them.
     void writeTemp(const std::string& body) const { writeFile(L"temp.txt", body); }
 
+    void removeDataFolder() const { driver::removeTree(path(L"data")); }
     std::unique_ptr<driver::Process> start();
     // Starts and waits for the main window; fails the test without it.
     HWND startToWindow();

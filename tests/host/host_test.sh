@@ -36,4 +36,32 @@ if [ "$(iconv -f CP932 -t UTF-8 "$d/JWC_TEMP.TXT" 2>/dev/null | tr -d '\r\n')" =
 else
     echo "host FAILED no transfer file gives one he line"; status=1
 fi
+# The tool's folder taken away while the window is open: OK reports the
+# failed write, the window stays, Cancel ends it.
+d=$(fresh gone)
+printf 'hq\r\nhp1 0 0\r\nhp2 800 0\r\n' > "$d/temp.txt"
+(cd "$d" && wine "$d/Ravo鋼矢板.exe" >/dev/null 2>&1 &)
+wine "$BUILD/win32/tools/driver/ravo-driver.exe" attach --press none >/dev/null 2>&1
+rm -rf "$d"
+check "folder gone before OK: a clear message" "message: [Ravo鋼矢板] I/O エラー 103." \
+    wine "$BUILD/win32/tools/driver/ravo-driver.exe" attach --press ok
+
+# The disk fills up while the result is written: a clear message, and the
+# result stays empty, never partial.
+full="$work/full"
+mkdir -p "$full"
+if mount -t tmpfs -o size=1600k tmpfs "$full" 2>/dev/null; then
+    assemble_package "$full/tool" >/dev/null
+    printf 'hq\r\nhp1 0 0\r\nhp2 4000000 0\r\n' > "$full/tool/temp.txt"   # 10,000 piles, about 6 MB
+    check "disk full while writing: a clear message" "message: [Ravo鋼矢板] ディスクがいっぱいです." \
+        wine "$BUILD/win32/tools/driver/ravo-driver.exe" run "$(winpath "$full/tool/Ravo鋼矢板.exe")" "$(winpath "$full/tool")" --press ok
+    if [ ! -s "$full/tool/jwc_temp.txt" ] && [ -z "$(ls "$full/tool" | grep -i '\.new$')" ]; then
+        echo "host ok disk full leaves no partial result"
+    else
+        echo "host FAILED disk full leaves no partial result: $(ls -la "$full/tool")"; status=1
+    fi
+    umount "$full"
+else
+    echo "host skipped disk full: no tmpfs can be mounted here"
+fi
 exit $status

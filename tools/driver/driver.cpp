@@ -108,7 +108,12 @@ HWND Process::waitWindow(const wchar_t* cls, DWORD timeoutMs, bool mustBeVisible
 }
 
 bool Process::waitMessageBox(MessageBoxInfo& box, DWORD timeoutMs) const {
-    HWND h = waitWindow(L"#32770", timeoutMs, true);
+    return waitMessageBoxOf(pid(), box, timeoutMs);
+}
+
+bool waitMessageBoxOf(DWORD pid, MessageBoxInfo& box, DWORD timeoutMs) {
+    HWND h = nullptr;
+    pollUntil(timeoutMs, [&] { return (h = findWindow(pid, L"#32770", true)) != nullptr; });
     if (!h) return false;
     box = MessageBoxInfo{};
     box.hwnd = h;

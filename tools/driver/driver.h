@@ -41,6 +41,9 @@ private:
     PROCESS_INFORMATION info_{};
 };
 
+// A message box of the process `pid`.
+bool waitMessageBoxOf(DWORD pid, MessageBoxInfo& box, DWORD timeoutMs);
+
 std::wstring windowText(HWND h);
 // The whole text however long (memo contents).
 std::wstring longText(HWND h);

@@ -71,6 +71,8 @@ int run(int argc, wchar_t** argv) {
         if (p.waitMessageBox(box, 1500) && p.running()) {
             say(L"message: [" + box.caption + L"] " + box.text);
             dismiss(box);
+            waitClosed(box.hwnd);
+            if (IsWindow(main)) click(child(main, ravo::ids::btnCancel));
         }
     }
     DWORD code = 0;
@@ -119,7 +121,18 @@ int attach(int argc, wchar_t** argv) {
         saveBmp(captureScreen(main), shot);
         say(L"screenshot: " + shot);
     }
+    if (press == L"none") return 0;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(main, &pid);
     click(child(main, press == L"cancel" ? ravo::ids::btnCancel : ravo::ids::btnOK));
+    // A failed OK leaves the window with a box: report it, then cancel.
+    MessageBoxInfo info;
+    if (waitMessageBoxOf(pid, info, 1500) && IsWindow(main)) {
+        say(L"message: [" + info.caption + L"] " + info.text);
+        dismiss(info);
+        waitClosed(info.hwnd);
+        if (IsWindow(main)) click(child(main, ravo::ids::btnCancel));
+    }
     for (int i = 0; i < 600 && IsWindow(main); ++i) Sleep(50);
     return IsWindow(main) ? 1 : 0;
 }

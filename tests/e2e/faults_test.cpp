@@ -1,0 +1,260 @@
+// Faults and bad input, each with its outcome: a clear message, the window
+// usable, nothing lost, the result complete or empty and never partial.
+#include <random>
+#include <sstream>
+
+#include "e2e_support.h"
+
+namespace ravo::e2e {
+namespace {
+
+using driver::MessageBoxInfo;
+
+// A file held open by "another process" (this one) with no sharing.
+class Lock {
+public:
+    explicit Lock(const std::wstring& path)
+        : h_(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, 0, nullptr)) {}
+    ~Lock() { release(); }
+    bool held() const { return h_ != INVALID_HANDLE_VALUE; }
+    void release() {
+        if (held()) CloseHandle(h_);
+        h_ = INVALID_HANDLE_VALUE;
+    }
+
+private:
+    HANDLE h_;
+};
+
+// Every line of a result the host reads: four numbers and CR LF.
+bool wellFormed(const std::string& result) {
+    if (result.empty()) return true;
+    if (result.size() < 2 || result.substr(result.size() - 2) != "\r\n") return false;
+    std::istringstream in(result);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.empty() || line.back() != '\r') return false;
+        std::istringstream nums(line);
+        double v;
+        int n = 0;
+        while (nums >> v) ++n;
+        if (n != 4) return false;
+    }
+    return true;
+}
+
+class Faults : public HostFolder {
+protected:
+    // Starts, expects a box with `text` (or any box when text is empty) and
+    // then the window.
+    HWND startExpecting(const std::string& text) {
+        proc_ = start();
+        MessageBoxInfo box;
+        EXPECT_TRUE(proc_->waitMessageBox(box, 60000)) << "expected a message";
+        if (!text.empty()) {
+            EXPECT_EQ(narrow(box.text), text);
+        }
+        driver::dismiss(box);
+        driver::waitClosed(box.hwnd);
+        HWND main = proc_->waitWindow(ids::kMainClass);
+        EXPECT_NE(main, nullptr) << "expected the window to stay usable";
+        return main;
+    }
+    // OK, dismissing any boxes on the way; the program must end.
+    void okToEnd(HWND main) {
+        driver::click(driver::child(main, ids::btnOK));
+        DWORD code = 1;
+        ASSERT_TRUE(proc_->waitExit(60000, &code));
+        EXPECT_EQ(code, 0u);
+    }
+    long resultLines() const {
+        const std::string r = readFile(L"jwc_temp.txt");
+        return std::count(r.begin(), r.end(), '\n');
+    }
+    const char* kRun = "hq\r\nhp1 100 200\r\nhp2 900 200\r\n";
+};
+
+TEST_F(Faults, HostFileLockedByAnotherProcess) {
+    writeTemp(kRun);
+    Lock lock(path(L"temp.txt"));
+    ASSERT_TRUE(lock.held());
+    HWND main = startExpecting("I/O エラー 32.");
+    ASSERT_NE(main, nullptr);
+    okToEnd(main);
+    EXPECT_EQ(readFile(L"jwc_temp.txt"), "");
+}
+
+TEST_F(Faults, ResultLockedAtStart) {
+    writeTemp(kRun);
+    writeFile(L"jwc_temp.txt", "stale\r\n");
+    Lock lock(path(L"jwc_temp.txt"));
+    HWND main = startExpecting("I/O エラー 32.");
+    ASSERT_NE(main, nullptr);
+    lock.release();
+    okToEnd(main);
+    EXPECT_EQ(readFile(L"jwc_temp.txt"), "") << "expected no run handed over: none was laid";
+}
+
+TEST_F(Faults, ResultLockedAtOkThenFreed) {
+    writeTemp(kRun);
+    HWND main = startToWindow();
+    ASSERT_NE(main, nullptr);
+    {
+        Lock lock(path(L"jwc_temp.txt"));
+        driver::click(driver::child(main, ids::btnOK));
+        MessageBoxInfo box;
+        ASSERT_TRUE(proc_->waitMessageBox(box));
+        EXPECT_EQ(narrow(box.text), "I/O エラー 103.");
+        driver::dismiss(box);
+        driver::waitClosed(box.hwnd);
+        EXPECT_TRUE(proc_->running());
+    }
+    EXPECT_EQ(readFile(L"jwc_temp.txt"), "");
+    EXPECT_FALSE(exists(L"jwc_temp.txt.new"));
+    closeWith(main, ids::btnOK);
+    EXPECT_EQ(resultLines(), 40);
+}
+
+TEST_F(Faults, EachOutlineFileMissing) {
+    for (const wchar_t* name : {L"pile_n.dat", L"pile_r.dat"}) {
+        SCOPED_TRACE(narrow(name));
+        TearDown();
+        SetUp();
+        DeleteFileW(path(std::wstring(L"data\\") + name).c_str());
+        writeTemp(kRun);
+        HWND main = startExpecting("指定されたファイルが見つかりません.");
+        ASSERT_NE(main, nullptr);
+        okToEnd(main);
+        EXPECT_EQ(readFile(L"jwc_temp.txt"), "");
+    }
+    TearDown();
+    SetUp();
+    removeDataFolder();
+    writeTemp(kRun);
+    HWND main = startExpecting("不正なファイル名 - %s.");  // no data folder at all
+    ASSERT_NE(main, nullptr);
+    okToEnd(main);
+}
+
+TEST_F(Faults, EmptyMalformedAndGarbageOutlines) {
+    writeFile(L"data\\pile_n.dat", "");
+    writeTemp(kRun);
+    HWND main = startToWindow();  // an empty outline is no error
+    ASSERT_NE(main, nullptr);
+    EXPECT_TRUE(proc_->noMessageBoxFor(300));
+    closeWith(main, ids::btnOK);
+    EXPECT_EQ(readFile(L"jwc_temp.txt"), "");
+
+    TearDown();
+    SetUp();
+    writeFile(L"data\\pile_l.dat", "0 0 10 10\r\n0 0 x 10\r\n");
+    writeTemp(kRun);
+    main = startExpecting("'x' は浮動小数点数ではありません.");
+    ASSERT_NE(main, nullptr);
+    okToEnd(main);
+
+    TearDown();
+    SetUp();
+    std::string garbage(10 << 20, '\0');
+    std::mt19937 rng(1);
+    for (char& c : garbage) c = static_cast<char>(rng());
+    writeFile(L"data\\pile_r.dat", garbage);
+    writeTemp(kRun);
+    main = startExpecting("");
+    ASSERT_NE(main, nullptr);
+    okToEnd(main);
+    EXPECT_TRUE(wellFormed(readFile(L"jwc_temp.txt")));
+}
+
+TEST_F(Faults, HostFileOfRandomBytes) {
+    std::string junk(64 << 10, '\0');
+    std::mt19937 rng(5);
+    for (char& c : junk) c = static_cast<char>(rng());
+    writeTemp(junk);
+    proc_ = start();
+    MessageBoxInfo box;
+    HWND main = nullptr;
+    for (int i = 0; i < 5 && !main; ++i) {
+        if (proc_->waitMessageBox(box, 2000)) {
+            driver::dismiss(box);
+            driver::waitClosed(box.hwnd);
+        }
+        main = proc_->waitWindow(ids::kMainClass, 2000);
+    }
+    ASSERT_NE(main, nullptr);
+    okToEnd(main);
+    EXPECT_TRUE(wellFormed(readFile(L"jwc_temp.txt")));
+}
+
+TEST_F(Faults, HostFileOfAMillionLinesAndOfHugeLines) {
+    std::string big = kRun;
+    big.reserve(40 << 20);
+    for (int i = 0; i < 1000000; ++i) big += "  12.345 -67.891 2345.678 -89.0125\r\n";
+    writeTemp(big);
+    HWND main = startToWindow();
+    ASSERT_NE(main, nullptr);
+    closeWith(main, ids::btnOK);
+    EXPECT_EQ(resultLines(), 40);
+
+    TearDown();
+    SetUp();
+    writeTemp(std::string(kRun) + std::string(100000, '7') + "\r\n" + "lg" + std::string(100000, 'x') + "\r\n");
+    main = startExpecting("");  // the 255 bytes of digits and nothing more: one number, then the missing ones
+    ASSERT_NE(main, nullptr);
+    okToEnd(main);
+}
+
+TEST_F(Faults, BytesThatAreNotCodePage932) {
+    writeTemp(std::string(kRun) + "lg1\r\nlgn\x81\r\nly2\r\nlyn\xFF\xFE\x80\xA0\r\ncv 0 0 1 0 \"\x82\"\r\n");
+    HWND main = startToWindow();
+    ASSERT_NE(main, nullptr);
+    EXPECT_TRUE(proc_->noMessageBoxFor(300));
+    closeWith(main, ids::btnOK);
+    EXPECT_EQ(resultLines(), 40);
+}
+
+TEST_F(Faults, PointsFarApartAreRefusedWithAMessage) {
+    writeTemp("hq\r\nhp1 -1e308 0\r\nhp2 1e308 0\r\n");
+    HWND main = startExpecting("鋼矢板の枚数が上限（25000枚）を超えるため割付できません。始点と終点を確認して下さい");
+    ASSERT_NE(main, nullptr);
+    driver::clickAndWait(driver::child(main, ids::chkStart));  // still usable
+    closeWith(main, ids::btnOK);
+    EXPECT_EQ(readFile(L"jwc_temp.txt"), "");
+}
+
+TEST_F(Faults, PointsEqualTinyAndFarOut) {
+    writeTemp("hq\r\nhp1 5 5\r\nhp2 5 5\r\n");
+    HWND main = startToWindow();
+    ASSERT_NE(main, nullptr);
+    closeWith(main, ids::btnOK);
+    EXPECT_EQ(readFile(L"jwc_temp.txt"), "");
+
+    TearDown();
+    SetUp();
+    writeTemp("hq\r\nhp1 1e308 -1e308\r\nhp2 1e308 -1e308\r\n#\r\n");
+    main = startToWindow();
+    ASSERT_NE(main, nullptr);
+    closeWith(main, ids::btnOK);
+    EXPECT_EQ(readFile(L"jwc_temp.txt"), "");
+
+    TearDown();
+    SetUp();
+    writeTemp("hq\r\nhp1 0 0\r\nhp2 1e-300 0\r\n");  // any length gives one pile
+    main = startToWindow();
+    ASSERT_NE(main, nullptr);
+    closeWith(main, ids::btnOK);
+    EXPECT_EQ(resultLines(), 20);
+
+    TearDown();
+    SetUp();
+    writeTemp("hq\r\nhp1 1e15 1e15\r\nhp2 1.0000000000008e15 1e15\r\n");  // far out, short run
+    main = startToWindow();
+    ASSERT_NE(main, nullptr);
+    closeWith(main, ids::btnOK);
+    const std::string r = readFile(L"jwc_temp.txt");
+    EXPECT_TRUE(wellFormed(r));
+    EXPECT_EQ(std::count(r.begin(), r.end(), '\n'), 40);
+}
+
+}  // namespace
+}  // namespace ravo::e2e
