@@ -11,6 +11,8 @@
 #include "core/result_writer.h"
 #include "core/session.h"
 #include "core/text.h"
+#include "core/transforms.h"
+#include "core/view.h"
 #include "platform/posix/posix_platform.h"
 
 namespace ravo {
@@ -23,7 +25,8 @@ const std::string& largeExport() {
         std::mt19937 rng(7);
         std::uniform_real_distribution<double> coord(-50000, 50000);
         std::uniform_int_distribution<int> dec(3, 6);
-        std::string out = "hq\r\nhp1 0 0\r\nhp2 800 0\r\n";
+        // hp1 to hp2 is 2,000,000 long: a run of 5,000 piles.
+        std::string out = "hq\r\nhp1 0 0\r\nhp2 1732050.8 999999\r\n";
         char buf[160];
         for (int i = 0; i < 1000000; ++i) {
             if (i % 1000 == 0) out += "lg1\r\nly2\r\nlc3\r\nlt1\r\n";
@@ -119,6 +122,64 @@ void BM_FormatTenThousandPiles(benchmark::State& state) {
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(bytes));
 }
 BENCHMARK(BM_FormatTenThousandPiles)->Unit(benchmark::kMillisecond);
+
+// The whole job on the large export: read it, lay the 5,000-pile run,
+// move it to hp1 and write the result (the awk peer does the same).
+void BM_ReadLayWrite(benchmark::State& state) {
+    const std::string& data = largeExport();
+    std::filesystem::current_path(RAVO_SOURCE_DIR);
+    const std::u16string out = utf8ToU16((std::filesystem::temp_directory_path() / "ravo-bench-rlw.txt").string());
+    for (auto _ : state) {
+        PosixFileSystem fs;
+        Cp932Codec codec;
+        RecordingMessages msgs;
+        Session s(Services{fs, codec, msgs, NumberFormat{}});
+        GaibuReader(s.header, s.store, s.fmt(), codec).readBytes(data);
+        s.layouter().preparePiles();
+        s.layouter().layoutPiles(0);
+        s.strOutFile = out;
+        s.writeRunResult();
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(data.size()));
+}
+BENCHMARK(BM_ReadLayWrite)->Unit(benchmark::kMillisecond);
+
+// A canvas that only counts: what the core's own repaint costs.
+class CountingCanvas : public Canvas {
+public:
+    int imageWidth() const override { return 289; }
+    int imageHeight() const override { return 229; }
+    void clearPicture() override { surface_ = false; }
+    bool hasSurface() const override { return surface_; }
+    void newSurface() override { surface_ = true; }
+    void setPen(PenStyle, uint32_t, bool) override {}
+    void line(int x1, int, int, int) override { sum += x1; }
+    void ellipse(int, int, int, int) override {}
+    void setFont(int, int) override {}
+    void textExtent(const std::u16string&, int& w, int& h) override { w = h = 0; }
+    void textOut(int, int, const std::u16string&, uint32_t, uint32_t) override {}
+    void present() override {}
+    long sum = 0;
+
+private:
+    bool surface_ = false;
+};
+
+void BM_RepaintRecording(benchmark::State& state) {
+    RunFixture f(5000);
+    f.session.layouter().preparePiles();
+    f.session.layouter().layoutPiles(0);
+    CountingCanvas canvas;
+    f.session.view.initView(canvas);
+    f.session.view.fitGin(0, 1.0);
+    for (int i = 0; i < state.range(0); ++i) f.session.view.zoomIn(0);
+    for (auto _ : state) {
+        f.session.view.redrawGin(0);
+        benchmark::DoNotOptimize(canvas.sum);
+    }
+    state.counters["segments"] = f.session.store.lastLineIndex(0) + 1;
+}
+BENCHMARK(BM_RepaintRecording)->Arg(0)->Arg(50)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace ravo

@@ -6,8 +6,6 @@
 
 namespace ravo::driver {
 
-Pixels captureOnce(HWND h);
-
 namespace {
 
 struct FindCtx {

@@ -80,6 +80,8 @@ struct Pixels {
     unsigned at(int x, int y) const { return data[static_cast<size_t>(y) * width + x]; }
 };
 Pixels capture(HWND h);
+// One look, without waiting for the picture to settle.
+Pixels captureOnce(HWND h);
 // What the screen shows of the whole window, frame included.
 Pixels captureScreen(HWND h);
 bool saveBmp(const Pixels& px, const std::wstring& path);

@@ -1,0 +1,67 @@
+#!/usr/bin/env python3
+"""Writes the speed table from the benchmark outputs.
+
+    report.py BENCH_JSON PEERS_TXT WINE_TXT OUT_MD
+PEERS_TXT: lines "name seconds"; WINE_TXT: the driver's bench lines.
+"""
+import json
+import re
+import sys
+
+bench_json, peers_txt, wine_txt, out_md = sys.argv[1:5]
+bench = {b["name"]: b for b in json.load(open(bench_json))["benchmarks"]}
+peers = dict(line.split() for line in open(peers_txt) if line.strip())
+wine = open(wine_txt, encoding="utf-8").read()
+
+
+def ms(name):
+    b = bench[name]
+    scale = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}[b["time_unit"]]
+    return b["real_time"] * scale
+
+
+def mbps(name):
+    return bench[name]["bytes_per_second"] / 1e6
+
+
+export_mb = float(peers["export_bytes"]) / 1e6
+rows = []
+read_ms = ms("BM_ReadLargeExport")
+for awk in ("mawk", "gawk"):
+    if awk + "_print" in peers:
+        t = float(peers[awk + "_print"]) * 1000
+        rows.append(("read the 1M-line export (48 MB)", "%.0f ms (%.0f MB/s)" % (read_ms, mbps("BM_ReadLargeExport")),
+                     "%s parse and print: %.0f ms (%.0f MB/s)" % (awk, t, export_mb / t * 1000), t / read_ms))
+rlw = ms("BM_ReadLayWrite")
+for awk in ("mawk", "gawk"):
+    if awk + "_rlw" in peers:
+        t = float(peers[awk + "_rlw"]) * 1000
+        rows.append(("read, lay 5,000 piles, write (whole job)", "%.0f ms" % rlw, "%s script, same job: %.0f ms" % (awk, t), t / rlw))
+rows.append(("lay a run of 10,000 piles", "%.1f ms" % ms("BM_LayoutTenThousandPiles"), "target 20 ms", 20 / ms("BM_LayoutTenThousandPiles")))
+rows.append(("write its result (9 MB)", "%.0f ms (%.0f MB/s)" % (ms("BM_WriteTenThousandPiles"), mbps("BM_WriteTenThousandPiles")),
+             "target 100 MB/s", mbps("BM_WriteTenThousandPiles") / 100))
+rows.append(("a million store appends", "%.0f ms" % ms("BM_StoreAppendMillion"), "target well under 1 s", 1000 / ms("BM_StoreAppendMillion")))
+rows.append(("repaint 5,000 piles, counting canvas (core only)", "%.2f ms" % ms("BM_RepaintRecording/0"), "", None))
+rows.append(("same, zoomed in 50 steps", "%.2f ms" % ms("BM_RepaintRecording/50"), "", None))
+
+m = re.search(r"full ([\d.]+) ms, one PolyPolyline ([\d.]+) ms, ratio ([\d.]+); zoomed in (\d+) steps \(about ([\d.]+) %.*?\): ([\d.]+) ms", wine)
+if m:
+    full, peer, _, steps, pct, zoomed = m.groups()
+    rows.append(("Wine: repaint 5,000 piles (100k segments)", full + " ms", "one PolyPolyline of the same segments: %s ms" % peer,
+                 float(peer) / float(full)))
+    rows.append(("Wine: repaint zoomed in (about %s %% on the image)" % pct, zoomed + " ms", "target 5 ms", 5 / float(zoomed)))
+m = re.search(r"start to first picture (\d+) ms; OK to window closed (\d+) ms, to process exit (\d+) ms", wine)
+if m:
+    start, closed, exit_ = m.groups()
+    rows.append(("Wine: exe start to first picture (5,000 piles)", start + " ms", "", None))
+    rows.append(("Wine: OK to exit (5,000 piles, 6.9 MB written)", exit_ + " ms",
+                 "of it about 2,000 ms is Wine waiting for a window manager to withdraw the window (headless Xvfb has none)", None))
+
+with open(out_md, "w", encoding="utf-8") as f:
+    f.write("# Performance\n\nMade by `bash scripts/speed-report.sh` on this machine (2 cores); each figure is the tool's, "
+            "each peer ran in the same run on the same input. Ratio: the peer's time over ours (above 1: we are faster), "
+            "or ours against the target.\n\n")
+    f.write("| measure | Ravo鋼矢板 | peer or target | ratio |\n|---|---|---|---|\n")
+    for name, ours, peer, ratio in rows:
+        f.write("| %s | %s | %s | %s |\n" % (name, ours, peer, "%.2f" % ratio if ratio else ""))
+print(open(out_md, encoding="utf-8").read())
