@@ -24,49 +24,28 @@ size_t GinStore::bytesInUse() const {
 
 void GinStore::outOfMemory() { messages_.showMessage(u"メモリが確保できませんでした。終了して下さい"); }
 
-// The slot count grows geometrically underneath the 100-record accounting,
-// so N appends cost O(N) in all.
-bool GinStore::growLines(Gin& g, size_t needed) {
-    if (g.lines.size() >= needed) return true;
-    size_t cap = g.lines.capacity();
+// Gives `v` `needed` slots. Its capacity grows geometrically underneath the
+// 100-record accounting, so N appends cost O(N) in all; growth past the byte
+// limit, or an allocation that fails, leaves it as it was.
+template <class Rec>
+bool GinStore::growTo(std::vector<Rec>& v, size_t needed) {
+    if (v.size() >= needed) return true;
+    const size_t cap = v.capacity();
     if (cap < needed) {
         size_t newCap = std::max(needed, cap * 2);
-        size_t projected = bytesInUse() + (newCap - cap) * sizeof(recLine);
-        if (projected > byteLimit_) {
+        if (bytesInUse() + (newCap - cap) * sizeof(Rec) > byteLimit_) {
             newCap = needed;
-            projected = bytesInUse() + (newCap - cap) * sizeof(recLine);
-            if (projected > byteLimit_) return false;
+            if (bytesInUse() + (newCap - cap) * sizeof(Rec) > byteLimit_) return false;
         }
         try {
-            g.lines.reserve(newCap);
+            v.reserve(newCap);
         } catch (const std::bad_alloc&) {
             return false;
         } catch (const std::length_error&) {
             return false;
         }
     }
-    g.lines.resize(needed);
-    return true;
-}
-
-bool GinStore::growMojis(Gin& g, size_t needed) {
-    if (g.mojis.size() >= needed) return true;
-    size_t cap = g.mojis.capacity();
-    if (cap < needed) {
-        size_t newCap = std::max(needed, cap * 2);
-        if (bytesInUse() + (newCap - cap) * sizeof(recMoji) > byteLimit_) {
-            newCap = needed;
-            if (bytesInUse() + (newCap - cap) * sizeof(recMoji) > byteLimit_) return false;
-        }
-        try {
-            g.mojis.reserve(newCap);
-        } catch (const std::bad_alloc&) {
-            return false;
-        } catch (const std::length_error&) {
-            return false;
-        }
-    }
-    g.mojis.resize(needed);
+    v.resize(needed);
     return true;
 }
 
@@ -78,7 +57,7 @@ void GinStore::clearGin(int nGin) {
     // The records are gone; the memory under them is kept, so laying a run
     // again (every click on the run's controls) touches no fresh pages.
     g.lines.clear();
-    if (!growLines(g, kLineStep)) {
+    if (!growTo(g.lines, kLineStep)) {
         outOfMemory();
         return;
     }
@@ -112,7 +91,7 @@ int GinStore::addLineRec(int nGin, int32_t kind, int32_t LG, int32_t LY, int32_t
     Gin& g = gin(nGin);
     if (g.lineCapacity <= g.lineCount + 1) {
         if (g.lineCapacity > INT32_MAX - kLineStep ||
-            !growLines(g, static_cast<size_t>(g.lineCapacity) + kLineStep)) {
+            !growTo(g.lines, static_cast<size_t>(g.lineCapacity) + kLineStep)) {
             outOfMemory();
             return -1;
         }
@@ -141,7 +120,7 @@ int GinStore::addMoji_NB(int nGin, int32_t LG, int32_t LY, int32_t CL, double X1
     if (nBase > 9) messages_.showMessage(u"addMoji_NB:nBaseが不正です");
     Gin& g = gin(nGin);
     if (g.mojiCapacity <= g.mojiCount + 1) {
-        if (!growMojis(g, static_cast<size_t>(g.mojiCapacity) + kMojiStep)) {
+        if (!growTo(g.mojis, static_cast<size_t>(g.mojiCapacity) + kMojiStep)) {
             outOfMemory();
             return -1;
         }

@@ -114,8 +114,8 @@ private:
 
     const Gin& gin(int nGin) const { return gins_[static_cast<size_t>(nGin)]; }
     Gin& gin(int nGin) { return gins_[static_cast<size_t>(nGin)]; }
-    bool growLines(Gin& g, size_t needed);
-    bool growMojis(Gin& g, size_t needed);
+    template <class Rec>
+    bool growTo(std::vector<Rec>& v, size_t needed);
     size_t bytesInUse() const;
     void outOfMemory();
 

@@ -236,40 +236,48 @@ bool resizeClient(HWND top, int width, int height) {
     return ok != FALSE;
 }
 
-Pixels captureOnce(HWND h) {
-    // What the window shows on the screen (an HDC of ours cannot be drawn on
-    // by another process, so WM_PRINTCLIENT is no way).
+namespace {
+
+// The pixels of a rectangle of the screen.
+Pixels grabScreen(int left, int top, int width, int height) {
     Pixels px;
-    RECT rc{};
-    GetClientRect(h, &rc);
-    px.width = rc.right;
-    px.height = rc.bottom;
-    if (px.width <= 0 || px.height <= 0) return px;
-    settle(h);
-    // Read off the screen: under Wine a window's own DC reads back black.
-    POINT origin{0, 0};
-    ClientToScreen(h, &origin);
-    HDC wdc = GetDC(nullptr);
-    HDC mem = CreateCompatibleDC(wdc);
+    px.width = width;
+    px.height = height;
+    if (width <= 0 || height <= 0) return px;
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
     BITMAPINFO bi{};
     bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = px.width;
-    bi.bmiHeader.biHeight = -px.height;
+    bi.bmiHeader.biWidth = width;
+    bi.bmiHeader.biHeight = -height;
     bi.bmiHeader.biPlanes = 1;
     bi.bmiHeader.biBitCount = 32;
     void* bits = nullptr;
-    HBITMAP bmp = CreateDIBSection(wdc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ old = SelectObject(mem, bmp);
-    BitBlt(mem, 0, 0, px.width, px.height, wdc, origin.x, origin.y, SRCCOPY);
+    BitBlt(mem, 0, 0, width, height, screen, left, top, SRCCOPY);
     GdiFlush();
-    px.data.assign(static_cast<const unsigned*>(bits),
-                   static_cast<const unsigned*>(bits) + static_cast<size_t>(px.width) * px.height);
+    px.data.assign(static_cast<const unsigned*>(bits), static_cast<const unsigned*>(bits) + static_cast<size_t>(width) * height);
     for (auto& v : px.data) v &= 0xFFFFFF;
     SelectObject(mem, old);
     DeleteObject(bmp);
     DeleteDC(mem);
-    ReleaseDC(nullptr, wdc);
+    ReleaseDC(nullptr, screen);
     return px;
+}
+
+}  // namespace
+
+Pixels captureOnce(HWND h) {
+    // What the window shows on the screen (an HDC of ours cannot be drawn on
+    // by another process, so WM_PRINTCLIENT is no way; and under Wine a
+    // window's own DC reads back black).
+    RECT rc{};
+    GetClientRect(h, &rc);
+    settle(h);
+    POINT origin{0, 0};
+    ClientToScreen(h, &origin);
+    return grabScreen(origin.x, origin.y, rc.right, rc.bottom);
 }
 
 Pixels capture(HWND h) {
@@ -286,33 +294,9 @@ Pixels capture(HWND h) {
 }
 
 Pixels captureScreen(HWND h) {
-    Pixels px;
     RECT rc{};
     GetWindowRect(h, &rc);
-    px.width = rc.right - rc.left;
-    px.height = rc.bottom - rc.top;
-    if (px.width <= 0 || px.height <= 0) return px;
-    HDC screen = GetDC(nullptr);
-    HDC mem = CreateCompatibleDC(screen);
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = px.width;
-    bi.bmiHeader.biHeight = -px.height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(mem, bmp);
-    BitBlt(mem, 0, 0, px.width, px.height, screen, rc.left, rc.top, SRCCOPY);
-    GdiFlush();
-    px.data.assign(static_cast<const unsigned*>(bits),
-                   static_cast<const unsigned*>(bits) + static_cast<size_t>(px.width) * px.height);
-    for (auto& v : px.data) v &= 0xFFFFFF;
-    SelectObject(mem, old);
-    DeleteObject(bmp);
-    DeleteDC(mem);
-    ReleaseDC(nullptr, screen);
-    return px;
+    return grabScreen(rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top);
 }
 
 bool saveBmp(const Pixels& px, const std::wstring& path) {
