@@ -31,12 +31,14 @@ bool isBlankByte(char c) { return c >= 1 && c <= 32; }
 bool GaibuReader::tryNumberLine(std::string_view bytes) {
     const char* p = bytes.data();
     const char* const end = p + bytes.size();
-    const char sep = fmt_.decimalSeparator < 0x80 ? static_cast<char>(fmt_.decimalSeparator) : '\0';
-    if (!sep) return false;
+    // The number test of the classifier knows only ".": with another
+    // separator the general path decides what is a number line.
+    if (fmt_.decimalSeparator != u'.') return false;
+    const char sep = '.';
     double v[4];
     int k = 0;
     while (p < end) {
-        while (p < end && (isBlankByte(*p) || *p == '\0')) ++p;
+        while (p < end && isBlankByte(*p)) ++p;
         if (p == end) break;
         const char* b = p;
         while (p < end && !isBlankByte(*p)) {

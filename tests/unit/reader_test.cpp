@@ -154,6 +154,22 @@ TEST_F(ReaderTest, CommaSeparatorRegion) {
     EXPECT_RAISES(read("hp2 1.5 2\r\n"), ConvertError, "'1.5' は浮動小数点数ではありません");
 }
 
+// Number lines take a short way; they must read as the classifier sees them.
+TEST_F(ReaderTest, NumberLinesAsTheClassifierSeesThem) {
+    // A NUL ends the tokens: the line has two numbers, not four.
+    EXPECT_RAISES(read(std::string("1 2\0 3 4\r\n", 10)), ConvertError, "'' は浮動小数点数ではありません");
+    read("\t+5 .5 5. -5e-1 extra\r\n");
+    ASSERT_EQ(store.lastLineIndex(0), 0);
+    EXPECT_EQ(store.getLine(0, 0).X1, 5);
+    EXPECT_EQ(store.getLine(0, 0).Y2, -0.5);
+    // With "," as the separator a decimal first token is no number to the
+    // classifier (its test knows only "."): the line is ignored.
+    fmt.decimalSeparator = u',';
+    read("1,5 2 3 4\r\n7 8 9 1,5\r\n");
+    ASSERT_EQ(store.lastLineIndex(0), 1);
+    EXPECT_EQ(store.getLine(0, 1).Y2, 1.5);
+}
+
 TEST_F(ReaderTest, IoErrors) {
     header.hn.x1 = 9;
     try {
