@@ -91,8 +91,6 @@ void TfrmMain::FormCreate() {
             layout_.rebase(label);
         }
     }
-    HWND url = control(ids::lblURL);
-    SetClassLongPtrW(url, GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(LoadCursorW(nullptr, IDC_HAND)));
 }
 
 void TfrmMain::FormShow() {
@@ -208,6 +206,14 @@ LRESULT TfrmMain::handleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_MOUSEWHEEL:
         WMMousewheel(wp);
         return 0;
+    case WM_SETCURSOR:
+        // The address label is a link: the hand over it alone (the class
+        // cursor is every static control's).
+        if (reinterpret_cast<HWND>(wp) == control(ids::lblURL)) {
+            SetCursor(LoadCursorW(nullptr, IDC_HAND));
+            return TRUE;
+        }
+        return DefWindowProcW(hwnd_, msg, wp, lp);
     case WM_CLOSE:
         DestroyWindow(hwnd_);
         return 0;
