@@ -17,10 +17,12 @@ void forEachLine(std::string_view data, OnLine&& onLine) {
     char buf[kMaxLineBytes];
     while (p < end) {
         if (*p == '\x1A') return;
-        // Fast path: a line without CR that fits is passed straight through.
+        // Fast path: a line that fits, ends in LF or CR LF and holds no other
+        // CR and no 0x1A is passed straight through.
         const char* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
         const char* stop = lf ? lf : end;
         size_t span = static_cast<size_t>(stop - p);
+        if (lf && span > 0 && p[span - 1] == '\r') --span;
         if (span <= kMaxLineBytes && !std::memchr(p, '\r', span) && !std::memchr(p, '\x1A', span)) {
             onLine(std::string_view(p, span));
             p = lf ? lf + 1 : end;
