@@ -247,19 +247,23 @@ void View::drawText(int x, int y, const std::u16string& text, uint32_t colour, i
     target_->textOut(X, Y, text, colour, v_.nBackColor);
 }
 
-bool View::outsideView(double minX, double minY, double maxX, double maxY) const {
+void View::updateCullBox() {
     // The image's extent as the mapping sees it, whatever the window says,
     // widened by more than rounding to 5 decimals and to pixels can move a
-    // point.
-    const double big = std::max({std::fabs(minX), std::fabs(maxX), std::fabs(minY), std::fabs(maxY)});
-    const double margin = 4 * std::fabs(v_.dScale) + 1e-5 + big * 1e-15;
-    const double left = v_.dOrgX - margin, right = v_.dOrgX + v_.nDevWidth * v_.dScale + margin;
-    const double bottom = v_.dOrgY - margin, top = v_.dOrgY + v_.nDevHeight * v_.dScale + margin;
-    return maxX < left || minX > right || maxY < bottom || minY > top;
+    // point near it (the last term: doubles as large as the view's own).
+    const double w = v_.nDevWidth * v_.dScale, h = v_.nDevHeight * v_.dScale;
+    const double margin = 4 * std::fabs(v_.dScale) + 1e-5 +
+                          (std::fabs(v_.dOrgX) + std::fabs(v_.dOrgY) + std::fabs(w) + std::fabs(h)) * 1e-15;
+    cull_ = {v_.dOrgX - margin, v_.dOrgX + w + margin, v_.dOrgY - margin, v_.dOrgY + h + margin};
+}
+
+bool View::outsideView(double minX, double minY, double maxX, double maxY) const {
+    return maxX < cull_.left || minX > cull_.right || maxY < cull_.bottom || minY > cull_.top;
 }
 
 void View::drawWorldLine(uint32_t colour, int32_t lineType, double x1, double y1, double x2, double y2) {
     if (!target_) return;
+    if (!inRepaint_) updateCullBox();
     if (v_.dScale != 0 && outsideView(std::min(x1, x2), std::min(y1, y2), std::max(x1, x2), std::max(y1, y2))) {
         // Not drawn, but the pen style carries on as if it had been.
         ensureSurface();
@@ -323,10 +327,13 @@ void View::drawGinTexts(int nGin) {
 void View::redrawGin(int nGin) {
     if (!target_) return;
     ltodReported_ = false;
+    updateCullBox();
     clearImage();
     const int last = store_.lastLineIndex(nGin);
     const recLine* recs = store_.lineData(nGin);
+    inRepaint_ = true;  // the view does not change while the gin is drawn
     for (int i = 0; i <= last; ++i) drawLineRecord(recs[i]);
+    inRepaint_ = false;
     drawGinTexts(nGin);
     target_->present();
 }

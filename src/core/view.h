@@ -73,6 +73,7 @@ private:
     // Whether the box (in drawing units) lies wholly beyond the image, with
     // a margin that rounding cannot cross.
     bool outsideView(double minX, double minY, double maxX, double maxY) const;
+    void updateCullBox();
 
     ViewState& v_;
     const GinStore& store_;
@@ -80,6 +81,10 @@ private:
     Canvas* target_ = nullptr;
     PenStyle style_ = PenStyle::Solid;  // carried from the last styled line
     bool ltodReported_ = false;
+    struct {
+        double left, right, bottom, top;
+    } cull_{};
+    bool inRepaint_ = false;
 };
 
 }  // namespace ravo
