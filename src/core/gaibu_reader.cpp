@@ -29,12 +29,11 @@ bool isBlankByte(char c) { return c >= 1 && c <= 32; }
 // bytes, fewer than four numbers, a number that does not convert) goes the
 // general way, which also raises the exact error.
 bool GaibuReader::tryNumberLine(std::string_view bytes) {
-    const char* p = bytes.data();
-    const char* const end = p + bytes.size();
     // The number test of the classifier knows only ".": with another
     // separator the general path decides what is a number line.
     if (fmt_.decimalSeparator != u'.') return false;
-    const char sep = '.';
+    const char* p = bytes.data();
+    const char* const end = p + bytes.size();
     double v[4];
     int k = 0;
     while (p < end) {
@@ -48,12 +47,10 @@ bool GaibuReader::tryNumberLine(std::string_view bytes) {
         }
         if (k < 4) {
             std::string_view tok(b, static_cast<size_t>(p - b));
-            if (k == 0) {
-                const char16_t first = static_cast<char16_t>(tok[0]);
-                // Only lines whose first token is a number take this path.
-                if (!((first >= u'0' && first <= u'9') || first == u'-' || first == u'+' || first == u'.')) return false;
-            }
-            if (!tryStrToFloat(tok, sep, v[k])) return false;
+            // Only lines whose first token is a number take this path.
+            const char first = tok[0];
+            if (k == 0 && !((first >= '0' && first <= '9') || first == '-' || first == '+' || first == '.')) return false;
+            if (!tryStrToFloat(tok, '.', v[k])) return false;
         }
         ++k;
     }

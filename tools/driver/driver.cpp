@@ -236,6 +236,16 @@ bool resizeClient(HWND top, int width, int height) {
     return ok != FALSE;
 }
 
+HBITMAP makeDib(HDC dc, int width, int height, void** bits) {
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = width;
+    bi.bmiHeader.biHeight = -height;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    return CreateDIBSection(dc, &bi, DIB_RGB_COLORS, bits, nullptr, 0);
+}
+
 namespace {
 
 // The pixels of a rectangle of the screen.
@@ -246,14 +256,8 @@ Pixels grabScreen(int left, int top, int width, int height) {
     if (width <= 0 || height <= 0) return px;
     HDC screen = GetDC(nullptr);
     HDC mem = CreateCompatibleDC(screen);
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = width;
-    bi.bmiHeader.biHeight = -height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
     void* bits = nullptr;
-    HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HBITMAP bmp = makeDib(screen, width, height, &bits);
     HGDIOBJ old = SelectObject(mem, bmp);
     BitBlt(mem, 0, 0, width, height, screen, left, top, SRCCOPY);
     GdiFlush();

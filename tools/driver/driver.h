@@ -79,6 +79,9 @@ struct Pixels {
     std::vector<unsigned> data;
     unsigned at(int x, int y) const { return data[static_cast<size_t>(y) * width + x]; }
 };
+// A top-down 32-bit DIB section of the given size; `bits` gets its pixels.
+HBITMAP makeDib(HDC dc, int width, int height, void** bits);
+
 Pixels capture(HWND h);
 // One look, without waiting for the picture to settle.
 Pixels captureOnce(HWND h);

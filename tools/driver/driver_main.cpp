@@ -195,14 +195,8 @@ double polyPolylineMs(const std::vector<Seg>& segs, int w, int h, int reps) {
     }
     HDC screen = GetDC(nullptr);
     HDC mem = CreateCompatibleDC(screen);
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = -h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
     void* bits = nullptr;
-    HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HBITMAP bmp = makeDib(screen, w, h, &bits);
     HGDIOBJ old = SelectObject(mem, bmp);
     HGDIOBJ oldPen = SelectObject(mem, GetStockObject(BLACK_PEN));
     double best = 1e9;
