@@ -1,11 +1,14 @@
 // Command-line front of the test driver, for scripts:
 //   ravo-driver run <exe> <folder> [--screenshot <file.bmp>] [--press ok|cancel|none]
+//                   [--tick start|end]... [--slow N]
 //   ravo-driver bench-repaint <exe> <folder>
 //   ravo-driver bench-start <exe> <folder>
 //   ravo-driver attach [--screenshot <file.bmp>] [--press ok|cancel]
 // starts the tool in <folder>, waits for its main window (or reports the
 // message box it shows), saves a screenshot, presses the button and waits
 // for the program to end. Prints what happened, one fact per line.
+// --tick ticks a corner check box before the press; --slow N stretches every
+// wait N times, for a tool run through user-mode emulation.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -33,30 +36,34 @@ int run(int argc, wchar_t** argv) {
     if (argc < 4) return 2;
     const std::wstring exe = argv[2], folder = argv[3];
     std::wstring shot, press = L"ok";
+    std::vector<int> ticks;
+    DWORD slow = 1;
     for (int i = 4; i + 1 < argc; i += 2) {
-        std::wstring k = argv[i];
-        if (k == L"--screenshot") shot = argv[i + 1];
-        if (k == L"--press") press = argv[i + 1];
+        std::wstring k = argv[i], v = argv[i + 1];
+        if (k == L"--screenshot") shot = v;
+        if (k == L"--press") press = v;
+        if (k == L"--tick") ticks.push_back(v == L"end" ? ravo::ids::chkEnd : ravo::ids::chkStart);
+        if (k == L"--slow") slow = static_cast<DWORD>(std::clamp(_wtoi(v.c_str()), 1, 1000));
     }
     Process p(exe, folder);
     if (!p.started()) {
         say(L"error: could not start " + exe);
         return 1;
     }
-    HWND main = p.waitWindow(ravo::ids::kMainClass, 20000, true);
+    HWND main = p.waitWindow(ravo::ids::kMainClass, 20000 * slow, true);
     // Boxes shown before or over the window (errors, the start message).
     MessageBoxInfo box;
-    while (!main || p.noMessageBoxFor(300) == false) {
-        if (!p.waitMessageBox(box, main ? 300 : 20000)) break;
+    while (!main || p.noMessageBoxFor(300 * slow) == false) {
+        if (!p.waitMessageBox(box, (main ? 300 : 20000) * slow)) break;
         say(L"message: [" + box.caption + L"] " + box.text);
         if (!shot.empty() && !main) saveBmp(captureScreen(box.hwnd), shot);
         dismiss(box);
         Sleep(200);
-        if (!main) main = p.waitWindow(ravo::ids::kMainClass, 3000, true);
+        if (!main) main = p.waitWindow(ravo::ids::kMainClass, 3000 * slow, true);
         if (!p.running()) break;
     }
     if (main) {
-        settle(main);
+        settle(main, 5000 * slow);
         Sleep(300);  // let the first picture reach the screen
         say(L"window: " + windowText(main));
         if (!shot.empty()) {
@@ -65,19 +72,30 @@ int run(int argc, wchar_t** argv) {
             saveBmp(captureScreen(main), shot);
             say(L"screenshot: " + shot);
         }
+        for (int id : ticks) {
+            HWND box = child(main, id);
+            // Sent, not posted: the run is laid again before the press.
+            if (!isChecked(box)) clickAndWait(box, 10000 * slow);
+            say(std::wstring(L"ticked: ") + (id == ravo::ids::chkEnd ? L"end" : L"start") +
+                (isChecked(box) ? L"" : L" (still unticked)"));
+        }
         if (press == L"ok") click(child(main, ravo::ids::btnOK));
         if (press == L"cancel") click(child(main, ravo::ids::btnCancel));
         if (press == L"none") return 0;
-        // An error on OK leaves the window open with a box.
-        if (p.waitMessageBox(box, 1500) && p.running()) {
+        // An error on OK leaves the window open with a box; a good OK ends
+        // the program, so stop looking as soon as it has gone.
+        bool boxed = false;
+        for (DWORD waited = 0; waited < 1500 * slow && !boxed && p.running(); waited += 100)
+            boxed = p.waitMessageBox(box, 100);
+        if (boxed && p.running()) {
             say(L"message: [" + box.caption + L"] " + box.text);
             dismiss(box);
-            waitClosed(box.hwnd);
+            waitClosed(box.hwnd, 10000 * slow);
             if (IsWindow(main)) click(child(main, ravo::ids::btnCancel));
         }
     }
     DWORD code = 0;
-    if (!p.waitExit(20000, &code)) {
+    if (!p.waitExit(20000 * slow, &code)) {
         say(L"error: the program did not end");
         p.kill();
         return 1;
