@@ -87,10 +87,13 @@ wine_env() {
     fi
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         echo "wine: creating the $arch prefix $WINEPREFIX"
-        local log
-        if ! log=$("$WINE" wineboot -i 2>&1) || ! "$WINESERVER" -w || [ ! -f "$WINEPREFIX/system.reg" ]; then
+        # To a file: the server and the services wineboot starts keep its
+        # output open for as long as they run.
+        local log="${WINEPREFIX%/}.wineboot.log"
+        mkdir -p "$(dirname "$WINEPREFIX")"
+        if ! "$WINE" wineboot -i >"$log" 2>&1 || ! "$WINESERVER" -w || [ ! -f "$WINEPREFIX/system.reg" ]; then
             echo "wine: could not create the prefix $WINEPREFIX:" >&2
-            echo "$log" | tail -20 >&2
+            tail -20 "$log" >&2
             return 1
         fi
     fi

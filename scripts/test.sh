@@ -1,62 +1,102 @@
 #!/usr/bin/env bash
-# Every test: native unit tests, short fuzz runs, then the Win32 and
-# end-to-end tests under Wine and Xvfb. Ends with "N passed, N failed".
+# Every test: native unit tests, short fuzz runs, the Win32 and end-to-end
+# tests under Wine and Xvfb on the build this machine executes natively
+# (win32 where the kernel runs 32-bit code, win64 under wine64 where it does
+# not), the host tests, then the release package with the shipped 32-bit exe
+# itself run. Ends with "N passed, N failed, N skipped"; a stage that dies
+# counts as failed, and a skip never counts as passed.
 set -uo pipefail
 source "$(dirname "$0")/common.sh"
-bash "$ROOT/scripts/setup.sh" || exit 1
 
 passed=0
 failed=0
+skipped=0
 logs="$BUILD/test-logs"
 mkdir -p "$logs"
+summary() {
+    echo "$passed passed, $failed failed, $skipped skipped"
+    [ "$failed" = 0 ]
+    exit $?
+}
+stage_failed() { echo "  FAILED: $*"; failed=$((failed + 1)); }
 
-# Adds a GoogleTest run's counts from its log.
+if ! bash "$ROOT/scripts/setup.sh"; then
+    stage_failed "setup"
+    summary
+fi
+
+# Adds a GoogleTest run's counts from its log; a run that did not reach its
+# summary, or exited non-zero with nothing failed, counts as one failure.
 count_gtest() {
-    local log="$1" p f
+    local log="$1" rc="$2" p f
     p=$(grep -E '^\[  PASSED  \] [0-9]+ test' "$log" | awk '{s+=$4} END {print s+0}')
     f=$(grep -E '^\[  FAILED  \] [0-9]+ test' "$log" | awk '{s+=$4} END {print s+0}')
-    if [ "$p" = 0 ] && [ "$f" = 0 ]; then f=1; fi   # a run that did not finish
+    if [ "$rc" != 0 ] && [ "$f" = 0 ]; then f=1; fi
     passed=$((passed + p)); failed=$((failed + f))
-    echo "  $(basename "$log" .log): $p passed, $f failed"
+    echo "  $(basename "$log" .log): $p passed, $f failed$([ "$rc" != 0 ] && echo " (exit status $rc)")"
 }
 
 echo "== native build and unit tests"
 if build_native > "$logs/build-native.log" 2>&1; then
-    (cd "$ROOT" && "$BUILD/native/tests/unit/ravo_unit_tests") > "$logs/unit.log" 2>&1
-    count_gtest "$logs/unit.log"
+    rc=0; (cd "$ROOT" && "$BUILD/native/tests/unit/ravo_unit_tests") > "$logs/unit.log" 2>&1 || rc=$?
+    count_gtest "$logs/unit.log" "$rc"
+    grep -h -A8 ': Failure$' "$logs/unit.log" | head -60
 else
-    tail -20 "$logs/build-native.log"; failed=$((failed + 1))
+    tail -20 "$logs/build-native.log"; stage_failed "native build"
 fi
 
-if [ -x "$ROOT/scripts/fuzz.sh" ]; then
-    echo "== fuzz targets, a short run each"
-    if FUZZ_SECONDS="${FUZZ_SECONDS:-30}" bash "$ROOT/scripts/fuzz.sh" > "$logs/fuzz.log" 2>&1; then
-        n=$(grep -c '^fuzz ok' "$logs/fuzz.log"); passed=$((passed + n)); echo "  fuzz: $n passed, 0 failed"
-    else
-        n=$(grep -c '^fuzz ok' "$logs/fuzz.log"); m=$(grep -c '^fuzz FAILED' "$logs/fuzz.log")
-        [ "$m" = 0 ] && m=1
-        passed=$((passed + n)); failed=$((failed + m)); echo "  fuzz: $n passed, $m failed"; tail -30 "$logs/fuzz.log"
-    fi
+echo "== fuzz targets, a short run each"
+if [ ! -f "$ROOT/scripts/fuzz.sh" ]; then
+    stage_failed "scripts/fuzz.sh is missing"
+else
+    rc=0; FUZZ_SECONDS="${FUZZ_SECONDS:-30}" bash "$ROOT/scripts/fuzz.sh" > "$logs/fuzz.log" 2>&1 || rc=$?
+    n=$(grep -c '^fuzz ok' "$logs/fuzz.log"); m=$(grep -c '^fuzz FAILED' "$logs/fuzz.log")
+    if [ "$rc" != 0 ] && [ "$m" = 0 ]; then m=1; fi
+    passed=$((passed + n)); failed=$((failed + m)); echo "  fuzz: $n passed, $m failed"
+    [ "$m" = 0 ] || tail -30 "$logs/fuzz.log"
 fi
 
-echo "== win32 build, end-to-end tests under Wine"
-if build_win32 > "$logs/build-win32.log" 2>&1; then
+choose_wine_build
+if [ "$WINE_BUILD" = win64 ]; then runner=wine64; else runner=wine; fi
+e2e_line="e2e: $WINE_BUILD build under $runner ($WINE_BUILD_WHY)"
+echo "== $WINE_BUILD build, end-to-end tests under Wine"
+echo "$e2e_line"
+if build_windows "$WINE_BUILD" > "$logs/build-$WINE_BUILD.log" 2>&1; then
     trap stop_all EXIT
-    wine_env
-    start_xvfb
-    export RAVO_EXE="$(winpath "$BUILD/win32/src/app/Ravo鋼矢板.exe")" RAVO_DATA="$(winpath "$ROOT/data")" RAVO_TESTDATA="$(winpath "$ROOT/tests/data")"
-    timeout 1200 wine "$BUILD/win32/tests/e2e/ravo_e2e_tests.exe" > "$logs/e2e.log" 2>&1
-    count_gtest "$logs/e2e.log"
-    grep -E '^\[  FAILED  \]|: Failure$' -A4 "$logs/e2e.log" | head -60
-    echo "== the batch file and the tool through the host simulator"
-    bash "$ROOT/tests/host/host_test.sh" > "$logs/host.log" 2>&1
-    n=$(grep -c '^host ok' "$logs/host.log"); m=$(grep -c '^host FAILED' "$logs/host.log")
-    passed=$((passed + n)); failed=$((failed + m)); echo "  host: $n passed, $m failed"
-    [ "$m" = 0 ] || grep -A8 '^host FAILED' "$logs/host.log" | head -40
-else
-    tail -20 "$logs/build-win32.log"; failed=$((failed + 1))
-fi
-grep -h -A8 ': Failure$' "$logs/unit.log" 2>/dev/null | head -60
+    if wine_env "$WINE_BUILD" && start_xvfb; then
+        export RAVO_WINE_BUILD="$WINE_BUILD"
+        export RAVO_EXE="$(winpath "$BUILD/$WINE_BUILD/src/app/Ravo鋼矢板.exe")" RAVO_DATA="$(winpath "$ROOT/data")" \
+               RAVO_TESTDATA="$(winpath "$ROOT/tests/data")"
+        rc=0; timeout 1200 "$WINE" "$BUILD/$WINE_BUILD/tests/e2e/ravo_e2e_tests.exe" > "$logs/e2e.log" 2>&1 || rc=$?
+        count_gtest "$logs/e2e.log" "$rc"
+        grep -E '^\[  FAILED  \]|: Failure$' -A4 "$logs/e2e.log" | head -60
 
-echo "$passed passed, $failed failed"
-[ "$failed" = 0 ]
+        echo "== the batch file and the tool through the host simulator"
+        rc=0; bash "$ROOT/tests/host/host_test.sh" > "$logs/host.log" 2>&1 || rc=$?
+        n=$(grep -c '^host ok' "$logs/host.log"); m=$(grep -c '^host FAILED' "$logs/host.log")
+        s=$(grep -c '^host skipped' "$logs/host.log")
+        if [ "$rc" != 0 ] && [ "$m" = 0 ]; then m=1; fi
+        passed=$((passed + n)); failed=$((failed + m)); skipped=$((skipped + s))
+        echo "  host: $n passed, $m failed, $s skipped$([ "$rc" != 0 ] && echo " (exit status $rc)")"
+        [ "$m" = 0 ] || grep -A8 '^host FAILED' "$logs/host.log" | head -40
+        grep '^host skipped' "$logs/host.log" | sed 's/^/  /'
+    else
+        stage_failed "the $WINE_BUILD Wine environment or the display"
+    fi
+    stop_all
+    trap - EXIT
+else
+    tail -20 "$logs/build-$WINE_BUILD.log"; stage_failed "$WINE_BUILD build"
+fi
+
+echo "== the release package, and the shipped 32-bit exe run"
+rc=0; bash "$ROOT/scripts/package.sh" > "$logs/package.log" 2>&1 || rc=$?
+n=$(grep -c '^check ok' "$logs/package.log"); m=$(grep -c '^check FAILED' "$logs/package.log")
+s=$(grep -c '^check skipped' "$logs/package.log")
+if [ "$rc" != 0 ] && [ "$m" = 0 ]; then m=1; fi
+passed=$((passed + n)); failed=$((failed + m)); skipped=$((skipped + s))
+echo "  package: $n passed, $m failed, $s skipped$([ "$rc" != 0 ] && echo " (exit status $rc)")"
+grep -E '^(check (FAILED|skipped)|package: running)|^  ' "$logs/package.log" | sed 's/^/  /'
+
+echo "$e2e_line"
+summary

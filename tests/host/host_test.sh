@@ -1,19 +1,30 @@
 #!/usr/bin/env bash
 # The batch file and the tool together, as the host runs them (through the
 # host simulator, under Wine). Prints "host ok <case>" or "host FAILED <case>".
-# Needs: a built win32 tree, the Wine environment and a display.
+# Needs: a built tree of the build RAVO_WINE_BUILD names (win32 by default),
+# its Wine environment (WINE, WINEPREFIX) and a display.
 set -uo pipefail
 source "$(dirname "$0")/../../scripts/common.sh"
-sim="python3 $ROOT/tools/hostsim/hostsim.py"
+build="${RAVO_WINE_BUILD:-win32}"
+drv="$BUILD/$build/tools/driver/ravo-driver.exe"
+sim="python3 $ROOT/tools/hostsim/hostsim.py --driver $drv"
 work="$BUILD/host-tests"
 status=0
+# What this script starts or mounts, undone however it ends.
+tool_pid=""
+full=""
+cleanup() {
+    [ -n "$tool_pid" ] && kill "$tool_pid" 2>/dev/null
+    [ -n "$full" ] && mountpoint -q "$full" && umount "$full"
+}
+trap cleanup EXIT
 check() {  # name, expected text in the simulator's output, command...
     local name="$1" want="$2"; shift 2
     local out
     out=$("$@" 2>&1)
     if grep -qF -- "$want" <<<"$out"; then echo "host ok $name"; else echo "host FAILED $name: expected '$want', got:"; echo "$out"; status=1; fi
 }
-fresh() { assemble_package "$work/$1" >/dev/null; echo "$work/$1"; }
+fresh() { assemble_package "$work/$1" "$build" >/dev/null; echo "$work/$1"; }
 
 printf '0 0 3000 0\r\n' > "$work.drawing.txt" 2>/dev/null || { mkdir -p "$work"; printf '0 0 3000 0\r\n' > "$work.drawing.txt"; }
 
@@ -25,7 +36,7 @@ d=$(fresh cancel)
 check "Cancel hands back nothing" "host reads: empty" $sim --tool-dir "$d" --p1 100 200 --p2 900 200 --press cancel
 
 d=$(fresh failing)
-cp "$BUILD/win32/tools/driver/ravo-driver.exe" "$d/Ravo鋼矢板.exe"   # exits non-zero at once
+cp "$drv" "$d/Ravo鋼矢板.exe"   # exits non-zero at once
 check "a failing exe gives one he line" "host reads: error (矢板割付プログラムの実行に失敗しました（作図は行いません）)" \
     $sim --tool-dir "$d" --p1 0 0 --p2 800 0 --press user
 
@@ -40,27 +51,30 @@ fi
 # failed write, the window stays, Cancel ends it.
 d=$(fresh gone)
 printf 'hq\r\nhp1 0 0\r\nhp2 800 0\r\n' > "$d/temp.txt"
-(cd "$d" && wine "$d/Ravo鋼矢板.exe" >/dev/null 2>&1 &)
-wine "$BUILD/win32/tools/driver/ravo-driver.exe" attach --press none >/dev/null 2>&1
+(cd "$d" && exec "$WINE" "$d/Ravo鋼矢板.exe" >/dev/null 2>&1) &
+tool_pid=$!
+wine "$drv" attach --press none >/dev/null 2>&1
 rm -rf "$d"
 check "folder gone before OK: a clear message" "message: [Ravo鋼矢板] I/O エラー 103." \
-    wine "$BUILD/win32/tools/driver/ravo-driver.exe" attach --press ok
+    wine "$drv" attach --press ok
+wait "$tool_pid" 2>/dev/null
+tool_pid=""
 
 # The disk fills up while the result is written: a clear message, and the
 # result stays empty, never partial.
-full="$work/full"
-mkdir -p "$full"
-if mount -t tmpfs -o size=1600k tmpfs "$full" 2>/dev/null; then
-    assemble_package "$full/tool" >/dev/null
+mkdir -p "$work/full"
+if mount -t tmpfs -o size=1600k tmpfs "$work/full" 2>/dev/null; then
+    full="$work/full"
+    assemble_package "$full/tool" "$build" >/dev/null
     printf 'hq\r\nhp1 0 0\r\nhp2 4000000 0\r\n' > "$full/tool/temp.txt"   # 10,000 piles, about 6 MB
     check "disk full while writing: a clear message" "message: [Ravo鋼矢板] ディスクがいっぱいです." \
-        wine "$BUILD/win32/tools/driver/ravo-driver.exe" run "$(winpath "$full/tool/Ravo鋼矢板.exe")" "$(winpath "$full/tool")" --press ok
+        wine "$drv" run "$(winpath "$full/tool/Ravo鋼矢板.exe")" "$(winpath "$full/tool")" --press ok
     if [ ! -s "$full/tool/jwc_temp.txt" ] && [ -z "$(ls "$full/tool" | grep -i '\.new$')" ]; then
         echo "host ok disk full leaves no partial result"
     else
         echo "host FAILED disk full leaves no partial result: $(ls -la "$full/tool")"; status=1
     fi
-    umount "$full"
+    umount "$full" && full=""
 else
     echo "host skipped disk full: no tmpfs can be mounted here"
 fi

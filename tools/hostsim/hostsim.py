@@ -65,23 +65,29 @@ def write_transfer(folder, p1, p2, drawing):
 
 def run_batch(folder, press, driver, screenshot, timeout):
     on_windows = os.name == "nt"
-    cmd = ["cmd", "/c", BAT] if on_windows else ["wine", "cmd", "/c", BAT]
+    # The scripts name the Wine of the build they chose (wine or wine64).
+    wine = os.environ.get("WINE", "wine")
+    cmd = ["cmd", "/c", BAT] if on_windows else [wine, "cmd", "/c", BAT]
     helper = None
     if press in ("ok", "cancel"):
         args = [driver, "attach", "--press", press]
         if screenshot:
             args += ["--screenshot", screenshot if on_windows else "Z:" + os.path.abspath(screenshot).replace("/", "\\")]
         if not on_windows:
-            args = ["wine"] + args
+            args = [wine] + args
         helper = subprocess.Popen(args, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
-    batch = subprocess.run(cmd, cwd=folder, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=timeout)
+    try:
+        code = subprocess.run(cmd, cwd=folder, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                              timeout=timeout).returncode
+    except subprocess.TimeoutExpired:
+        code = None
     said = ""
     if helper:
         try:
             said = helper.communicate(timeout=30)[0].decode("utf-8", errors="replace")
         except subprocess.TimeoutExpired:
             helper.kill()
-    return batch.returncode, said
+    return code, said
 
 
 def read_back(folder):
@@ -180,7 +186,8 @@ def main():
     ap.add_argument("--drawing")
     ap.add_argument("--press", choices=["ok", "cancel", "user"], default="ok")
     ap.add_argument("--driver", default=os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..",
-                                                     "build", "win32", "tools", "driver", "ravo-driver.exe"))
+                                                     "build", os.environ.get("RAVO_WINE_BUILD", "win32"), "tools", "driver",
+                                                     "ravo-driver.exe"))
     ap.add_argument("--out", help="prefix of the .svg and .png written")
     ap.add_argument("--screenshot")
     ap.add_argument("--timeout", type=float, default=120)
@@ -192,6 +199,9 @@ def main():
     for line in said.splitlines():
         print("tool: " + line)
     state, segs, note = read_back(a.tool_dir)
+    if code is None:
+        print("batch timed out after %g s" % a.timeout)
+        return 1
     print("batch exit code: %d" % code)
     print("host reads: %s%s" % (state, (" (" + note + ")") if note else ""))
     print("segments returned: %d" % len(segs))
