@@ -21,7 +21,9 @@ build_win32() { build_windows win32; }
 # binfmt handler would answer before the kernel's own loader, so it is
 # switched off for the probe (root only; without root a registered handler
 # counts as "no").
-KERNEL_RUNS_I386=""
+# RAVO_KERNEL_RUNS_I386=no makes a machine that runs it behave as one that does
+# not (with qemu registered, that tries the emulated path).
+KERNEL_RUNS_I386="${RAVO_KERNEL_RUNS_I386:-}"
 kernel_runs_i386() {
     if [ -z "$KERNEL_RUNS_I386" ]; then
         local probe entry=/proc/sys/fs/binfmt_misc/qemu-i386 paused=0 rc

@@ -57,11 +57,14 @@ if m:
     rows.append(("Wine: OK to exit (5,000 piles, 6.9 MB written)", exit_ + " ms",
                  "of it about 2,000 ms is Wine waiting for a window manager to withdraw the window (headless Xvfb has none)", None))
 
+m = re.search(r"^build (\S+) \((.*)\)$", wine, re.M)
+wine_build = ("The Wine figures are the %s build's (%s)." % m.groups()) if m else ""
+
 with open(out_md, "w", encoding="utf-8") as f:
     f.write("# Performance\n\nMade by `bash scripts/speed-report.sh` on this machine (2 cores); each figure is the tool's, "
             "each peer ran in the same run on the same input. Ratio: the peer's time over ours (above 1: we are faster), "
             "or ours against the target. The machine is a virtual one whose speed drifts from run to run by up to a "
-            "third; the ratios, measured side by side, hold steadier than the absolute figures.\n\n")
+            "third; the ratios, measured side by side, hold steadier than the absolute figures. " + wine_build + "\n\n")
     f.write("| measure | Ravo鋼矢板 | peer or target | ratio |\n|---|---|---|---|\n")
     for name, ours, peer, ratio in rows:
         f.write("| %s | %s | %s | %s |\n" % (name, ours, peer, "%.2f" % ratio if ratio else ""))
