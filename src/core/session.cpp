@@ -34,20 +34,25 @@ bool Session::runShowSteps(const std::u16string& exeDir) {
 void Session::chkStartClick(bool checked) {
     if (!bViewReady) return;
     layout.bStartCorner = checked;
-    layouter_.layoutPiles(layout.nReverse);
-    view.redrawGin(gins.nGinResult);
+    layAgain();
 }
 
 void Session::chkEndClick(bool checked) {
     if (!bViewReady) return;
     layout.bEndCorner = checked;
-    layouter_.layoutPiles(layout.nReverse);
-    view.redrawGin(gins.nGinResult);
+    layAgain();
 }
 
 void Session::btnReverseClick() {
     layout.nReverse = 1 - layout.nReverse;
+    layAgain();
+}
+
+void Session::layAgain() {
+    // The run is rebuilt at the origin: whatever a failed OK moved is gone,
+    // so the next OK must move it onto hp1 again.
     layouter_.layoutPiles(layout.nReverse);
+    moved_ = false;
     view.redrawGin(gins.nGinResult);
 }
 

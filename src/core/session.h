@@ -54,14 +54,17 @@ public:
     void chkEndClick(bool checked);
     void btnReverseClick();
 
-    // Moves the run onto hp1 (once, however often OK is pressed) and writes
-    // it. Raises IoError; the run then stays moved for the next attempt.
+    // Moves the run onto hp1 (once per laying of the run, however often OK
+    // is pressed) and writes it. Raises IoError; the run then stays moved for
+    // the next attempt, until a corner box or "反転" lays it again.
     void writeRunResult();
     bool movedToHp1() const { return moved_; }
 
     PileLayout& layouter() { return layouter_; }
 
 private:
+    void layAgain();  // lays the run afresh at the origin and repaints it
+
     PileLayout layouter_;
     bool moved_ = false;
 };

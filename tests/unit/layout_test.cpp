@@ -276,15 +276,38 @@ TEST_F(LayoutTest, MissingStartCornerFileKeepsWhatLoaded) {
     EXPECT_EQ(tags(), (Tags{-1, 1}));
 }
 
-TEST_F(LayoutTest, OkMovesOnceHoweverOftenItIsPressed) {
-    dir.write("temp.txt", "hp1 100 200\r\nhp2 900 200\r\n");
-    ASSERT_TRUE(s->runShowSteps(dir.upath()));
-    std::filesystem::create_directory(dir.path("jwc_temp.txt"));  // the write cannot replace a folder
-    EXPECT_THROW(s->writeRunResult(), IoError);
-    EXPECT_THROW(s->writeRunResult(), IoError);
-    std::filesystem::remove(dir.path("jwc_temp.txt"));
-    s->writeRunResult();
-    EXPECT_EQ(dir.read("jwc_temp.txt"), "100 201 101 201\r\n500 199 501 199\r\n");
+// Whatever failed OKs and changes of the run came before, the host gets the
+// run as laid at that moment, moved onto hp1 exactly once.
+TEST_F(LayoutTest, OkAfterFailedWritesMovesTheRunAsLaidOnce) {
+    const std::string plain = "100 201 101 201\r\n500 199 501 199\r\n";
+    const struct {
+        const char* name;
+        int failures;
+        void (*change)(Session&);
+        std::string want;
+    } cases[] = {
+        {"two failed OKs, no change", 2, [](Session&) {}, plain},
+        {"failed OK, then 起点", 1, [](Session& x) { x.chkStartClick(true); }, "100 203 101 203\r\n500 199 501 199\r\n"},
+        {"failed OK, then 終点", 1, [](Session& x) { x.chkEndClick(true); }, "100 201 101 201\r\n500 195 501 195\r\n"},
+        {"failed OK, then 反転", 1, [](Session& x) { x.btnReverseClick(); }, "100 199 101 199\r\n500 201 501 201\r\n"},
+        {"two failed OKs around 反転 twice", 2, [](Session& x) { x.btnReverseClick(); x.btnReverseClick(); }, plain},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        s = std::make_unique<Session>(Services{pf.fs, pf.codec, pf.messages, NumberFormat{}});
+        s->bViewReady = true;
+        dir.write("temp.txt", "hp1 100 200\r\nhp2 900 200\r\n");
+        ASSERT_TRUE(s->runShowSteps(dir.upath()));
+        std::filesystem::remove(dir.path("jwc_temp.txt"));
+        std::filesystem::create_directory(dir.path("jwc_temp.txt"));  // the write cannot replace a folder
+        for (int k = 0; k < c.failures; ++k) {
+            EXPECT_THROW(s->writeRunResult(), IoError);
+            if (k == 0) c.change(*s);
+        }
+        std::filesystem::remove(dir.path("jwc_temp.txt"));
+        s->writeRunResult();
+        EXPECT_EQ(dir.read("jwc_temp.txt"), c.want);
+    }
 }
 
 TEST_F(LayoutTest, ShowStepsWithoutHostFile) {
