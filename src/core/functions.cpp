@@ -55,8 +55,10 @@ double distance2D(double x1, double y1, double x2, double y2) {
 
 Rotation::Rotation(double angleDegrees) {
     long double t = static_cast<long double>(angleDegrees) / 180.0L * kPi15;
-    c = static_cast<double>(x87::cos(t));
-    s = static_cast<double>(x87::sin(t));
+    long double sl, cl;
+    x87::sinCos(t, sl, cl);
+    c = static_cast<double>(cl);
+    s = static_cast<double>(sl);
 }
 
 void Rotation::apply(double x, double y, double& xr, double& yr) const {

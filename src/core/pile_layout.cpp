@@ -65,7 +65,9 @@ void PileLayout::preparePiles() {
         count = 0;
     }
     state_.nPileCount = count;
-    const double dx = x2 - x1, dy = y2 - y1;
+    // The differences are formed in extended precision and rounded to doubles.
+    const double dx = static_cast<double>(static_cast<long double>(x2) - x1);
+    const double dy = static_cast<double>(static_cast<long double>(y2) - y1);
     state_.dAngle = static_cast<double>(static_cast<long double>(vecAngle(dx, dy)) * 180.0L / kPiFull);
 
     for (int g : {gins_.nGinResult, gins_.nGinNormal, gins_.nGinNormalMirror, gins_.nGinStart,

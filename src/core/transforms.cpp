@@ -4,6 +4,14 @@
 
 namespace ravo {
 
+namespace {
+// Sums and products are formed in extended precision and rounded to a double
+// where they are stored: a small coordinate plus a large offset can round
+// differently than the same sum done in double.
+double addX(double a, double b) { return static_cast<double>(static_cast<long double>(a) + b); }
+double mulX(double a, double b) { return static_cast<double>(static_cast<long double>(a) * b); }
+}  // namespace
+
 void rotateGin(GinStore& store, int nGin, double angleDegrees) {
     // rotatePoint's cosine and sine depend on the angle alone: take them once.
     const Rotation rot(angleDegrees);
@@ -22,7 +30,7 @@ void scaleGin(GinStore& store, int nGin, double sx, double sy) {
     const int last = store.lastLineIndex(nGin);
     for (int i = 0; i <= last; ++i) {
         LineData d = store.getLine(nGin, i);
-        store.setLinePos(nGin, i, d.X1 * sx, d.Y1 * sy, d.X2 * sx, d.Y2 * sy, d.R);
+        store.setLinePos(nGin, i, mulX(d.X1, sx), mulX(d.Y1, sy), mulX(d.X2, sx), mulX(d.Y2, sy), d.R);
     }
 }
 
@@ -30,7 +38,7 @@ void moveGin(GinStore& store, int nGin, double dx, double dy) {
     const int last = store.lastLineIndex(nGin);
     for (int i = 0; i <= last; ++i) {
         LineData d = store.getLine(nGin, i);
-        store.setLinePos(nGin, i, d.X1 + dx, d.Y1 + dy, d.X2 + dx, d.Y2 + dy, d.R);
+        store.setLinePos(nGin, i, addX(d.X1, dx), addX(d.Y1, dy), addX(d.X2, dx), addX(d.Y2, dy), d.R);
     }
 }
 
@@ -42,7 +50,8 @@ void copyGinOffset(GinStore& store, int src, int dst, double dx, double dy) {
     for (int i = 0; i < count; ++i) {
         LineData d = store.getLine(src, i);
         if (d.kind != kKindLine) continue;
-        store.addLine(dst, d.X1 + dx, d.Y1 + dy, d.X2 + dx, d.Y2 + dy);  // a failed append goes on
+        // A failed append goes on with the next record.
+        store.addLine(dst, addX(d.X1, dx), addX(d.Y1, dy), addX(d.X2, dx), addX(d.Y2, dy));
     }
 }
 

@@ -241,7 +241,8 @@ void View::drawText(int x, int y, const std::u16string& text, uint32_t colour, i
     default: dx = tw; dy = th; break;
     }
     const long double t = static_cast<long double>(angle) / 180 * kPi15;
-    const long double c = x87::cos(t), s = x87::sin(t);
+    long double c, s;
+    x87::sinCos(t, s, c);
     const int X = x - (roundInt(toDouble(c * dx)) + roundInt(toDouble(s * dy)));
     const int Y = y + (roundInt(toDouble(s * dx)) - roundInt(toDouble(c * dy)));
     target_->textOut(X, Y, text, colour, v_.nBackColor);

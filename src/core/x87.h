@@ -2,8 +2,9 @@
 //
 // The two builds (x86-64 Linux and i686 Windows) ship different libm
 // implementations of atanl/sinl/cosl whose last bits differ. The layout
-// results are compared byte for byte across builds, so both builds use the
-// FPU instructions directly; their results depend only on the processor.
+// results are compared byte for byte across builds, so every build uses the
+// FPU instructions directly (after a reduction of its own for the sine and
+// cosine); their results depend only on the processor.
 #pragma once
 
 namespace ravo::x87 {
@@ -16,17 +17,11 @@ inline long double atan2(long double y, long double x) {
 
 inline long double atan(long double q) { return atan2(q, 1.0L); }
 
-inline long double sin(long double t) {
-    long double r;
-    __asm__("fsin" : "=t"(r) : "0"(t));
-    return r;
-}
-
-inline long double cos(long double t) {
-    long double r;
-    __asm__("fcos" : "=t"(r) : "0"(t));
-    return r;
-}
+// The sine and the cosine of t, accurate for any finite t: reduced by π/2
+// exactly first, since fsin and fcos reduce with a π that is too short
+// (their results near multiples of π/2 are off in the leading digits, and
+// for |t| ≥ 2^63 they return t itself).
+void sinCos(long double t, long double& s, long double& c);
 
 inline long double sqrt(long double v) {
     long double r;

@@ -82,6 +82,29 @@ TEST(Geometry, DistanceAndRotation) {
     EXPECT_NEAR(ay, 320, 1e-9);
 }
 
+// The cosine and sine of the extended argument, rounded to doubles, against
+// the C library's extended-precision functions: at the quarter turns (where
+// the bare x87 instructions are off in the leading digits), at huge
+// arguments (where they give up), and on a sweep of angles.
+TEST(Geometry, RotationTakesTheCosineOfTheExtendedArgument) {
+    double x, y;
+    rotatePoint(90, 1, 0, x, y);
+    EXPECT_EQ(x, 1.6192308618190374e-15);
+    EXPECT_EQ(y, 1);
+    auto check = [](double angle) {
+        const long double t = static_cast<long double>(angle) / 180 * 3.14159265358979L;
+        const Rotation r(angle);
+        EXPECT_EQ(r.c, static_cast<double>(cosl(t))) << std::hexfloat << angle;
+        EXPECT_EQ(r.s, static_cast<double>(sinl(t))) << std::hexfloat << angle;
+    };
+    for (double a : {90.0, 180.0, 270.0, 360.0, -90.0, 45.0, 135.0, 1e6, 1e20, 9.3e18, 1e300, -1e300, 1.7e308})
+        check(a);
+    // The angles of runs straight up, left and down: just below the quarters.
+    for (auto [dx, dy] : {std::pair{0.0, 800.0}, {-800.0, 0.0}, {0.0, -800.0}})
+        check(static_cast<double>(static_cast<long double>(vecAngle(dx, dy)) * 180 / 3.14159265358979323846L));
+    for (int k = -4000; k <= 4000; ++k) check(k * 0.09 + k * 1e-13);
+}
+
 std::u16string slot(const std::u16string* s, int i) { return s[i]; }
 
 TEST(SplitText, BlanksAndQuotes) {

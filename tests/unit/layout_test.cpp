@@ -60,6 +60,26 @@ TEST(Transforms, RotateScaleMoveCopy) {
     EXPECT_EQ(store.lastLineIndex(10), -1);
 }
 
+// Sums and products are rounded to extended precision first, then to a
+// double: where the exact value needs more than 64 bits the two roundings
+// differ from one rounding in double.
+TEST(Transforms, ExtendedIntermediatesRoundTwice) {
+    RecordingMessages msgs;
+    GinStore store(msgs);
+    const double tiny = 0x1.0000000000001p-53;  // 1 + tiny: a double rounds up, extended then double to 1
+    const double a = 0x1.27365a6456ba5p+0, b = 0x1.63fdaf7759a4fp+0;  // a product that rounds twice differently
+    store.addLine(1, 1.0, 1.0, 1.0, 1.0);
+    moveGin(store, 1, tiny, tiny);
+    EXPECT_EQ(store.getLine(1, 0).X1, 1.0);
+    EXPECT_EQ(store.getLine(1, 0).Y2, 1.0);
+    copyGinOffset(store, 1, 2, tiny, tiny);
+    EXPECT_EQ(store.getLine(2, 0).X2, 1.0);
+    store.addLine(3, a, a, a, a);
+    scaleGin(store, 3, b, b);
+    EXPECT_EQ(store.getLine(3, 0).X1, static_cast<double>(static_cast<long double>(a) * b));
+    EXPECT_NE(store.getLine(3, 0).X1, a * b);
+}
+
 TEST(Transforms, FailedAppendDoesNotStopTheCopy) {
     RecordingMessages msgs;
     GinStore store(msgs, 320 * sizeof(recLine));

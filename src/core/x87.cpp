@@ -1,0 +1,267 @@
+#include "x87.h"
+
+#include <cstdint>
+#include <cstring>
+
+namespace ravo::x87 {
+
+namespace {
+
+// 2/π in binary, 32 bits a word, from the first bit after the point: 1,600
+// bits, enough for any argument below 2^1400 (from a double angle in degrees
+// the argument stays below 2^1018).
+constexpr uint32_t kTwoOverPi[] = {
+    0xa2f9836e, 0x4e441529, 0xfc2757d1, 0xf534ddc0, 0xdb629599, 0x3c439041,
+    0xfe5163ab, 0xdebbc561, 0xb7246e3a, 0x424dd2e0, 0x06492eea, 0x09d1921c,
+    0xfe1deb1c, 0xb129a73e, 0xe88235f5, 0x2ebb4484, 0xe99c7026, 0xb45f7e41,
+    0x3991d639, 0x835339f4, 0x9c845f8b, 0xbdf9283b, 0x1ff897ff, 0xde05980f,
+    0xef2f118b, 0x5a0a6d1f, 0x6d367ecf, 0x27cb09b7, 0x4f463f66, 0x9e5fea2d,
+    0x7527bac7, 0xebe5f17b, 0x3d0739f7, 0x8a5292ea, 0x6bfb5fb1, 0x1f8d5d08,
+    0x56033046, 0xfc7b6bab, 0xf0cfbc20, 0x9af4361d, 0xa9e39161, 0x5ee61b08,
+    0x6599855f, 0x14a06840, 0x8dffd880, 0x4d732731, 0x06061556, 0xca73a8c9,
+    0x60e27bc0, 0x8c6b47c4};
+constexpr int kTableBits = static_cast<int>(sizeof kTwoOverPi * 8);
+
+// π/2 to 128 bits: π/2 = kHalfPi128 · 2^−127, little-endian 32-bit limbs.
+constexpr uint32_t kHalfPi128[4] = {0x80dc1cd1u, 0xc4c6628bu, 0x2168c234u, 0xc90fdaa2u};
+
+// mant · 2^exp2 as an extended value, exactly (mant's top bit set).
+long double makeExtended(uint64_t mant, int exp2) {
+    long double v = 0;
+    const uint16_t se = static_cast<uint16_t>(exp2 + 63 + 16383);
+    std::memcpy(&v, &mant, 8);
+    std::memcpy(reinterpret_cast<char*>(&v) + 8, &se, 2);
+    return v;
+}
+
+// Bit i of a little-endian limb array.
+inline uint32_t bitOf(const uint32_t* limbs, int i) { return (limbs[i / 32] >> (i % 32)) & 1u; }
+
+// 32 bits of 2/π from bit `first` on (bit 1 is the first after the point);
+// bits before the point are zero.
+uint32_t bitsOfTwoOverPi(int first) {
+    uint32_t w = 0;
+    for (int i = first; i < first + 32; ++i) {
+        uint32_t bit = 0;
+        if (i >= 1 && i <= kTableBits) bit = (kTwoOverPi[(i - 1) / 32] >> (31 - (i - 1) % 32)) & 1u;
+        w = (w << 1) | bit;
+    }
+    return w;
+}
+
+// ---- 128-bit fixed point, little-endian 32-bit limbs ----
+
+struct U128 {
+    uint32_t w[4] = {};
+};
+
+// The 256-bit product of a and b.
+void mul256(const U128& a, const U128& b, uint32_t out[8]) {
+    for (int k = 0; k < 8; ++k) out[k] = 0;
+    for (int i = 0; i < 4; ++i) {
+        uint64_t carry = 0;
+        for (int j = 0; j < 4; ++j) {
+            const uint64_t cur = static_cast<uint64_t>(a.w[i]) * b.w[j] + out[i + j] + carry;
+            out[i + j] = static_cast<uint32_t>(cur);
+            carry = cur >> 32;
+        }
+        out[i + 4] = static_cast<uint32_t>(carry);
+    }
+}
+
+// Bits [from, from + 128) of a 256-bit number (bits past the top are zero).
+U128 bitsFrom(const uint32_t x[8], int from) {
+    U128 r;
+    for (int i = 0; i < 128; ++i) {
+        const int src = from + i;
+        if (src >= 0 && src < 256 && bitOf(x, src)) r.w[i / 32] |= 1u << (i % 32);
+    }
+    return r;
+}
+
+// Fixed point with 127 fraction bits: values below 2.
+constexpr int kFrac = 127;
+U128 fixOne() {
+    U128 r;
+    r.w[3] = 0x80000000u;
+    return r;
+}
+U128 mulFix(const U128& a, const U128& b) {
+    uint32_t x[8];
+    mul256(a, b, x);
+    return bitsFrom(x, kFrac);
+}
+U128 divSmall(U128 a, uint32_t d) {
+    uint64_t rem = 0;
+    for (int k = 3; k >= 0; --k) {
+        const uint64_t cur = (rem << 32) | a.w[k];
+        a.w[k] = static_cast<uint32_t>(cur / d);
+        rem = cur % d;
+    }
+    return a;
+}
+U128 subFix(const U128& a, const U128& b) {  // a ≥ b
+    U128 r;
+    int64_t borrow = 0;
+    for (int k = 0; k < 4; ++k) {
+        const int64_t cur = static_cast<int64_t>(a.w[k]) - b.w[k] - borrow;
+        r.w[k] = static_cast<uint32_t>(cur);
+        borrow = cur < 0 ? 1 : 0;
+    }
+    return r;
+}
+
+// x · 2^exp2, rounded to the nearest extended value, ties to even (x > 0,
+// 256 bits).
+long double roundToExtended(const uint32_t x[8], int exp2) {
+    int lead = 255;
+    while (lead >= 0 && !bitOf(x, lead)) --lead;
+    if (lead < 0) return 0.0L;
+    uint64_t mant = 0;
+    for (int i = 0; i < 64; ++i) mant = (mant << 1) | (lead - i >= 0 ? bitOf(x, lead - i) : 0u);
+    const int cut = lead - 64;  // the highest bit left off
+    bool up = false;
+    if (cut >= 0 && bitOf(x, cut)) {
+        bool rest = false;
+        for (int i = cut - 1; i >= 0 && !rest; --i) rest = bitOf(x, i) != 0;
+        up = rest || (mant & 1u);
+    }
+    int e = lead - 63 + exp2;
+    if (up && ++mant == 0) {
+        mant = 0x8000000000000000ull;
+        ++e;
+    }
+    return makeExtended(mant, e);
+}
+
+// t = r + q·π/2 with |r| ≤ π/4, r = ±R · 2^scale (R's top bit, bit 127,
+// set), for finite t > 0 below 2^1400. Integer arithmetic throughout: t's
+// 64-bit mantissa times 192 bits of 2/π gives the quadrant and the fraction
+// (Payne and Hanek's method), the fraction's leading 128 bits times π/2 to
+// 128 bits give r, exact to far below the last bit of an extended value.
+void reduce(long double t, U128& R, int& scale, bool& negative, int& q) {
+    uint64_t m;
+    uint16_t se;
+    std::memcpy(&m, &t, 8);
+    std::memcpy(&se, reinterpret_cast<const char*>(&t) + 8, 2);
+    const int e = (se & 0x7fff) - 16383 - 63;  // t = m · 2^e
+    // Bits of 2/π before `first` turn t·2/π into multiples of 4, which leave
+    // the quadrant and the remainder alone.
+    const int first = e - 1;
+    constexpr int kWords = 6;  // the window: 192 bits
+    uint32_t w[kWords];        // w[0] most significant
+    for (int j = 0; j < kWords; ++j) w[j] = bitsOfTwoOverPi(first + 32 * j);
+    // p = m · window, 256 bits; t·2/π is p / 2^190 modulo 4.
+    uint32_t p[8] = {};
+    const uint32_t mv[2] = {static_cast<uint32_t>(m), static_cast<uint32_t>(m >> 32)};
+    for (int a = 0; a < 2; ++a) {
+        uint64_t carry = 0;
+        for (int b = 0; b < kWords; ++b) {
+            const int k = a + b;
+            const uint64_t cur = static_cast<uint64_t>(mv[a]) * w[kWords - 1 - b] + p[k] + carry;
+            p[k] = static_cast<uint32_t>(cur);
+            carry = cur >> 32;
+        }
+        for (int k = a + kWords; carry && k < 8; ++k) {
+            const uint64_t cur = static_cast<uint64_t>(p[k]) + carry;
+            p[k] = static_cast<uint32_t>(cur);
+            carry = cur >> 32;
+        }
+    }
+    q = static_cast<int>((p[5] >> 30) & 3u);
+    p[5] &= 0x3fffffffu;
+    p[6] = p[7] = 0;
+    // The fraction p / 2^190 lies in [0, 1); above a half, take its distance
+    // to 1 and the next quadrant.
+    negative = false;
+    if (p[5] & 0x20000000u) {
+        negative = true;
+        q = (q + 1) & 3;
+        for (int k = 0; k < 6; ++k) p[k] = ~p[k];  // p := 2^190 − p
+        p[5] &= 0x3fffffffu;
+        uint64_t carry = 1;
+        for (int k = 0; k < 6 && carry; ++k) {
+            const uint64_t cur = static_cast<uint64_t>(p[k]) + carry;
+            p[k] = static_cast<uint32_t>(cur);
+            carry = cur >> 32;
+        }
+    }
+    int top = 189;
+    while (top >= 0 && !bitOf(p, top)) --top;
+    R = U128{};
+    if (top < 0) {
+        scale = 0;
+        return;
+    }
+    // f: the fraction's leading 128 bits; the fraction is f · 2^(top − 127 − 190).
+    const U128 f = bitsFrom(p, top - 127);
+    U128 halfPi;
+    for (int k = 0; k < 4; ++k) halfPi.w[k] = kHalfPi128[k];
+    uint32_t x[8];
+    mul256(f, halfPi, x);  // r = x · 2^(top − 317 − 127)
+    const int lead = bitOf(x, 255) ? 255 : 254;  // both factors are normalised
+    R = bitsFrom(x, lead - 127);
+    scale = top - 444 + lead - 127;
+}
+
+}  // namespace
+
+void sinCos(long double t, long double& s, long double& c) {
+    if (!(t - t == 0)) {  // NaN or infinity
+        s = c = t - t;
+        return;
+    }
+    const bool negativeT = t < 0;
+    const long double a = negativeT ? -t : t;
+    // Below 2^−33, sin t rounds to t and cos t to 1.
+    if (a < 0x1p-33L) {
+        s = t;
+        c = 1.0L;
+        return;
+    }
+    U128 R;
+    int scale = 0, q = 0;
+    bool negativeR = false;
+    if (a <= 0.78539816339744830961L) {
+        uint64_t m;
+        std::memcpy(&m, &a, 8);
+        uint16_t se;
+        std::memcpy(&se, reinterpret_cast<const char*>(&a) + 8, 2);
+        R.w[3] = static_cast<uint32_t>(m >> 32);
+        R.w[2] = static_cast<uint32_t>(m);
+        scale = (se & 0x7fff) - 16383 - 63 - 64;
+    } else {
+        reduce(a, R, scale, negativeR, q);
+    }
+    long double sr = 0.0L, cr = 1.0L;
+    if (R.w[3] != 0) {
+        // u = r² in fixed point; r < 1, so scale ≤ −128 and the shift is
+        // at least 129 bits.
+        uint32_t x[8];
+        mul256(R, R, x);
+        const U128 u = bitsFrom(x, -(2 * scale + kFrac));
+        // Horner's scheme on the Taylor series, with the terms past the
+        // 18th below 2^−130 for |r| ≤ π/4:
+        //   sin r = r · (1 − u/(2·3) · (1 − u/(4·5) · (1 − …)))
+        //   cos r = 1 − u/(1·2) · (1 − u/(3·4) · (1 − …))
+        U128 S = fixOne(), C = fixOne();
+        for (uint32_t k = 18; k >= 1; --k) {
+            S = subFix(fixOne(), divSmall(mulFix(u, S), (2 * k) * (2 * k + 1)));
+            C = subFix(fixOne(), divSmall(mulFix(u, C), (2 * k - 1) * (2 * k)));
+        }
+        mul256(R, S, x);
+        sr = roundToExtended(x, scale - kFrac);
+        uint32_t cx[8] = {C.w[0], C.w[1], C.w[2], C.w[3], 0, 0, 0, 0};
+        cr = roundToExtended(cx, -kFrac);
+        if (negativeR) sr = -sr;
+    }
+    switch (q) {
+    case 0: s = sr; c = cr; break;
+    case 1: s = cr; c = -sr; break;
+    case 2: s = -sr; c = -cr; break;
+    default: s = -cr; c = sr; break;
+    }
+    if (negativeT) s = -s;
+}
+
+}  // namespace ravo::x87
