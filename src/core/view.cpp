@@ -4,41 +4,23 @@
 #include <cmath>
 
 #include "functions.h"
+#include "line_raster.h"
 #include "x87.h"
 
 namespace ravo {
 
 namespace {
 
-// Beyond this a pixel position is clipped in floating point before it is
-// rounded: GDI then never sees coordinates it could mistreat.
-constexpr double kSafePixel = 1 << 20;
+// Beyond this a circle's box or a text's position is not handed to GDI.
+constexpr int64_t kSafePixel = 1 << 20;
+
+// Within this, GDI's own 32-bit clipping of a line stays exact; a line
+// reaching further is drawn as its visible runs, computed exactly.
+constexpr int64_t kGdiExactPixel = 8192;
 
 double toDouble(long double v) { return static_cast<double>(v); }
 
-// Liang-Barsky: clips the segment to the box; false when nothing is left.
-bool clipSegment(double& x1, double& y1, double& x2, double& y2, double left, double top, double right, double bottom) {
-    double t0 = 0, t1 = 1;
-    const double dx = x2 - x1, dy = y2 - y1;
-    const double p[4] = {-dx, dx, -dy, dy};
-    const double q[4] = {x1 - left, right - x1, y1 - top, bottom - y1};
-    for (int i = 0; i < 4; ++i) {
-        if (p[i] == 0) {
-            if (q[i] < 0) return false;
-            continue;
-        }
-        const double r = q[i] / p[i];
-        if (p[i] < 0) t0 = std::max(t0, r);
-        else t1 = std::min(t1, r);
-        if (t0 > t1) return false;
-    }
-    const double ax = x1 + t0 * dx, ay = y1 + t0 * dy;
-    x2 = x1 + t1 * dx;
-    y2 = y1 + t1 * dy;
-    x1 = ax;
-    y1 = ay;
-    return std::isfinite(x1) && std::isfinite(y1) && std::isfinite(x2) && std::isfinite(y2);
-}
+bool far(int32_t v, int64_t limit) { return v > limit || -int64_t{v} > limit; }
 
 }  // namespace
 
@@ -221,8 +203,8 @@ void View::drawCircle(int x, int y, int r, uint32_t colour, bool bCopy) {
 void View::drawText(int x, int y, const std::u16string& text, uint32_t colour, int height, double angle,
                     int32_t anchor) {
     if (!target_ || height < 1) return;
-    if (std::abs(x) > kSafePixel || std::abs(y) > kSafePixel) return;
-    ensureSurface();
+    ensureSurface();  // a text not drawn still leaves the surface made, as a line does
+    if (far(x, kSafePixel) || far(y, kSafePixel)) return;
     const int32_t e = roundInt(toDouble(static_cast<long double>(angle) * 10));
     target_->setFont(height, e);
     int tw = 0, th = 0;
@@ -274,24 +256,21 @@ void View::drawWorldLine(uint32_t colour, int32_t lineType, double x1, double y1
     const double a = round5(x1), b = round5(y1), c = round5(x2), d = round5(y2);
     int32_t px1, py1, px2, py2;
     if (!LTOD(a, b, px1, py1) || !LTOD(c, d, px2, py2)) return;
-    if (std::abs(static_cast<double>(px1)) > kSafePixel || std::abs(static_cast<double>(py1)) > kSafePixel ||
-        std::abs(static_cast<double>(px2)) > kSafePixel || std::abs(static_cast<double>(py2)) > kSafePixel) {
-        // Far off the image: clip before rounding so the visible part keeps
-        // its direction.
-        long double s = v_.dScale;
-        double fx1 = toDouble((a - static_cast<long double>(v_.dOrgX)) / s);
-        double fy1 = toDouble(v_.nDevHeight - (b - static_cast<long double>(v_.dOrgY)) / s);
-        double fx2 = toDouble((c - static_cast<long double>(v_.dOrgX)) / s);
-        double fy2 = toDouble(v_.nDevHeight - (d - static_cast<long double>(v_.dOrgY)) / s);
-        if (!clipSegment(fx1, fy1, fx2, fy2, -4, -4, v_.nDevWidth + 4.0, v_.nDevHeight + 4.0)) {
+    if (far(px1, kGdiExactPixel) || far(py1, kGdiExactPixel) || far(px2, kGdiExactPixel) || far(py2, kGdiExactPixel)) {
+        visibleRuns(px1, py1, px2, py2, v_.nDevWidth, v_.nDevHeight, runs_);
+        if (runs_.empty()) {
+            // Not drawn, but the pen style carries on as if it had been.
             ensureSurface();
             styleFor(lineType);
             return;
         }
-        px1 = roundInt(fx1);
-        py1 = roundInt(fy1);
-        px2 = roundInt(fx2);
-        py2 = roundInt(fy2);
+        // Each run drawn from its first pixel to one past its last: GDI sets
+        // exactly its pixels.
+        for (const PixelRun& r : runs_) {
+            if (r.y1 == r.y2) drawLine(r.x1, r.y1, r.x2 + 1, r.y2, colour, true, lineType);
+            else drawLine(r.x1, r.y1, r.x2, r.y2 + 1, colour, true, lineType);
+        }
+        return;
     }
     drawLine(px1, py1, px2, py2, colour, true, lineType);
 }

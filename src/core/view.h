@@ -2,9 +2,11 @@
 // image's pixels (y down), the conversions and the view operations.
 #pragma once
 #include <cstdint>
+#include <vector>
 
 #include "canvas.h"
 #include "gin_store.h"
+#include "line_raster.h"
 #include "platform.h"
 
 namespace ravo {
@@ -85,6 +87,7 @@ private:
         double left, right, bottom, top;
     } cull_{};
     bool inRepaint_ = false;
+    std::vector<PixelRun> runs_;  // a far line's visible runs, kept to spare allocations
 };
 
 }  // namespace ravo

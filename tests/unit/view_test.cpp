@@ -1,7 +1,10 @@
 #include "core/view.h"
 
+#include <algorithm>
 #include <cmath>
+#include <random>
 
+#include "core/line_raster.h"
 #include "core/preview.h"
 #include "recording_canvas.h"
 #include "test_support.h"
@@ -230,6 +233,111 @@ TEST_F(ViewTest, LinesFarOffAreClippedBeforeGdiSeesThem) {
         for (int v : {l.a, l.b, l.c, l.d}) EXPECT_LE(std::abs(v), 1000);
     EXPECT_EQ(lines[0].b, 50);  // still the horizontal through the centre
     EXPECT_EQ(lines[0].d, 50);
+}
+
+// A far line's visible pixels, drawn as runs, are exactly those of the whole
+// line stepped from its start as GDI steps it (Bresenham, the end pixel left
+// out, halves to the other side in octants 3, 5, 6 and 8).
+using Pixels = std::vector<std::pair<int64_t, int64_t>>;
+
+// The pixels inside w x h of the line stepped from its start as GDI steps it.
+Pixels steppedPixels(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t w, int32_t h) {
+    Pixels px;
+    int64_t dx = int64_t{x2} - x1, dy = int64_t{y2} - y1;
+    const int64_t sx = dx < 0 ? -1 : 1, sy = dy < 0 ? -1 : 1;
+    dx = std::abs(dx);
+    dy = std::abs(dy);
+    const bool xMajor = dx > dy;
+    // Octants 3, 5, 6 and 8: y down and x not right of steep, or y up and
+    // x left, or y up, x right and shallow.
+    const bool bias = (sy > 0 && sx < 0 && !xMajor) || (sy < 0 && sx < 0) || (sy < 0 && sx > 0 && xMajor) ||
+                      (dy == 0 && sx < 0) || (dx == 0 && sy < 0);
+    int64_t x = x1, y = y1;
+    const int64_t len = xMajor ? dx : dy, a = xMajor ? dy : dx, b = xMajor ? dx : dy;
+    int64_t err = 2 * a - b;
+    for (int64_t k = 0; k < len; ++k) {
+        if (x >= 0 && x < w && y >= 0 && y < h) px.emplace_back(x, y);
+        if (err + (bias ? 1 : 0) > 0) {
+            (xMajor ? y : x) += xMajor ? sy : sx;
+            err += 2 * a - 2 * b;
+        } else {
+            err += 2 * a;
+        }
+        (xMajor ? x : y) += xMajor ? sx : sy;
+    }
+    return px;
+}
+
+TEST(LineRaster, VisibleRunsMatchTheWholeLineStepped) {
+    const int32_t w = 289, h = 229;
+    auto reference = [&](int32_t x1, int32_t y1, int32_t x2, int32_t y2) { return steppedPixels(x1, y1, x2, y2, w, h); };
+    std::mt19937_64 rng(20261209);
+    auto near = [&](int32_t span) { return static_cast<int32_t>(std::uniform_int_distribution<int32_t>(-span, span)(rng)); };
+    std::vector<PixelRun> runs;
+    int drawn = 0;
+    for (int i = 0; i < 300; ++i) {
+        const int32_t far = i < 297 ? 1 << 20 : 1 << 25;
+        int32_t x1 = 144 + near(150), y1 = 114 + near(120), x2 = near(far), y2 = near(far);
+        if (i % 3 == 1) std::swap(x1, x2), std::swap(y1, y2);
+        if (i % 3 == 2) x1 = -x2 + 288 + near(50), y1 = -y2 + 228 + near(50);  // both ends far, across the image
+        if (i % 10 == 0) y2 = y1;                           // horizontal
+        if (i % 10 == 5) x2 = x1;                           // vertical
+        SCOPED_TRACE(testing::Message() << "(" << x1 << ", " << y1 << ") to (" << x2 << ", " << y2 << ")");
+        visibleRuns(x1, y1, x2, y2, w, h, runs);
+        std::vector<std::pair<int64_t, int64_t>> got;
+        for (const PixelRun& r : runs) {
+            ASSERT_TRUE(r.x1 == r.x2 || r.y1 == r.y2);
+            const bool forward = (r.y1 == r.y2) ? (x2 >= x1) : (y2 >= y1);
+            std::vector<std::pair<int64_t, int64_t>> one;
+            for (int64_t x = r.x1; x <= r.x2; ++x)
+                for (int64_t y = r.y1; y <= r.y2; ++y) one.emplace_back(x, y);
+            if (!forward) std::reverse(one.begin(), one.end());
+            got.insert(got.end(), one.begin(), one.end());
+        }
+        const auto want = reference(x1, y1, x2, y2);
+        ASSERT_EQ(got, want);
+        drawn += !want.empty();
+    }
+    EXPECT_GT(drawn, 150);  // most of them cross the image
+    // The ends of the 32-bit range: no overflow, the pixels on the line.
+    visibleRuns(INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX, w, h, runs);
+    for (const PixelRun& r : runs) {
+        int64_t x, y;
+        linePixel(INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX, int64_t{r.x1} - INT32_MIN, x, y);
+        EXPECT_EQ(x, r.x1);
+        EXPECT_EQ(y, r.y1);
+    }
+    EXPECT_FALSE(runs.empty());
+}
+
+// Through the view: what GDI is handed for lines reaching far off the image
+// sets exactly the pixels of the whole line between the two pixel positions.
+TEST_F(ViewTest, FarLinesKeepEveryPixelOfTheWholeLine) {
+    vs.dOrgX = 0;
+    vs.dOrgY = 0;
+    vs.dScale = 1;  // pixel x = X, pixel y = 100 − Y
+    std::mt19937_64 rng(7);
+    auto span = [&](int32_t a, int32_t b) { return std::uniform_int_distribution<int32_t>(a, b)(rng); };
+    int drawn = 0;
+    for (int i = 0; i < 150; ++i) {
+        const int32_t x1 = span(0, 199), y1 = span(0, 99);
+        const int32_t x2 = span(-(1 << 22), 1 << 22), y2 = span(-(1 << 22), 1 << 22);
+        store.clearGin(0);
+        store.addLine(0, x1, 100 - y1, x2, 100 - y2);
+        canvas.ops.clear();
+        view.redrawGin(0);
+        Pixels got;
+        for (const Op& l : canvas.of(Op::Line)) {
+            const Pixels part = steppedPixels(l.a, l.b, l.c, l.d, 200, 100);
+            got.insert(got.end(), part.begin(), part.end());
+        }
+        std::sort(got.begin(), got.end());
+        Pixels want = steppedPixels(x1, y1, x2, y2, 200, 100);
+        std::sort(want.begin(), want.end());
+        ASSERT_EQ(got, want) << "(" << x1 << ", " << y1 << ") to (" << x2 << ", " << y2 << ")";
+        drawn += !want.empty();
+    }
+    EXPECT_EQ(drawn, 150);
 }
 
 TEST_F(ViewTest, CircleBoxes) {

@@ -1,0 +1,34 @@
+// The pixels of a GDI line, computed exactly, for lines that reach far
+// outside the image.
+//
+// GDI steps a line from its start to its end with Bresenham's rule, the
+// start pixel set and the end pixel left out; where the ideal line passes
+// exactly halfway between two pixels, octants 3, 5, 6 and 8 (numbered
+// clockwise from +x, with y pointing down) take the other one. GDI's own
+// clipping works in 32-bit arithmetic, which overflows once a line's end lies
+// some ten thousand pixels off the image. So a far line is not handed to GDI
+// whole: its visible pixels are computed here, in 64-bit integers, and drawn
+// as the straight runs they form, which GDI draws exactly.
+#pragma once
+#include <cstdint>
+#include <vector>
+
+namespace ravo {
+
+// A run of pixels along the line's major axis, both ends inclusive:
+// (x1, y1) to (x2, y2) with y1 == y2 (x-major) or x1 == x2 (y-major), and
+// x1 <= x2, y1 <= y2.
+struct PixelRun {
+    int32_t x1, y1, x2, y2;
+};
+
+// Fills `runs` with the pixels inside [0, width) x [0, height) of the line
+// from (x1, y1) to (x2, y2), in order from the start.
+void visibleRuns(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t width, int32_t height,
+                 std::vector<PixelRun>& runs);
+
+// Pixel k (0 <= k < the line's length along its major axis) of the same line:
+// the reference the runs are tested against.
+void linePixel(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int64_t k, int64_t& x, int64_t& y);
+
+}  // namespace ravo
