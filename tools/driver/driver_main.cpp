@@ -50,9 +50,15 @@ int run(int argc, wchar_t** argv) {
         say(L"error: could not start " + exe);
         return 1;
     }
-    HWND main = p.waitWindow(ravo::ids::kMainClass, 20000 * slow, true);
-    // Boxes shown before or over the window (errors, the start message).
+    // The main window, or a box shown instead of it (the start message, an
+    // error), whichever comes first.
+    HWND main = nullptr;
     MessageBoxInfo box;
+    for (DWORD waited = 0; waited < 20000 * slow && !main && p.running(); waited += 200) {
+        main = p.waitWindow(ravo::ids::kMainClass, 100, true);
+        if (!main && p.waitMessageBox(box, 100)) break;
+    }
+    // Boxes shown before or over the window.
     while (!main || p.noMessageBoxFor(300 * slow) == false) {
         if (!p.waitMessageBox(box, (main ? 300 : 20000) * slow)) break;
         say(L"message: [" + box.caption + L"] " + box.text);
