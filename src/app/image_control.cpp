@@ -68,17 +68,29 @@ LRESULT ImageControl::handleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_MOUSEMOVE:
         events_.imgGinMouseMove(x, y);
         return 0;
+    case WM_XBUTTONDOWN:
+        events_.imgGinMouseDown(kButtonNone, x, y);  // sets the down position, nothing more
+        return TRUE;
     case WM_LBUTTONUP:
-        // The handler first: releasing the capture reports it lost.
         events_.imgGinMouseUp(x, y);
-        if (GetCapture() == hwnd_) ReleaseCapture();
+        if (GetCapture() == hwnd_) {
+            // Our own release: a pan that a rubber band outlived goes on
+            // until the next release, so nothing is cancelled here.
+            releasingCapture_ = true;
+            ReleaseCapture();
+            releasingCapture_ = false;
+        }
         return 0;
     case WM_MBUTTONUP:
     case WM_RBUTTONUP:
         events_.imgGinMouseUp(x, y);
         return 0;
+    case WM_XBUTTONUP:
+        events_.imgGinMouseUp(x, y);
+        return TRUE;
     case WM_CAPTURECHANGED:
-        if (reinterpret_cast<HWND>(lp) != hwnd_) events_.imgGinCaptureLost();
+        // Taken away by another window or a message box: the gestures end.
+        if (!releasingCapture_ && reinterpret_cast<HWND>(lp) != hwnd_) events_.imgGinCaptureLost();
         return 0;
     case WM_DESTROY:
         canvas_.reset();  // the surface goes before the window

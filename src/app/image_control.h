@@ -36,6 +36,7 @@ public:
 private:
     ImageEvents& events_;
     std::unique_ptr<GdiCanvas> canvas_;
+    bool releasingCapture_ = false;  // our own ReleaseCapture is under way
 };
 
 // The panel holding the image: a plain window with a single 3-D border.
