@@ -24,6 +24,17 @@ size_t GinStore::bytesInUse() const {
 
 void GinStore::outOfMemory() { messages_.showMessage(u"メモリが確保できませんでした。終了して下さい"); }
 
+// The capacity to grow to for `needed` slots: double, but never past the
+// byte limit, so that the last step before the limit takes all that is left
+// and growth stays amortised right up to it. 0: the limit does not allow it.
+template <class Rec>
+size_t GinStore::grownCapacity(size_t cap, size_t needed) const {
+    const size_t inUse = bytesInUse();
+    const size_t room = inUse < byteLimit_ ? (byteLimit_ - inUse) / sizeof(Rec) : 0;
+    if (needed - cap > room) return 0;
+    return std::max(needed, cap + std::min(cap, room));
+}
+
 // Gives `v` `needed` slots. Its capacity grows geometrically underneath the
 // 100-record accounting, so N appends cost O(N) in all; growth past the byte
 // limit, or an allocation that fails, leaves it as it was.
@@ -32,11 +43,8 @@ bool GinStore::growTo(std::vector<Rec>& v, size_t needed) {
     if (v.size() >= needed) return true;
     const size_t cap = v.capacity();
     if (cap < needed) {
-        size_t newCap = std::max(needed, cap * 2);
-        if (bytesInUse() + (newCap - cap) * sizeof(Rec) > byteLimit_) {
-            newCap = needed;
-            if (bytesInUse() + (newCap - cap) * sizeof(Rec) > byteLimit_) return false;
-        }
+        const size_t newCap = grownCapacity<Rec>(cap, needed);
+        if (newCap == 0) return false;
         try {
             v.reserve(newCap);
         } catch (const std::bad_alloc&) {
@@ -71,11 +79,9 @@ bool GinStore::reserveLines(int nGin, size_t extra) {
     // The slot count the 100-record steps will reach for that many records.
     size_t want = (static_cast<size_t>(g.lineCount) + extra + 2 + kLineStep - 1) / kLineStep * kLineStep;
     if (g.lines.capacity() >= want) return true;
-    size_t cap = g.lines.capacity();
     // Geometric, so that many bulk copies into one gin stay linear.
-    size_t newCap = std::max(want, cap * 2);
-    if (bytesInUse() + (newCap - cap) * sizeof(recLine) > byteLimit_) newCap = want;
-    if (bytesInUse() + (newCap - cap) * sizeof(recLine) > byteLimit_) return false;
+    const size_t newCap = grownCapacity<recLine>(g.lines.capacity(), want);
+    if (newCap == 0) return false;
     try {
         g.lines.reserve(newCap);
     } catch (const std::bad_alloc&) {

@@ -115,6 +115,8 @@ private:
     const Gin& gin(int nGin) const { return gins_[static_cast<size_t>(nGin)]; }
     Gin& gin(int nGin) { return gins_[static_cast<size_t>(nGin)]; }
     template <class Rec>
+    size_t grownCapacity(size_t cap, size_t needed) const;
+    template <class Rec>
     bool growTo(std::vector<Rec>& v, size_t needed);
     size_t bytesInUse() const;
     void outOfMemory();

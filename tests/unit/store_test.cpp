@@ -158,6 +158,25 @@ TEST(GinStore, FailedAllocationShowsMessageAndLosesNothing) {
     EXPECT_EQ(std::u16string(small.mojiRec(4, 1).text), u"b");
 }
 
+// Up to the byte limit the records move a logarithmic number of times, not
+// once per 100-record step; past it the append fails at once.
+TEST(GinStore, GrowthStaysAmortisedUpToTheByteLimit) {
+    RecordingMessages msgs;
+    GinStore store(msgs, 100000 * sizeof(recLine) + 5000);
+    store.clearGin(0);
+    int moves = 0, i = 0;
+    const recLine* at = store.lineData(0);
+    for (;; ++i) {
+        if (store.addLine(0, i, 0, 0, 0) < 0) break;
+        if (store.lineData(0) != at) ++moves, at = store.lineData(0);
+    }
+    EXPECT_GT(i, 99000);  // nearly the whole budget is used
+    EXPECT_LE(moves, 14);
+    EXPECT_EQ(msgs.shown.size(), 1u);
+    EXPECT_EQ(store.addLine(0, 0, 0, 0, 0), -1);
+    EXPECT_EQ(store.lastLineIndex(0), i - 1);
+}
+
 TEST(GinStore, MillionAppendsAreLinear) {
     RecordingMessages msgs;
     GinStore store(msgs);
