@@ -28,6 +28,14 @@ void HostFolder::TearDown() {
     driver::removeTree(dir_);
 }
 
+bool HostFolder::temporaryLeft() const {
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW(path(L"jwc?????.tmp").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    FindClose(h);
+    return true;
+}
+
 void HostFolder::writeFile(const std::wstring& name, const std::string& bytes) const {
     ASSERT_TRUE(driver::writeFileBytes(path(name), bytes)) << narrow(name);
 }

@@ -30,6 +30,8 @@ protected:
     void writeFile(const std::wstring& name, const std::string& bytes) const;
     std::string readFile(const std::wstring& name) const { return driver::readFileBytes(path(name)); }
     bool exists(const std::wstring& name) const { return driver::fileExists(path(name)); }
+    // Whether a temporary of the result's write ("jwc?????.tmp") was left behind.
+    bool temporaryLeft() const;
     // A host export with the two points and the given lines after them.
     void writeTemp(const std::string& body) const { writeFile(L"temp.txt", body); }
 

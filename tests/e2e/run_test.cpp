@@ -54,7 +54,31 @@ TEST_F(HostFolder, TypicalRunWithStartCornerReachesTheHostByteForByte) {
     for (Seg s : outline(L"pile_n.dat")) want.push_back({s.x1 + 400 + 100, -s.y1 + 200, s.x2 + 400 + 100, -s.y2 + 200});
     const std::string got = readFile(L"jwc_temp.txt");
     EXPECT_EQ(got, lines(want));
-    EXPECT_FALSE(exists(L"jwc_temp.txt.new"));
+    EXPECT_FALSE(temporaryLeft());
+}
+
+// OK refused (a read-only result), then "起点" ticked: the next OK hands the
+// run as laid then, moved onto hp1 once.
+TEST_F(HostFolder, FailedOkThenStartCornerHandsTheNewRunAtHp1) {
+    writeTemp("hq\r\nhp1 100 200\r\nhp2 900 200\r\n");
+    writeFile(L"jwc_temp.txt", "");
+    HWND main = startToWindow();
+    ASSERT_NE(main, nullptr);
+    SetFileAttributesW(path(L"jwc_temp.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+    driver::click(driver::child(main, ids::btnOK));
+    MessageBoxInfo box;
+    ASSERT_TRUE(proc_->waitMessageBox(box));
+    EXPECT_EQ(narrow(box.text), "I/O エラー 103.");
+    driver::dismiss(box);
+    driver::waitClosed(box.hwnd);
+    SetFileAttributesW(path(L"jwc_temp.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+    driver::clickAndWait(driver::child(main, ids::chkStart));
+    closeWith(main, ids::btnOK);
+
+    std::vector<Seg> want;
+    for (Seg s : outline(L"pile_l.dat")) want.push_back({s.x1 + 100, s.y1 + 200, s.x2 + 100, s.y2 + 200});
+    for (Seg s : outline(L"pile_n.dat")) want.push_back({s.x1 + 400 + 100, -s.y1 + 200, s.x2 + 400 + 100, -s.y2 + 200});
+    EXPECT_EQ(readFile(L"jwc_temp.txt"), lines(want));
 }
 
 // The same bytes as the native build writes for the same run.

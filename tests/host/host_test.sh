@@ -69,7 +69,7 @@ if mount -t tmpfs -o size=1600k tmpfs "$work/full" 2>/dev/null; then
     printf 'hq\r\nhp1 0 0\r\nhp2 4000000 0\r\n' > "$full/tool/temp.txt"   # 10,000 piles, about 6 MB
     check "disk full while writing: a clear message" "message: [Ravo鋼矢板] ディスクがいっぱいです." \
         wine "$drv" run "$(winpath "$full/tool/Ravo鋼矢板.exe")" "$(winpath "$full/tool")" --press ok
-    if [ ! -s "$full/tool/jwc_temp.txt" ] && [ -z "$(ls "$full/tool" | grep -i '\.new$')" ]; then
+    if [ ! -s "$full/tool/jwc_temp.txt" ] && [ -z "$(ls "$full/tool" | grep -i '^jwc.*\.tmp$')" ]; then
         echo "host ok disk full leaves no partial result"
     else
         echo "host FAILED disk full leaves no partial result: $(ls -la "$full/tool")"; status=1

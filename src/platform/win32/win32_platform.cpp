@@ -15,6 +15,7 @@ public:
     ~FileHandle() { close(); }
     FileHandle(const FileHandle&) = delete;
     FileHandle& operator=(const FileHandle&) = delete;
+    FileHandle(FileHandle&& o) noexcept : h_(o.h_) { o.h_ = INVALID_HANDLE_VALUE; }
     bool valid() const { return h_ != INVALID_HANDLE_VALUE; }
     HANDLE get() const { return h_; }
     bool close() {
@@ -32,6 +33,29 @@ private:
 int ioCodeFor(DWORD err) {
     if (err == ERROR_DISK_FULL || err == ERROR_HANDLE_DISK_FULL) return kIoDiskFull;
     return static_cast<int>(err);
+}
+
+// A new file beside `path`, for writing it whole before it replaces `path`.
+// Its name is no longer than "jwc_temp.txt" ("jwc" and five hex digits, then
+// ".tmp"), so it fits wherever the result's own name fits, and it is made
+// with CREATE_NEW under the next name when a stale file or a folder holds
+// one: a leftover can never stop the write.
+FileHandle createTemporaryBeside(const std::u16string& path, std::u16string& tmp) {
+    const size_t slash = path.find_last_of(u"\\/");
+    const std::u16string dir = slash == std::u16string::npos ? std::u16string() : path.substr(0, slash + 1);
+    DWORD seed = GetCurrentProcessId() * 2654435761u ^ GetTickCount();
+    for (int attempt = 0; attempt < 64; ++attempt) {
+        const DWORD n = (seed + static_cast<DWORD>(attempt) * 40503u) & 0xFFFFFu;
+        char16_t name[] = u"jwc00000.tmp";
+        for (int k = 0; k < 5; ++k) name[3 + k] = u"0123456789abcdef"[(n >> (4 * (4 - k))) & 0xF];
+        tmp = dir + name;
+        FileHandle f(CreateFileW(wide(tmp), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (f.valid()) return f;
+        const DWORD err = GetLastError();
+        if (err != ERROR_FILE_EXISTS && err != ERROR_ALREADY_EXISTS && err != ERROR_ACCESS_DENIED) break;
+    }
+    return FileHandle(INVALID_HANDLE_VALUE);
 }
 
 }  // namespace
@@ -71,10 +95,9 @@ void Win32FileSystem::replaceFile(const std::u16string& path, std::string_view d
     DWORD attr = GetFileAttributesW(wide(path));
     if (attr != INVALID_FILE_ATTRIBUTES && (attr & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
         throw IoError(kIoFileNotOpen);
-    const std::u16string tmp = path + u".new";
+    std::u16string tmp;
     {
-        FileHandle f(CreateFileW(wide(tmp), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+        FileHandle f = createTemporaryBeside(path, tmp);
         if (!f.valid()) throw IoError(kIoFileNotOpen);
         size_t done = 0;
         while (done < data.size()) {
