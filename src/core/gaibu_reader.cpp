@@ -60,7 +60,7 @@ bool GaibuReader::tryNumberLine(std::string_view bytes) {
 }
 
 void GaibuReader::processLine(std::string_view bytes) {
-    if (tryNumberLine(bytes)) return;
+    if (shortWay_ && tryNumberLine(bytes)) return;
     // Pure ASCII lines (nearly all of them) need no code page conversion.
     bool ascii = true;
     for (char c : bytes)

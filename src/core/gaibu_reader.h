@@ -52,6 +52,9 @@ public:
     void processLine(std::string_view bytes);
     void applyLine(int code, const std::u16string* slots, int count);
     void resetGaibuState() { header_.hn = GaibuRect{}; }
+    // Off: every line goes the general way (for checking that the short way
+    // for number lines gives the same).
+    void setShortWay(bool on) { shortWay_ = on; }
 
 private:
     bool tryNumberLine(std::string_view bytes);
@@ -63,6 +66,7 @@ private:
     const NumberFormat& fmt_;
     const AnsiCodec& codec_;
     int nGin_;
+    bool shortWay_ = true;
     std::u16string slots_[101];
     std::u16string wide_;
 };
