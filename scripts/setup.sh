@@ -129,4 +129,10 @@ if ! kernel_runs_i386 && [ -x /usr/bin/qemu-i386-static ] && ! i386_emulated; th
         echo "setup: this kernel runs no 32-bit code and qemu could not be registered for i386 programs"
     fi
 fi
+# Where the kernel runs 32-bit code itself, a qemu-i386 handler left from
+# an emulated run would take every i386 program first and only slow it.
+if kernel_runs_i386 && i386_emulated; then
+    echo -1 > /proc/sys/fs/binfmt_misc/qemu-i386 2>/dev/null &&
+        echo "setup: this kernel runs 32-bit code; the qemu-i386 handler is removed"
+fi
 exit 0
