@@ -33,7 +33,10 @@ exe="$pkg/Ravo鋼矢板.exe"
 fail=0
 ok() { echo "check ok: $*"; }
 bad() { echo "check FAILED: $*"; fail=1; }
-if i686-w64-mingw32-objdump -f "$exe" | grep -q 'file format pei-i386'; then
+# Through variables: under pipefail, grep -q leaving early would fail the
+# pipe with objdump's SIGPIPE.
+header=$(i686-w64-mingw32-objdump -f "$exe" 2>&1)
+if grep -q 'file format pei-i386' <<<"$header"; then
     ok "32-bit (PE32, i386)"
 else
     bad "not a 32-bit exe"

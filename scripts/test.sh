@@ -36,6 +36,17 @@ count_gtest() {
     echo "  $(basename "$log" .log): $p passed, $f failed$([ "$rc" != 0 ] && echo " (exit status $rc)")"
 }
 
+# Adds the counts of a script that prints "<word> ok|FAILED|skipped ..."
+# lines (sets m to its failures); a script that exited non-zero with nothing
+# failed counts as one failure.
+count_lines() {
+    local word="$1" log="$2" rc="$3" n s
+    n=$(grep -c "^$word ok" "$log"); m=$(grep -c "^$word FAILED" "$log"); s=$(grep -c "^$word skipped" "$log")
+    if [ "$rc" != 0 ] && [ "$m" = 0 ]; then m=1; fi
+    passed=$((passed + n)); failed=$((failed + m)); skipped=$((skipped + s))
+    echo "  $(basename "$log" .log): $n passed, $m failed, $s skipped$([ "$rc" != 0 ] && echo " (exit status $rc)")"
+}
+
 echo "== native build and unit tests"
 if build_native > "$logs/build-native.log" 2>&1; then
     rc=0; (cd "$ROOT" && "$BUILD/native/tests/unit/ravo_unit_tests") > "$logs/unit.log" 2>&1 || rc=$?
@@ -73,11 +84,7 @@ if build_windows "$WINE_BUILD" > "$logs/build-$WINE_BUILD.log" 2>&1; then
 
         echo "== the batch file and the tool through the host simulator"
         rc=0; bash "$ROOT/tests/host/host_test.sh" > "$logs/host.log" 2>&1 || rc=$?
-        n=$(grep -c '^host ok' "$logs/host.log"); m=$(grep -c '^host FAILED' "$logs/host.log")
-        s=$(grep -c '^host skipped' "$logs/host.log")
-        if [ "$rc" != 0 ] && [ "$m" = 0 ]; then m=1; fi
-        passed=$((passed + n)); failed=$((failed + m)); skipped=$((skipped + s))
-        echo "  host: $n passed, $m failed, $s skipped$([ "$rc" != 0 ] && echo " (exit status $rc)")"
+        count_lines host "$logs/host.log" "$rc"
         [ "$m" = 0 ] || grep -A8 '^host FAILED' "$logs/host.log" | head -40
         grep '^host skipped' "$logs/host.log" | sed 's/^/  /'
     else
@@ -91,11 +98,7 @@ fi
 
 echo "== the release package, and the shipped 32-bit exe run"
 rc=0; bash "$ROOT/scripts/package.sh" > "$logs/package.log" 2>&1 || rc=$?
-n=$(grep -c '^check ok' "$logs/package.log"); m=$(grep -c '^check FAILED' "$logs/package.log")
-s=$(grep -c '^check skipped' "$logs/package.log")
-if [ "$rc" != 0 ] && [ "$m" = 0 ]; then m=1; fi
-passed=$((passed + n)); failed=$((failed + m)); skipped=$((skipped + s))
-echo "  package: $n passed, $m failed, $s skipped$([ "$rc" != 0 ] && echo " (exit status $rc)")"
+count_lines check "$logs/package.log" "$rc"
 grep -E '^(check (FAILED|skipped)|package: running)|^  ' "$logs/package.log" | sed 's/^/  /'
 
 echo "$e2e_line"

@@ -60,6 +60,16 @@ void HostFolder::closeWith(HWND main, int buttonId) {
     EXPECT_EQ(code, 0u);
 }
 
+void HostFolder::okRefusedWith(HWND main, const std::string& text) {
+    driver::click(driver::child(main, ids::btnOK));
+    driver::MessageBoxInfo box;
+    ASSERT_TRUE(proc_->waitMessageBox(box)) << "expected " << text;
+    EXPECT_EQ(narrow(box.text), text);
+    driver::dismiss(box);
+    driver::waitClosed(box.hwnd);
+    EXPECT_TRUE(proc_->running());
+}
+
 }  // namespace ravo::e2e
 
 int wmain(int argc, wchar_t** argv) {

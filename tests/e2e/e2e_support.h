@@ -41,6 +41,9 @@ protected:
     HWND startToWindow();
     // Presses OK or Cancel and expects the program to end with code 0.
     void closeWith(HWND main, int buttonId);
+    // Presses OK, expects the box with `text` (UTF-8), dismisses it and
+    // expects the window to stay.
+    void okRefusedWith(HWND main, const std::string& text);
 
     std::unique_ptr<driver::Process> proc_;
     std::wstring dir_;

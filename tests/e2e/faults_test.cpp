@@ -101,13 +101,7 @@ TEST_F(Faults, ResultLockedAtOkThenFreed) {
     ASSERT_NE(main, nullptr);
     {
         Lock lock(path(L"jwc_temp.txt"));
-        driver::click(driver::child(main, ids::btnOK));
-        MessageBoxInfo box;
-        ASSERT_TRUE(proc_->waitMessageBox(box));
-        EXPECT_EQ(narrow(box.text), "I/O エラー 103.");
-        driver::dismiss(box);
-        driver::waitClosed(box.hwnd);
-        EXPECT_TRUE(proc_->running());
+        okRefusedWith(main, "I/O エラー 103.");
     }
     EXPECT_EQ(readFile(L"jwc_temp.txt"), "");
     EXPECT_FALSE(temporaryLeft());

@@ -65,12 +65,7 @@ TEST_F(HostFolder, FailedOkThenStartCornerHandsTheNewRunAtHp1) {
     HWND main = startToWindow();
     ASSERT_NE(main, nullptr);
     SetFileAttributesW(path(L"jwc_temp.txt").c_str(), FILE_ATTRIBUTE_READONLY);
-    driver::click(driver::child(main, ids::btnOK));
-    MessageBoxInfo box;
-    ASSERT_TRUE(proc_->waitMessageBox(box));
-    EXPECT_EQ(narrow(box.text), "I/O エラー 103.");
-    driver::dismiss(box);
-    driver::waitClosed(box.hwnd);
+    okRefusedWith(main, "I/O エラー 103.");
     SetFileAttributesW(path(L"jwc_temp.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
     driver::clickAndWait(driver::child(main, ids::chkStart));
     closeWith(main, ids::btnOK);
