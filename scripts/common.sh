@@ -1,6 +1,7 @@
 # Shared by the scripts: paths, the builds, the Wine prefixes, a display.
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD="$ROOT/build"
+mkdir -p "$BUILD"
 
 build_native() {
     cmake --preset native -G Ninja >/dev/null
