@@ -34,15 +34,16 @@ fail=0
 ok() { echo "check ok: $*"; }
 bad() { echo "check FAILED: $*"; fail=1; }
 # Through variables: under pipefail, grep -q leaving early would fail the
-# pipe with objdump's SIGPIPE.
-header=$(i686-w64-mingw32-objdump -f "$exe" 2>&1)
+# pipe with objdump's SIGPIPE. In the C locale: the tests run in ja_JP, and
+# objdump translates its words.
+header=$(LC_ALL=C i686-w64-mingw32-objdump -f "$exe" 2>&1)
 if grep -q 'file format pei-i386' <<<"$header"; then
     ok "32-bit (PE32, i386)"
 else
     bad "not a 32-bit exe"
 fi
 system_dlls='^(kernel32|user32|gdi32|comctl32|shell32|msvcrt|advapi32|comdlg32|ole32)\.dll$'
-dlls=$(i686-w64-mingw32-objdump -p "$exe" | awk '/DLL Name:/ {print tolower($3)}')
+dlls=$(LC_ALL=C i686-w64-mingw32-objdump -p "$exe" | awk '/DLL Name:/ {print tolower($3)}')
 extra=$(echo "$dlls" | grep -v -E "$system_dlls" || true)
 if [ -z "$extra" ]; then
     ok "imports only Windows DLLs ($(echo $dlls | tr ' ' ','))"
