@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <limits>
 
 namespace ravo::x87 {
 
@@ -213,6 +214,12 @@ void sinCos(long double t, long double& s, long double& c) {
     }
     const bool negativeT = t < 0;
     const long double a = negativeT ? -t : t;
+    // Beyond the table's reach (no double angle in degrees comes near it):
+    // no value rather than a wrong one.
+    if (a >= 0x1p1400L) {
+        s = c = std::numeric_limits<long double>::quiet_NaN();
+        return;
+    }
     // Below 2^−33, sin t rounds to t and cos t to 1.
     if (a < 0x1p-33L) {
         s = t;
