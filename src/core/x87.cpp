@@ -35,6 +35,14 @@ long double makeExtended(uint64_t mant, int exp2) {
     return v;
 }
 
+// v = mant · 2^(the result), for finite v ≥ 0.
+int splitExtended(long double v, uint64_t& mant) {
+    uint16_t se;
+    std::memcpy(&mant, &v, 8);
+    std::memcpy(&se, reinterpret_cast<const char*>(&v) + 8, 2);
+    return (se & 0x7fff) - 16383 - 63;
+}
+
 // Bit i of a little-endian limb array.
 inline uint32_t bitOf(const uint32_t* limbs, int i) { return (limbs[i / 32] >> (i % 32)) & 1u; }
 
@@ -56,28 +64,31 @@ struct U128 {
     uint32_t w[4] = {};
 };
 
-// The 256-bit product of a and b.
-void mul256(const U128& a, const U128& b, uint32_t out[8]) {
-    for (int k = 0; k < 8; ++k) out[k] = 0;
-    for (int i = 0; i < 4; ++i) {
+// out (na + nb limbs) = a · b, little-endian 32-bit limbs.
+void mulLimbs(const uint32_t* a, int na, const uint32_t* b, int nb, uint32_t* out) {
+    for (int k = 0; k < na + nb; ++k) out[k] = 0;
+    for (int i = 0; i < na; ++i) {
         uint64_t carry = 0;
-        for (int j = 0; j < 4; ++j) {
-            const uint64_t cur = static_cast<uint64_t>(a.w[i]) * b.w[j] + out[i + j] + carry;
+        for (int j = 0; j < nb; ++j) {
+            const uint64_t cur = static_cast<uint64_t>(a[i]) * b[j] + out[i + j] + carry;
             out[i + j] = static_cast<uint32_t>(cur);
             carry = cur >> 32;
         }
-        out[i + 4] = static_cast<uint32_t>(carry);
+        out[i + nb] = static_cast<uint32_t>(carry);
     }
 }
 
-// Bits [from, from + 128) of a 256-bit number (bits past the top are zero).
+// The 256-bit product of a and b.
+void mul256(const U128& a, const U128& b, uint32_t out[8]) { mulLimbs(a.w, 4, b.w, 4, out); }
+
+// Bits [from, from + 128) of a 256-bit number (bits outside it are zero).
 U128 bitsFrom(const uint32_t x[8], int from) {
-    U128 r;
-    for (int i = 0; i < 128; ++i) {
-        const int src = from + i;
-        if (src >= 0 && src < 256 && bitOf(x, src)) r.w[i / 32] |= 1u << (i % 32);
-    }
-    return r;
+    auto word = [&](int k) { return k >= 0 && k < 8 ? x[k] : 0u; };
+    const int q = from >= 0 ? from / 32 : -((31 - from) / 32), r = from - 32 * q;  // floor division
+    U128 out;
+    for (int i = 0; i < 4; ++i)
+        out.w[i] = r == 0 ? word(q + i) : (word(q + i) >> r) | (word(q + i + 1) << (32 - r));
+    return out;
 }
 
 // Fixed point with 127 fraction bits: values below 2.
@@ -142,33 +153,17 @@ long double roundToExtended(const uint32_t x[8], int exp2) {
 // 128 bits give r, exact to far below the last bit of an extended value.
 void reduce(long double t, U128& R, int& scale, bool& negative, int& q) {
     uint64_t m;
-    uint16_t se;
-    std::memcpy(&m, &t, 8);
-    std::memcpy(&se, reinterpret_cast<const char*>(&t) + 8, 2);
-    const int e = (se & 0x7fff) - 16383 - 63;  // t = m · 2^e
+    const int e = splitExtended(t, m);  // t = m · 2^e
     // Bits of 2/π before `first` turn t·2/π into multiples of 4, which leave
     // the quadrant and the remainder alone.
     const int first = e - 1;
     constexpr int kWords = 6;  // the window: 192 bits
-    uint32_t w[kWords];        // w[0] most significant
-    for (int j = 0; j < kWords; ++j) w[j] = bitsOfTwoOverPi(first + 32 * j);
+    uint32_t w[kWords];        // little-endian: w[kWords − 1] most significant
+    for (int j = 0; j < kWords; ++j) w[kWords - 1 - j] = bitsOfTwoOverPi(first + 32 * j);
     // p = m · window, 256 bits; t·2/π is p / 2^190 modulo 4.
-    uint32_t p[8] = {};
+    uint32_t p[8];
     const uint32_t mv[2] = {static_cast<uint32_t>(m), static_cast<uint32_t>(m >> 32)};
-    for (int a = 0; a < 2; ++a) {
-        uint64_t carry = 0;
-        for (int b = 0; b < kWords; ++b) {
-            const int k = a + b;
-            const uint64_t cur = static_cast<uint64_t>(mv[a]) * w[kWords - 1 - b] + p[k] + carry;
-            p[k] = static_cast<uint32_t>(cur);
-            carry = cur >> 32;
-        }
-        for (int k = a + kWords; carry && k < 8; ++k) {
-            const uint64_t cur = static_cast<uint64_t>(p[k]) + carry;
-            p[k] = static_cast<uint32_t>(cur);
-            carry = cur >> 32;
-        }
-    }
+    mulLimbs(mv, 2, w, kWords, p);
     q = static_cast<int>((p[5] >> 30) & 3u);
     p[5] &= 0x3fffffffu;
     p[6] = p[7] = 0;
@@ -231,12 +226,9 @@ void sinCos(long double t, long double& s, long double& c) {
     bool negativeR = false;
     if (a <= 0.78539816339744830961L) {
         uint64_t m;
-        std::memcpy(&m, &a, 8);
-        uint16_t se;
-        std::memcpy(&se, reinterpret_cast<const char*>(&a) + 8, 2);
+        scale = splitExtended(a, m) - 64;
         R.w[3] = static_cast<uint32_t>(m >> 32);
         R.w[2] = static_cast<uint32_t>(m);
-        scale = (se & 0x7fff) - 16383 - 63 - 64;
     } else {
         reduce(a, R, scale, negativeR, q);
     }
