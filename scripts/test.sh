@@ -61,9 +61,7 @@ if [ ! -f "$ROOT/scripts/fuzz.sh" ]; then
     stage_failed "scripts/fuzz.sh is missing"
 else
     rc=0; FUZZ_SECONDS="${FUZZ_SECONDS:-30}" bash "$ROOT/scripts/fuzz.sh" > "$logs/fuzz.log" 2>&1 || rc=$?
-    n=$(grep -c '^fuzz ok' "$logs/fuzz.log"); m=$(grep -c '^fuzz FAILED' "$logs/fuzz.log")
-    if [ "$rc" != 0 ] && [ "$m" = 0 ]; then m=1; fi
-    passed=$((passed + n)); failed=$((failed + m)); echo "  fuzz: $n passed, $m failed"
+    count_lines fuzz "$logs/fuzz.log" "$rc"
     [ "$m" = 0 ] || tail -30 "$logs/fuzz.log"
 fi
 

@@ -79,11 +79,11 @@ int run(int argc, wchar_t** argv) {
             say(L"screenshot: " + shot);
         }
         for (int id : ticks) {
-            HWND box = child(main, id);
+            HWND check = child(main, id);
             // Sent, not posted: the run is laid again before the press.
-            if (!isChecked(box)) clickAndWait(box, 10000 * slow);
+            if (!isChecked(check)) clickAndWait(check, 10000 * slow);
             say(std::wstring(L"ticked: ") + (id == ravo::ids::chkEnd ? L"end" : L"start") +
-                (isChecked(box) ? L"" : L" (still unticked)"));
+                (isChecked(check) ? L"" : L" (still unticked)"));
         }
         if (press == L"ok") click(child(main, ravo::ids::btnOK));
         if (press == L"cancel") click(child(main, ravo::ids::btnCancel));
