@@ -55,6 +55,12 @@ std::u16string pileCountMessage() {
            u"枚）を超えるため割付できません。始点と終点を確認して下さい";
 }
 
+void PileLayout::setSection(size_t index) {
+    if (index >= pileSections().size()) index = kDefaultSection;
+    state_.nSection = index;
+    state_.dPitch = pileSections()[index].widthMm;
+}
+
 void PileLayout::preparePiles() {
     const double x1 = header_.hp[1].x, y1 = header_.hp[1].y;
     const double x2 = header_.hp[2].x, y2 = header_.hp[2].y;
@@ -78,15 +84,15 @@ void PileLayout::preparePiles() {
 
 void PileLayout::loadOutlines() {
     const struct {
-        const char16_t* file;
+        OutlineKind kind;
         int gin, mirror;
     } sets[] = {
-        {kPileFileNormal, gins_.nGinNormal, gins_.nGinNormalMirror},
-        {kPileFileStart, gins_.nGinStart, gins_.nGinStartMirror},
-        {kPileFileEnd, gins_.nGinEnd, gins_.nGinEndMirror},
+        {OutlineKind::Normal, gins_.nGinNormal, gins_.nGinNormalMirror},
+        {OutlineKind::StartCorner, gins_.nGinStart, gins_.nGinStartMirror},
+        {OutlineKind::EndCorner, gins_.nGinEnd, gins_.nGinEndMirror},
     };
     for (const auto& s : sets) {
-        loadPileShape(store_, s.gin, s.file, fs_, fmt_, codec_);
+        loadPileShape(store_, s.gin, outlineFile(section(), s.kind), fs_, fmt_, codec_);
         copyGinOffset(store_, s.gin, s.mirror, 0, 0);
         scaleGin(store_, s.mirror, 1.0, -1.0);
     }
@@ -101,6 +107,7 @@ void PileLayout::layoutPiles(int32_t orientation) {
         {gins_.nGinEnd, gins_.nGinEndMirror},
     };
     int v = orientation == 0 ? 0 : 1;
+    const bool alternate = section().alternates();
     const int last = state_.nPileCount - 1;
     // One allocation for the whole run: at most the largest outline per pile
     // and both corners on top.
@@ -120,7 +127,7 @@ void PileLayout::layoutPiles(int32_t orientation) {
             placed = true;
         }
         if (!placed) copyGinOffset(store_, variants[0][v], result, offset, 0);
-        v = 1 - v;
+        if (alternate) v = 1 - v;
     }
     rotateGin(store_, result, state_.dAngle);
 }

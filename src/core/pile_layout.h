@@ -6,6 +6,7 @@
 #include "gaibu_reader.h"
 #include "gin_store.h"
 #include "number_text.h"
+#include "pile_sections.h"
 #include "platform.h"
 
 namespace ravo {
@@ -26,17 +27,14 @@ struct GinNumbers {
 inline constexpr int32_t kMaxPileCount = 25000;
 
 struct LayoutState {
-    double dPitch = 400.0;
+    size_t nSection = kDefaultSection;  // index into pileSections()
+    double dPitch = 400.0;              // the section's effective width
     int32_t nPileCount = 0;
     double dAngle = 0;
     int32_t nReverse = 0;
     bool bStartCorner = false;
     bool bEndCorner = false;
 };
-
-inline constexpr const char16_t* kPileFileNormal = u"data\\pile_n.dat";
-inline constexpr const char16_t* kPileFileStart = u"data\\pile_l.dat";
-inline constexpr const char16_t* kPileFileEnd = u"data\\pile_r.dat";
 
 // Appends one line record per segment line of the file. Raises IoError and
 // ConvertError; the segments before a failing line stay.
@@ -54,7 +52,13 @@ public:
         : state_(state), gins_(gins), store_(store), header_(header), fs_(fs), fmt_(fmt), codec_(codec),
           messages_(messages) {}
 
+    // Takes the section's pitch; preparePiles then loads its outlines.
+    void setSection(size_t index);
+    const PileSection& section() const { return pileSections()[state_.nSection]; }
+
     void preparePiles();
+    // Lays the run at the origin. U piles alternate from `orientation`; hat
+    // piles all take it.
     void layoutPiles(int32_t orientation);
     void loadOutlines();
 

@@ -31,6 +31,34 @@ bool Session::runShowSteps(const std::u16string& exeDir) {
     return true;
 }
 
+void Session::cmbTypeChange(size_t index) {
+    const size_t before = layout.nSection;
+    layouter_.setSection(index);
+    try {
+        layouter_.preparePiles();
+    } catch (...) {
+        // Back to the section whose files loaded before; the failure itself
+        // is what the user is told.
+        layouter_.setSection(before);
+        try {
+            layouter_.preparePiles();
+            layAgain();
+        } catch (...) {
+            // Its files went too: no run rather than one from half an outline.
+            layout.nPileCount = 0;
+            store.clearGin(gins.nGinResult);
+            moved_ = false;
+            view.redrawGin(gins.nGinResult);
+        }
+        throw;
+    }
+    layAgain();
+}
+
+std::u16string Session::countText() const {
+    return pileCountText(layout.nPileCount, layouter_.section().widthMm);
+}
+
 void Session::chkStartClick(bool checked) {
     if (!bViewReady) return;
     layout.bStartCorner = checked;

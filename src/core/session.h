@@ -50,6 +50,15 @@ public:
     // skipped.
     bool runShowSteps(const std::u16string& exeDir);
 
+    // The section to lay; before the first show, or through cmbTypeChange.
+    void chooseSection(size_t index) { layouter_.setSection(index); }
+    // Lays the run again with another section, keeping the corners and the
+    // orientation. Raises IoError and ConvertError when its outlines do not
+    // load; the previous section is then back in place.
+    void cmbTypeChange(size_t index);
+    // The count line under the preview for the run as laid.
+    std::u16string countText() const;
+
     void chkStartClick(bool checked);
     void chkEndClick(bool checked);
     void btnReverseClick();

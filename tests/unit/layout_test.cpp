@@ -1,7 +1,10 @@
 #include "core/pile_layout.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 #include "core/functions.h"
 #include "core/result_writer.h"
@@ -347,38 +350,107 @@ TEST_F(LayoutTest, FailedReadHandsTheHostNothingOfItsOwn) {
     EXPECT_EQ(dir.read("jwc_temp.txt"), "");
 }
 
-// The shipped outlines: they load, are finite, and neighbouring piles meet.
-TEST(ShippedOutlines, LoadAndInterlock) {
+std::string readAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Every section as shipped: the generator still gives the committed files;
+// each outline loads, is finite, meets the axis at 0 and at the width and
+// reaches the height at the flange; the run has ceil(length / width) piles
+// at that pitch, and U piles alternate while hat piles do not.
+TEST(Sections, EverySectionAsShipped) {
+    const struct {
+        const char* name;
+        double width, height;
+        bool alternates;
+    } table[] = {
+        {"II", 400, 100, true},   {"III", 400, 125, true},  {"IV", 400, 170, true},   {"VL", 500, 200, true},
+        {"VIL", 500, 225, true},  {"IIw", 600, 130, true},  {"IIIw", 600, 180, true}, {"IVw", 600, 210, true},
+        {"10H", 900, 230, false}, {"25H", 900, 300, false}, {"45H", 900, 368, false}, {"50H", 900, 370, false},
+    };
+    ASSERT_EQ(pileSections().size(), std::size(table));
+    EXPECT_EQ(u16ToUtf8(pileSections()[kDefaultSection].name), "III");
+
+    test::TempDir generated;
+    const std::string root = RAVO_SOURCE_DIR;
+    ASSERT_EQ(std::system(("python3 " + root + "/tools/outlines/make-outlines.py " + generated.path()).c_str()), 0);
+
     test::Platform pf;
-    NumberFormat fmt;
-    for (const char* name : {"pile_n.dat", "pile_l.dat", "pile_r.dat"}) {
-        GinStore store(pf.messages);
-        loadPileShape(store, 1, utf8ToU16(std::string(RAVO_SOURCE_DIR) + "/data/" + name), pf.fs, fmt, pf.codec);
-        ASSERT_GT(store.lastLineIndex(1), 10) << name;
-        bool startsOnAxis = false, endsOnAxis = false;
-        double minX = 1e9, maxX = -1e9, minY = 1e9, maxY = -1e9;
-        for (int i = 0; i <= store.lastLineIndex(1); ++i) {
-            LineData d = store.getLine(1, i);
-            for (double v : {d.X1, d.Y1, d.X2, d.Y2}) ASSERT_TRUE(std::isfinite(v)) << name;
-            for (auto [x, y] : {std::pair{d.X1, d.Y1}, std::pair{d.X2, d.Y2}}) {
-                if (x == 0 && y == 0) startsOnAxis = true;
-                if (x == 400 && y == 0) endsOnAxis = true;
-                minX = std::min(minX, x);
-                maxX = std::max(maxX, x);
-                minY = std::min(minY, y);
-                maxY = std::max(maxY, y);
+    const std::string oldCwd = std::filesystem::current_path();
+    std::filesystem::current_path(root);  // the outline paths are relative to the program's folder
+    for (size_t k = 0; k < std::size(table); ++k) {
+        const auto& want = table[k];
+        SCOPED_TRACE(want.name);
+        ASSERT_EQ(findSection(utf8ToU16(want.name)), k);
+        for (OutlineKind kind : {OutlineKind::Normal, OutlineKind::StartCorner, OutlineKind::EndCorner}) {
+            std::string file = u16ToUtf8(outlineFile(pileSections()[k], kind));
+            std::replace(file.begin(), file.end(), '\\', '/');
+            EXPECT_EQ(readAll(root + "/" + file), generated.read(file.substr(5))) << file;  // past "data/"
+
+            GinStore store(pf.messages);
+            loadPileShape(store, 1, outlineFile(pileSections()[k], kind), pf.fs, NumberFormat{}, pf.codec);
+            ASSERT_GT(store.lastLineIndex(1), 10) << file;
+            bool startsOnAxis = false, endsOnAxis = false;
+            double minX = 1e9, maxX = -1e9, maxY = -1e9;
+            for (int i = 0; i <= store.lastLineIndex(1); ++i) {
+                LineData d = store.getLine(1, i);
+                for (double v : {d.X1, d.Y1, d.X2, d.Y2}) ASSERT_TRUE(std::isfinite(v)) << file;
+                for (auto [x, y] : {std::pair{d.X1, d.Y1}, std::pair{d.X2, d.Y2}}) {
+                    startsOnAxis |= x == 0 && y == 0;
+                    endsOnAxis |= x == want.width && y == 0;
+                    minX = std::min(minX, x);
+                    maxX = std::max(maxX, x);
+                    maxY = std::max(maxY, y);
+                }
             }
+            EXPECT_TRUE(startsOnAxis && endsOnAxis) << file;
+            EXPECT_EQ(minX, 0) << file;
+            EXPECT_EQ(maxX, want.width) << file;
+            EXPECT_EQ(maxY, want.height) << file;
         }
-        // The interlocks sit on the wall's axis at 0 and one pitch, where the
-        // mirrored neighbour's interlock is too.
-        EXPECT_TRUE(startsOnAxis) << name;
-        EXPECT_TRUE(endsOnAxis) << name;
-        EXPECT_EQ(minX, 0) << name;
-        EXPECT_EQ(maxX, 400) << name;
-        EXPECT_EQ(maxY, 125) << name;  // flange face 125 from the interlock line
-        if (std::string(name) == "pile_n.dat") EXPECT_GE(minY, -13) << name;
-        else EXPECT_LE(minY, -200) << name;  // the corner piece turns off the axis
+
+        Session s(Services{pf.fs, pf.codec, pf.messages, NumberFormat{}});
+        s.bViewReady = true;
+        s.cmbTypeChange(k);
+        EXPECT_EQ(s.layout.dPitch, want.width);
+        const int perPile = s.store.lastLineIndex(1) + 1;
+        for (int piles : {1, 2, 7}) {
+            s.header.hp[2] = {want.width * piles, 0};
+            s.layouter().preparePiles();
+            s.layouter().layoutPiles(0);
+            EXPECT_EQ(s.layout.nPileCount, piles);
+            s.header.hp[2] = {std::nextafter(want.width * piles, 1e9), 0};
+            s.layouter().preparePiles();
+            s.layouter().layoutPiles(0);
+            EXPECT_EQ(s.layout.nPileCount, piles + 1);
+        }
+        // The second pile is the first one a pitch on, mirrored or not.
+        const LineData first = s.store.getLine(0, 0), second = s.store.getLine(0, perPile);
+        EXPECT_EQ(second.X1, first.X1 + want.width);
+        EXPECT_EQ(second.Y2, want.alternates ? -first.Y2 : first.Y2);
+        EXPECT_NE(first.Y2, 0);
     }
+    std::filesystem::current_path(oldCwd);
+
+    EXPECT_EQ(u16ToUtf8(pileCountText(2, 400)), "2枚  延長 0.800 m");
+    EXPECT_EQ(u16ToUtf8(pileCountText(0, 400)), "0枚");
+    EXPECT_EQ(u16ToUtf8(pileCountText(kMaxPileCount, 900)), "25000枚  延長 22500.000 m");
+    EXPECT_EQ(u16ToUtf8(pileCountText(3, 600)), "3枚  延長 1.800 m");
+}
+
+// A section whose files are missing is reported, and the run, its count and
+// the section stay as they were.
+TEST_F(LayoutTest, MissingSectionKeepsThePreviousRun) {
+    lay(0, 0, 1000, 0);
+    s->cmbTypeChange(kDefaultSection);
+    const auto before = tags();
+    EXPECT_THROW(s->cmbTypeChange(findSection(u"25H")), IoError);
+    EXPECT_EQ(s->layout.nSection, kDefaultSection);
+    EXPECT_EQ(s->layout.dPitch, 400);
+    EXPECT_EQ(s->layout.nPileCount, 3);
+    EXPECT_EQ(tags(), before);
+    EXPECT_EQ(u16ToUtf8(s->countText()), "3枚  延長 1.200 m");
 }
 
 }  // namespace

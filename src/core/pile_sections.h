@@ -1,0 +1,42 @@
+// The sheet pile sections the tool lays: their sizes, their outline files and
+// the count line the window shows.
+#pragma once
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace ravo {
+
+enum class PileFamily {
+    U,    // alternate piles are mirrored across the axis
+    Hat,  // every pile faces the same way
+};
+
+struct PileSection {
+    const char16_t* name;     // the folder under data\ and the remembered value
+    const char16_t* caption;  // as listed in the window
+    int32_t widthMm;          // the effective width, which is the pitch
+    PileFamily family;
+
+    bool alternates() const { return family == PileFamily::U; }
+};
+
+std::span<const PileSection> pileSections();
+
+// Type III: the section the tool has always laid, its files straight in data\.
+inline constexpr size_t kDefaultSection = 1;
+
+// The index of the section of that name, or kDefaultSection for any other text.
+size_t findSection(std::u16string_view name);
+
+enum class OutlineKind { Normal, StartCorner, EndCorner };
+
+// "data\pile_n.dat" for the default section, "data\IIw\pile_n.dat" and so on
+// for the others; relative to the program's folder.
+std::u16string outlineFile(const PileSection& section, OutlineKind kind);
+
+// "2枚  延長 0.800 m": the count and the wall it makes; "0枚" for no run.
+std::u16string pileCountText(int32_t count, int32_t widthMm);
+
+}  // namespace ravo
