@@ -17,6 +17,9 @@ enum MainControl : int {
     btnDump = 110,
     btnOK = 111,
     btnCancel = 112,
+    lblType = 113,
+    cmbType = 114,
+    lblCount = 115,
 };
 
 enum DumpControl : int {

@@ -1,11 +1,14 @@
 #include "controls.h"
 
+#include <string>
+
+#include "scoped_gdi.h"
+
 namespace ravo {
 
 DpiScale::DpiScale() {
-    HDC dc = GetDC(nullptr);
-    dpi_ = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
-    if (dc) ReleaseDC(nullptr, dc);
+    ScopedGetDC dc(nullptr);
+    dpi_ = dc ? GetDeviceCaps(dc.get(), LOGPIXELSY) : 96;
     if (dpi_ <= 0) dpi_ = 96;
 }
 
@@ -32,41 +35,72 @@ RECT childRect(HWND child) {
     return rc;
 }
 
-void AnchorLayout::create(HWND parent, const ControlSpec* specs, size_t count, const DpiScale& scale, HFONT font,
-                          int designClientWidth, int designClientHeight) {
-    parent_ = parent;
-    HINSTANCE inst = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE));
+void AnchorLayout::create(HWND window, const ControlSpec* specs, size_t count, const DpiScale& scale, HFONT font,
+                          int designClientWidth, int designClientHeight, ControlMaker* maker) {
+    font_ = font;
+    HINSTANCE inst = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window, GWLP_HINSTANCE));
     const SIZE design{scale(designClientWidth), scale(designClientHeight)};
     for (size_t i = 0; i < count; ++i) {
         const ControlSpec& s = specs[i];
+        HWND parent = s.parent ? control(s.parent) : window;
+        if (!parent) continue;
         RECT r{scale(s.left), scale(s.top), scale(s.left + s.width), scale(s.top + s.height)};
-        DWORD style = WS_CHILD | s.style | (s.visible ? WS_VISIBLE : 0);
-        HWND h = CreateWindowExW(s.exStyle, s.className, s.text, style, r.left, r.top, r.right - r.left,
-                                 r.bottom - r.top, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(s.id)), inst,
-                                 nullptr);
+        if (s.fit == Fit::ParentLess5) {
+            RECT outer{};
+            GetWindowRect(parent, &outer);
+            r.right = r.left + (outer.right - outer.left) - 5;
+            r.bottom = r.top + (outer.bottom - outer.top) - 5;
+        }
+        HWND h = maker ? maker->makeControl(s, parent, r) : nullptr;
+        if (!h) {
+            const DWORD style = WS_CHILD | s.style | (s.visible ? WS_VISIBLE : 0);
+            h = CreateWindowExW(s.exStyle, s.className, s.text, style, r.left, r.top, r.right - r.left,
+                                r.bottom - r.top, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(s.id)), inst,
+                                nullptr);
+        }
         if (!h) continue;
         SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-        items_.push_back({h, r, design, s.anchors});
+        items_.push_back({h, parent, s.id, r, parent == window ? design : clientSize(parent), s.anchors});
+        if (s.fit == Fit::Text) fitText(h);
     }
 }
 
-void AnchorLayout::adopt(HWND control, unsigned anchors, SIZE refSize) {
-    if (!parent_) parent_ = GetParent(control);
-    items_.push_back({control, childRect(control), refSize, anchors});
+HWND AnchorLayout::control(int id) const {
+    for (const Item& it : items_)
+        if (it.id == id) return it.hwnd;
+    return nullptr;
 }
 
-void AnchorLayout::rebase(HWND control) {
+void AnchorLayout::rebase(Item& item) {
+    item.ref = childRect(item.hwnd);
+    item.refSize = clientSize(item.parent);
+}
+
+void AnchorLayout::fitText(HWND label) {
+    // The system's fallback font for Japanese may be wider than the design.
+    const int length = GetWindowTextLengthW(label);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    GetWindowTextW(label, text.data(), length + 1);
+    SIZE ext{};
+    {
+        ScopedGetDC dc(label);
+        ScopedSelectObject font(dc.get(), font_);
+        if (!dc || !GetTextExtentPoint32W(dc.get(), text.c_str(), length, &ext)) return;
+    }
+    const RECT r = childRect(label);
+    if (ext.cx <= r.right - r.left) return;
+    SetWindowPos(label, nullptr, 0, 0, ext.cx, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     for (Item& it : items_)
-        if (it.hwnd == control) {
-            it.ref = childRect(control);
-            it.refSize = clientSize(parent_);
-        }
+        if (it.hwnd == label) rebase(it);
 }
 
-void AnchorLayout::apply() {
-    const SIZE now = clientSize(parent_);
-    HDWP dwp = BeginDeferWindowPos(static_cast<int>(items_.size()));
+void AnchorLayout::apply(HWND parent) {
+    const SIZE now = clientSize(parent);
+    int n = 0;
+    for (const Item& it : items_) n += it.parent == parent;
+    HDWP dwp = BeginDeferWindowPos(n);
     for (const Item& it : items_) {
+        if (it.parent != parent) continue;
         const int rightGap = it.refSize.cx - it.ref.right;
         const int bottomGap = it.refSize.cy - it.ref.bottom;
         const int w = it.ref.right - it.ref.left, h = it.ref.bottom - it.ref.top;

@@ -14,8 +14,16 @@ enum Anchor : unsigned {
     kAnchorBottom = 8,
 };
 
+// How a control's size follows from more than its row.
+enum class Fit {
+    Design,       // the row's size
+    Text,         // a label: at least as wide as its text in the window's font
+    ParentLess5,  // the parent's outer size less 5 pixels each way (width and height unused)
+};
+
 struct ControlSpec {
     int id;
+    int parent;  // 0: the window itself; otherwise the id of an earlier row
     const wchar_t* className;
     const wchar_t* text;
     DWORD style;
@@ -23,6 +31,17 @@ struct ControlSpec {
     int left, top, width, height;  // at 96 dpi, in the parent's client area
     unsigned anchors;
     bool visible;
+    Fit fit = Fit::Design;
+};
+
+// Makes the rows of the window's own classes; returns nullptr for the rows
+// it leaves to CreateWindowEx.
+class ControlMaker {
+public:
+    virtual HWND makeControl(const ControlSpec& spec, HWND parent, const RECT& r) = 0;
+
+protected:
+    ~ControlMaker() = default;
 };
 
 // Pixels at the system DPI for a 96-dpi distance.
@@ -49,30 +68,32 @@ private:
     HFONT font_;
 };
 
-// The controls of one parent and the distances their anchors keep.
+// A window's controls, made from one table, and the distances their anchors
+// keep to their parents.
 class AnchorLayout {
 public:
-    // Creates every control of the table in table order (which is the tab
-    // order), with the font; returns nothing, controls are found by id.
-    void create(HWND parent, const ControlSpec* specs, size_t count, const DpiScale& scale, HFONT font,
-                int designClientWidth, int designClientHeight);
-    // Adds a control made elsewhere, at its present rectangle, for a parent
-    // of `refSize`.
-    void adopt(HWND control, unsigned anchors, SIZE refSize);
-    // Takes the control's present rectangle as its reference from now on.
-    void rebase(HWND control);
-    // Places every control for the parent's present client size.
-    void apply();
-    HWND parent() const { return parent_; }
+    // Creates every row of the table in table order (which is the tab
+    // order), with the font; controls are found by id.
+    void create(HWND window, const ControlSpec* specs, size_t count, const DpiScale& scale, HFONT font,
+                int designClientWidth, int designClientHeight, ControlMaker* maker = nullptr);
+    // Places the controls inside `parent` for its present client size.
+    void apply(HWND parent);
+    // Widens a Fit::Text label to its present text.
+    void fitText(HWND control);
+    HWND control(int id) const;
 
 private:
     struct Item {
         HWND hwnd;
+        HWND parent;
+        int id;
         RECT ref;      // rectangle at the reference parent size
         SIZE refSize;  // parent client size when `ref` was taken
         unsigned anchors;
     };
-    HWND parent_ = nullptr;
+    void rebase(Item& item);
+
+    HFONT font_ = nullptr;
     std::vector<Item> items_;
 };
 

@@ -18,13 +18,13 @@ constexpr unsigned RB = kAnchorRight | kAnchorBottom;
 
 // In tab order.
 const ControlSpec kControls[] = {
-    {ids::Memo1, L"EDIT", L"",
+    {ids::Memo1, 0, L"EDIT", L"",
      WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN, WS_EX_CLIENTEDGE, 8, 8, 677, 375,
      kAnchorLeft | kAnchorTop | kAnchorRight | kAnchorBottom, true},
-    {ids::dumpBtnDump, L"BUTTON", L"DUMP", WS_TABSTOP | BS_PUSHBUTTON, 0, 506, 389, 89, 25, RB, true},
-    {ids::dumpBtnCancel, L"BUTTON", L"キャンセル", WS_TABSTOP | BS_PUSHBUTTON, 0, 604, 388, 81, 25, RB, true},
+    {ids::dumpBtnDump, 0, L"BUTTON", L"DUMP", WS_TABSTOP | BS_PUSHBUTTON, 0, 506, 389, 89, 25, RB, true},
+    {ids::dumpBtnCancel, 0, L"BUTTON", L"キャンセル", WS_TABSTOP | BS_PUSHBUTTON, 0, 604, 388, 81, 25, RB, true},
     // The height holds the drop-down list; the edit field itself is 21.
-    {ids::cmbNGin, L"COMBOBOX", L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN, 0, 448, 391, 50, 240, RB, true},
+    {ids::cmbNGin, 0, L"COMBOBOX", L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN, 0, 448, 391, 50, 240, RB, true},
 };
 
 }  // namespace
@@ -98,7 +98,7 @@ LRESULT TfrmDump::handleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         }
         return 0;
     case WM_SIZE:
-        layout_.apply();
+        layout_.apply(hwnd_);
         return 0;
     case WM_CLOSE:
         modal_ = false;

@@ -5,41 +5,52 @@
 
 #include "app.h"
 #include "control_ids.h"
+#include "settings.h"
 
 namespace ravo {
 
 namespace {
 
-constexpr int kClientWidth = 310, kClientHeight = 317;
+constexpr int kClientWidth = 310, kClientHeight = 345;
 constexpr DWORD kFrameStyle = WS_OVERLAPPED | WS_CAPTION | WS_THICKFRAME | WS_CLIPCHILDREN;  // no border icons
 
 constexpr unsigned LB = kAnchorLeft | kAnchorBottom;
 constexpr unsigned RB = kAnchorRight | kAnchorBottom;
+constexpr unsigned ALL = kAnchorLeft | kAnchorTop | kAnchorRight | kAnchorBottom;
 constexpr DWORD kButton = WS_TABSTOP | BS_PUSHBUTTON;
 constexpr DWORD kCheck = WS_TABSTOP | BS_AUTOCHECKBOX;
+constexpr DWORD kLabel = SS_LEFT;
+constexpr int kForm = 0;
 
-// In tab order; the panel (tab order 3) and the image are made apart.
-const ControlSpec kBeforePanel[] = {
-    {ids::btnDump, L"BUTTON", L"Dump", kButton, 0, 96, 289, 57, 25, RB, false},
-    {ids::btnOK, L"BUTTON", L"OK", kButton, 0, 182, 289, 57, 25, RB, true},
-    {ids::btnCancel, L"BUTTON", L"キャンセル", kButton, 0, 245, 289, 57, 25, RB, true},
+// The whole window, in tab order. The panel and the image are the window's
+// own classes; the image sits in the panel's corner at the panel's outer size
+// less 5 pixels, so its right and bottom edges run under the panel's border.
+const ControlSpec kControls[] = {
+    {ids::btnDump, kForm, L"BUTTON", L"Dump", kButton, 0, 96, 317, 57, 25, RB, false},
+    {ids::btnOK, kForm, L"BUTTON", L"OK", kButton, 0, 182, 317, 57, 25, RB, true},
+    {ids::btnCancel, kForm, L"BUTTON", L"キャンセル", kButton, 0, 245, 317, 57, 25, RB, true},
+    {ids::pnlImage, kForm, ids::kPanelClass, L"", 0, WS_EX_STATICEDGE, 8, 8, 294, 234, ALL, true},
+    {ids::imgGin, ids::pnlImage, ids::kImageClass, L"", 0, 0, 0, 0, 0, 0, ALL, true, Fit::ParentLess5},
+    {ids::lblType, kForm, L"STATIC", L"型式", kLabel, 0, 8, 261, 26, 13, LB, true, Fit::Text},
+    // The height holds the drop-down list.
+    {ids::cmbType, kForm, L"COMBOBOX", L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0, 40, 258, 150, 240, LB,
+     true},
+    {ids::lblCount, kForm, L"STATIC", L"", kLabel | SS_NOPREFIX, 0, 196, 261, 106, 13, LB, true, Fit::Text},
+    {ids::btnZoomUp, kForm, L"BUTTON", L"+", kButton, 0, 214, 286, 25, 25, LB, true},
+    {ids::btnZoomDown, kForm, L"BUTTON", L"-", kButton, 0, 245, 286, 25, 25, LB, true},
+    {ids::btnHome, kForm, L"BUTTON", L"H", kButton, 0, 276, 286, 25, 25, LB, true},
+    {ids::btnReverse, kForm, L"BUTTON", L"反転", kButton, 0, 159, 286, 49, 25, LB, true},
+    {ids::chkStart, kForm, L"BUTTON", L"起点", kCheck, 0, 52, 286, 45, 17, LB, true},
+    {ids::chkEnd, kForm, L"BUTTON", L"終点", kCheck, 0, 103, 286, 50, 17, LB, true},
+    {ids::Label1, kForm, L"STATIC", L"コーナー", kLabel, 0, 8, 286, 38, 13, LB, true, Fit::Text},
+    {ids::lblURL, kForm, L"STATIC", kMakerUrlCaption, kLabel | SS_NOTIFY, 0, 8, 324, 41, 13, LB, true, Fit::Text},
 };
-const ControlSpec kAfterPanel[] = {
-    {ids::btnZoomUp, L"BUTTON", L"+", kButton, 0, 214, 258, 25, 25, LB, true},
-    {ids::btnZoomDown, L"BUTTON", L"-", kButton, 0, 245, 258, 25, 25, LB, true},
-    {ids::btnHome, L"BUTTON", L"H", kButton, 0, 276, 258, 25, 25, LB, true},
-    {ids::btnReverse, L"BUTTON", L"反転", kButton, 0, 159, 258, 49, 25, LB, true},
-    {ids::chkStart, L"BUTTON", L"起点", kCheck, 0, 52, 258, 45, 17, LB, true},
-    {ids::chkEnd, L"BUTTON", L"終点", kCheck, 0, 103, 258, 50, 17, LB, true},
-    {ids::Label1, L"STATIC", L"コーナー", SS_LEFT, 0, 8, 258, 38, 13, LB, true},
-    {ids::lblURL, L"STATIC", kMakerUrlCaption, SS_LEFT | SS_NOTIFY, 0, 8, 296, 41, 13, LB, true},
-};
-constexpr RECT kPanelDesign{8, 8, 8 + 294, 8 + 234};
-constexpr RECT kImageDesign{22, 18, 22 + 165, 18 + 120};
 
 }  // namespace
 
 TfrmMain::TfrmMain(App& app) : app_(app) {}
+
+Settings TfrmMain::settings() const { return Settings(std::wstring(wide(App::exeDir()))); }
 
 bool TfrmMain::create() {
     if (!registerClass(ids::kMainClass, CS_HREDRAW | CS_VREDRAW, GetSysColorBrush(COLOR_BTNFACE))) return false;
@@ -55,58 +66,48 @@ bool TfrmMain::create() {
     return true;
 }
 
-void TfrmMain::FormCreate() {
-    app_.session().bViewReady = false;
-    urlBrush_ = CreateSolidBrush(RGB(255, 255, 255));
-
-    layout_.create(hwnd_, kBeforePanel, std::size(kBeforePanel), scale_, font_.get(), kClientWidth, kClientHeight);
-    const RECT pr{scale_(kPanelDesign.left), scale_(kPanelDesign.top), scale_(kPanelDesign.right),
-                  scale_(kPanelDesign.bottom)};
-    panel_.create(hwnd_, ids::pnlImage, pr, font_.get());
-    layout_.adopt(panel_.hwnd(), kAnchorLeft | kAnchorTop | kAnchorRight | kAnchorBottom,
-                  {scale_(kClientWidth), scale_(kClientHeight)});
-    const RECT ir{scale_(kImageDesign.left), scale_(kImageDesign.top), scale_(kImageDesign.right),
-                  scale_(kImageDesign.bottom)};
-    image_.create(panel_.hwnd(), ids::imgGin, ir);
-    panelLayout_.adopt(image_.hwnd(), kAnchorLeft | kAnchorTop | kAnchorRight | kAnchorBottom,
-                       clientSize(panel_.hwnd()));
-    panel_.setOnResize([](void* self) { static_cast<TfrmMain*>(self)->panelLayout_.apply(); }, this);
-    layout_.create(hwnd_, kAfterPanel, std::size(kAfterPanel), scale_, font_.get(), kClientWidth, kClientHeight);
-
-    // Labels take the width of their text, as the system's fallback font for
-    // Japanese may be wider than the design.
-    for (int id : {ids::Label1, ids::lblURL}) {
-        HWND label = control(id);
-        wchar_t text[256] = {};
-        GetWindowTextW(label, text, 256);
-        HDC dc = GetDC(label);
-        HGDIOBJ old = SelectObject(dc, font_.get());
-        SIZE ext{};
-        GetTextExtentPoint32W(dc, text, static_cast<int>(wcslen(text)), &ext);
-        SelectObject(dc, old);
-        ReleaseDC(label, dc);
-        RECT r = childRect(label);
-        if (ext.cx > r.right - r.left) {
-            SetWindowPos(label, nullptr, 0, 0, ext.cx, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-            layout_.rebase(label);
-        }
+HWND TfrmMain::makeControl(const ControlSpec& spec, HWND parent, const RECT& r) {
+    if (spec.id == ids::pnlImage) {
+        if (!panel_.create(parent, spec.id, r, font_.get())) return nullptr;
+        panel_.setOnResize([](void* self) {
+            auto* form = static_cast<TfrmMain*>(self);
+            form->layout_.apply(form->panel_.hwnd());
+        }, this);
+        return panel_.hwnd();
     }
+    if (spec.id == ids::imgGin) return image_.create(parent, spec.id, r) ? image_.hwnd() : nullptr;
+    return nullptr;
+}
+
+void TfrmMain::FormCreate() {
+    Session& s = app_.session();
+    s.bViewReady = false;
+    urlBrush_ = CreateSolidBrush(RGB(255, 255, 255));
+    layout_.create(hwnd_, kControls, std::size(kControls), scale_, font_.get(), kClientWidth, kClientHeight, this);
+
+    // The section chosen last time, if the settings still name one.
+    s.chooseSection(findSection(fromWide(settings().pileSection())));
+    HWND types = control(ids::cmbType);
+    for (const PileSection& p : pileSections()) ComboBox_AddString(types, wide(std::u16string(p.caption)));
+    ComboBox_SetCurSel(types, static_cast<int>(s.layout.nSection));
 }
 
 void TfrmMain::FormShow() {
     Session& s = app_.session();
     if (!s.bViewReady) {
-        // The image fills the panel's outer size less 5 pixels.
-        RECT pr;
-        GetWindowRect(panel_.hwnd(), &pr);
-        SetWindowPos(image_.hwnd(), nullptr, 0, 0, (pr.right - pr.left) - 5, (pr.bottom - pr.top) - 5,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
-        panelLayout_.rebase(image_.hwnd());
         s.view.initView(image_.canvas());
         s.bViewReady = true;
     }
     SetWindowTextW(hwnd_, wide(kCaption));
-    if (!s.runShowSteps(App::exeDir())) {
+    bool fromHost = false;
+    try {
+        fromHost = s.runShowSteps(App::exeDir());
+    } catch (...) {
+        showCount();  // the count is known before the outlines load
+        throw;
+    }
+    showCount();
+    if (!fromHost) {
         MessageBoxW(nullptr, wide(startFromHostMessage()), wide(kAppTitle), MB_OK);
         DestroyWindow(hwnd_);
     }
@@ -135,6 +136,29 @@ void TfrmMain::chkEndClick() {
 }
 
 void TfrmMain::btnReverseClick() { app_.session().btnReverseClick(); }
+
+void TfrmMain::cmbTypeChange() {
+    Session& s = app_.session();
+    HWND types = control(ids::cmbType);
+    const int chosen = ComboBox_GetCurSel(types);
+    if (chosen < 0 || static_cast<size_t>(chosen) == s.layout.nSection) return;
+    try {
+        s.cmbTypeChange(static_cast<size_t>(chosen));
+    } catch (...) {
+        // The previous section is back; so is the list's choice.
+        ComboBox_SetCurSel(types, static_cast<int>(s.layout.nSection));
+        showCount();
+        throw;
+    }
+    showCount();
+    settings().setPileSection(wide(std::u16string(pileSections()[s.layout.nSection].name)));
+}
+
+void TfrmMain::showCount() {
+    HWND label = control(ids::lblCount);
+    SetWindowTextW(label, wide(app_.session().countText()));
+    layout_.fitText(label);
+}
 
 void TfrmMain::btnZoomUpClick() { app_.session().preview.btnZoomUpClick(); }
 void TfrmMain::btnZoomDownClick() { app_.session().preview.btnZoomDownClick(); }
@@ -175,6 +199,10 @@ LRESULT TfrmMain::onCtlColorStatic(HDC dc, HWND ctl) {
 }
 
 void TfrmMain::onCommand(int id, int code, HWND) {
+    if (id == ids::cmbType) {
+        if (code == CBN_SELCHANGE) cmbTypeChange();
+        return;
+    }
     if (code != BN_CLICKED && code != STN_CLICKED) return;
     switch (id) {
     case ids::btnOK: btnOKClick(); break;
@@ -200,7 +228,7 @@ LRESULT TfrmMain::handleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CTLCOLORBTN:
         return onCtlColorStatic(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp));
     case WM_SIZE:
-        layout_.apply();
+        layout_.apply(hwnd_);
         FormResize();
         return 0;
     case WM_MOUSEWHEEL:

@@ -6,13 +6,14 @@
 
 #include "controls.h"
 #include "image_control.h"
+#include "settings.h"
 #include "window_base.h"
 
 namespace ravo {
 
 class App;
 
-class TfrmMain : public WindowBase<TfrmMain>, public ImageEvents {
+class TfrmMain : public WindowBase<TfrmMain>, public ImageEvents, private ControlMaker {
 public:
     explicit TfrmMain(App& app);
     bool create();
@@ -30,6 +31,7 @@ public:
     ImageControl& image() { return image_; }
 
 private:
+    HWND makeControl(const ControlSpec& spec, HWND parent, const RECT& r) override;
     void FormCreate();
     void FormResize();
     void onCommand(int id, int code, HWND ctl);
@@ -40,6 +42,9 @@ private:
     void chkStartClick();
     void chkEndClick();
     void btnReverseClick();
+    void cmbTypeChange();
+    Settings settings() const;
+    void showCount();
     void btnZoomUpClick();
     void btnZoomDownClick();
     void btnHomeClick();
@@ -50,7 +55,6 @@ private:
     DpiScale scale_;
     UiFont font_{scale_};
     AnchorLayout layout_;
-    AnchorLayout panelLayout_;
     PanelControl panel_;
     ImageControl image_{*this};
     HBRUSH urlBrush_ = nullptr;

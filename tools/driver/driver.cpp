@@ -214,6 +214,20 @@ void setText(HWND h, const std::wstring& text) {
     SendMessageTimeoutW(h, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG, 5000, &r);
 }
 
+bool chooseItem(HWND combo, int index, DWORD timeoutMs) {
+    DWORD_PTR r = 0;
+    if (!SendMessageTimeoutW(combo, CB_SETCURSEL, index, 0, SMTO_ABORTIFHUNG, timeoutMs, &r)) return false;
+    // CB_SETCURSEL notifies nobody; the list's own choice sends this.
+    return SendMessageTimeoutW(GetParent(combo), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE),
+                               reinterpret_cast<LPARAM>(combo), SMTO_ABORTIFHUNG, timeoutMs, &r) != 0;
+}
+
+int chosenItem(HWND combo) {
+    DWORD_PTR r = 0;
+    if (!SendMessageTimeoutW(combo, CB_GETCURSEL, 0, 0, SMTO_ABORTIFHUNG, 5000, &r)) return -1;
+    return static_cast<int>(static_cast<LRESULT>(r));
+}
+
 void dismiss(const MessageBoxInfo& box) { PostMessageW(box.hwnd, WM_COMMAND, IDOK, 0); }
 
 bool waitClosed(HWND h, DWORD timeoutMs) {

@@ -64,6 +64,11 @@ bool waitEnabled(HWND h, bool enabled, DWORD timeoutMs = 10000);
 // hidden controls too.
 void command(HWND parent, int id);
 void setText(HWND h, const std::wstring& text);
+// Chooses item `index` of a drop-down list as the user would, and returns
+// when the window has handled the change (a box it raises holds it until
+// dismissed or the time is up).
+bool chooseItem(HWND combo, int index, DWORD timeoutMs = 10000);
+int chosenItem(HWND combo);
 void dismiss(const MessageBoxInfo& box);
 // Waits until the window is gone.
 bool waitClosed(HWND h, DWORD timeoutMs = 10000);
