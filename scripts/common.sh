@@ -134,5 +134,10 @@ assemble_package() {
     mkdir -p "$out/data"
     cp "$BUILD/$build/src/app/Ravo鋼矢板.exe" "$out/"
     cp "$ROOT"/data/pile_*.dat "$out/data/"
+    local section
+    for section in "$ROOT"/data/*/; do
+        mkdir -p "$out/data/$(basename "$section")"
+        cp "$section"pile_*.dat "$out/data/$(basename "$section")/"
+    done
     "$ROOT/dist/make-bat.sh" "$out/Ravo鋼矢板.bat"
 }

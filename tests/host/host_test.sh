@@ -32,6 +32,12 @@ d=$(fresh ok)
 check "OK hands back the run" "segments returned: 40" $sim --tool-dir "$d" --p1 100 200 --p2 900 200 --drawing "$work.drawing.txt" --press ok --out "$d/result"
 [ -s "$d/result.png" ] && [ -s "$d/result.svg" ] && echo "host ok drawing rendered" || { echo "host FAILED drawing rendered"; status=1; }
 
+d=$(fresh section)
+check "a remembered hat section: 2 piles of 18 segments" "segments returned: 36" \
+    $sim --tool-dir "$d" --p1 100 200 --p2 1900 200 --type 25H --press ok --out "$d/result"
+grep -qF "25H型 2枚  延長 1.800 m" "$d/result.svg" && echo "host ok the picture's title counts the piles" \
+    || { echo "host FAILED the picture's title counts the piles"; status=1; }
+
 d=$(fresh cancel)
 check "Cancel hands back nothing" "host reads: empty" $sim --tool-dir "$d" --p1 100 200 --p2 900 200 --press cancel
 

@@ -9,13 +9,19 @@ show: the drawing's own lines in grey, the returned segments in black, as
 an SVG and a PNG.
 
     hostsim.py --tool-dir DIR --p1 X Y --p2 X Y [--drawing EXPORT] [--press ok|cancel|user]
-               [--out PREFIX] [--screenshot FILE.bmp]
+               [--type SECTION] [--out PREFIX] [--screenshot FILE.bmp]
+
+--type makes SECTION (II, III, ..., IIw, ..., 10H, ...) the one the tool
+remembers, as if the user had chosen it last time. The picture's title names
+the section the tool remembers after the run and the count of piles it lays.
 
 --press ok/cancel works the tool's window through the test driver
 (ravo-driver.exe, found next to this script's build or given by --driver);
 --press user leaves it to whoever sits at the display.
 """
 import argparse
+import importlib.util
+import math
 import os
 import re
 import struct
@@ -25,6 +31,42 @@ import threading
 import zlib
 
 BAT = "Ravo鋼矢板.bat"
+INI = "Ravo鋼矢板.ini"
+
+
+def _sections():
+    path = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "outlines", "make-outlines.py")
+    spec = importlib.util.spec_from_file_location("make_outlines", path)
+    mod = importlib.util.module_from_spec(spec)
+    spec.loader.exec_module(mod)
+    return {name: (family, w, h, t) for name, family, w, h, t in mod.SECTIONS}, mod.DEFAULT
+
+
+SECTIONS, DEFAULT_SECTION = _sections()
+
+
+def remember_section(folder, name):
+    text = "[Settings]\r\nType=%s\r\n" % name
+    with open(os.path.join(folder, INI), "wb") as f:
+        f.write(b"\xff\xfe" + text.encode("utf-16-le"))
+
+
+def remembered_section(folder):
+    """The section the tool will lay next time, as it reads its settings."""
+    try:
+        data = open(os.path.join(folder, INI), "rb").read()
+    except OSError:
+        return DEFAULT_SECTION
+    text = data[2:].decode("utf-16-le", errors="replace") if data[:2] == b"\xff\xfe" else data.decode("cp932", errors="replace")
+    m = re.search(r"^\s*Type\s*=\s*(\S+)\s*$", text, re.M | re.I)
+    return m.group(1) if m and m.group(1) in SECTIONS else DEFAULT_SECTION
+
+
+def title_of(section, p1, p2):
+    width = SECTIONS[section][1]
+    count = math.ceil(math.hypot(p2[0] - p1[0], p2[1] - p1[1]) / width)
+    text = "%s型 %d枚" % (section, count)
+    return text + ("  延長 %.3f m" % (count * width / 1000.0) if count else "")
 NUMBER = r"[-+]?(?:\d+\.?\d*|\.\d+)(?:[eE][-+]?\d+)?"
 LINE_RE = re.compile(r"^\s*(%s)\s+(%s)\s+(%s)\s+(%s)\s*$" % ((NUMBER,) * 4))
 
@@ -129,15 +171,16 @@ def view_box(groups, width):
     return minx, maxy, scale, max(height, 60)
 
 
-def write_svg(path, own, returned, width=1000):
+def write_svg(path, own, returned, title, width=1000):
     box = view_box([own, returned], width)
     with open(path, "w", encoding="utf-8") as f:
+        caption = "<title>%s</title><text x=\"4\" y=\"14\" font-size=\"12\">%s</text>\n" % (title, title)
         if not box:
-            f.write('<svg xmlns="http://www.w3.org/2000/svg" width="200" height="60"></svg>\n')
+            f.write('<svg xmlns="http://www.w3.org/2000/svg" width="200" height="60">%s</svg>\n' % caption)
             return
         minx, maxy, scale, height = box
         f.write('<svg xmlns="http://www.w3.org/2000/svg" width="%d" height="%d">\n' % (width, height))
-        f.write('<rect width="100%" height="100%" fill="white"/>\n')
+        f.write('<rect width="100%" height="100%" fill="white"/>\n' + caption)
         for colour, group in (("#999999", own), ("#000000", returned)):
             f.write('<g stroke="%s" stroke-width="1" fill="none">\n' % colour)
             for x1, y1, x2, y2 in group:
@@ -147,7 +190,7 @@ def write_svg(path, own, returned, width=1000):
         f.write("</svg>\n")
 
 
-def write_png(path, own, returned, width=1000):
+def write_png(path, own, returned, title, width=1000):
     box = view_box([own, returned], width)
     height = box[3] if box else 60
     pixels = bytearray(b"\xff" * (width * height * 3))
@@ -175,6 +218,7 @@ def write_png(path, own, returned, width=1000):
 
     with open(path, "wb") as f:
         f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0)) +
+                chunk(b"iTXt", b"Title\x00\x00\x00\x00\x00" + title.encode("utf-8")) +
                 chunk(b"IDAT", zlib.compress(raw, 6)) + chunk(b"IEND", b""))
 
 
@@ -191,7 +235,10 @@ def main():
     ap.add_argument("--out", help="prefix of the .svg and .png written")
     ap.add_argument("--screenshot")
     ap.add_argument("--timeout", type=float, default=120)
+    ap.add_argument("--type", choices=sorted(SECTIONS), help="the section the tool remembers before it starts")
     a = ap.parse_args()
+    if a.type:
+        remember_section(a.tool_dir, a.type)
 
     drawing = open(a.drawing, "rb").read() if a.drawing else None
     own = write_transfer(a.tool_dir, tuple(a.p1), tuple(a.p2), drawing)
@@ -205,9 +252,11 @@ def main():
     print("batch exit code: %d" % code)
     print("host reads: %s%s" % (state, (" (" + note + ")") if note else ""))
     print("segments returned: %d" % len(segs))
+    title = title_of(remembered_section(a.tool_dir), tuple(a.p1), tuple(a.p2))
+    print("title: " + title)
     if a.out:
-        write_svg(a.out + ".svg", own, segs)
-        write_png(a.out + ".png", own, segs)
+        write_svg(a.out + ".svg", own, segs, title)
+        write_png(a.out + ".png", own, segs, title)
         print("drawing: %s.svg %s.png" % (a.out, a.out))
     return 0 if state in ("ok", "empty") else 1
 
