@@ -82,7 +82,7 @@ HWND TfrmMain::makeControl(const ControlSpec& spec, HWND parent, const RECT& r) 
 void TfrmMain::FormCreate() {
     Session& s = app_.session();
     s.bViewReady = false;
-    urlBrush_ = CreateSolidBrush(RGB(255, 255, 255));
+    urlBrush_.reset(CreateSolidBrush(RGB(255, 255, 255)));
     layout_.create(hwnd_, kControls, std::size(kControls), scale_, font_.get(), kClientWidth, kClientHeight, this);
 
     // The section chosen last time, if the settings still name one.
@@ -192,7 +192,7 @@ LRESULT TfrmMain::onCtlColorStatic(HDC dc, HWND ctl) {
     if (ctl == control(ids::lblURL)) {
         SetTextColor(dc, RGB(0, 0, 255));
         SetBkColor(dc, RGB(255, 255, 255));
-        return reinterpret_cast<LRESULT>(urlBrush_);
+        return reinterpret_cast<LRESULT>(urlBrush_.get());
     }
     SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
     return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
@@ -246,8 +246,7 @@ LRESULT TfrmMain::handleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         DestroyWindow(hwnd_);
         return 0;
     case WM_DESTROY:
-        if (urlBrush_) DeleteObject(urlBrush_);
-        urlBrush_ = nullptr;
+        urlBrush_.reset();
         PostQuitMessage(0);
         return 0;
     default:

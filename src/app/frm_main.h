@@ -6,6 +6,7 @@
 
 #include "controls.h"
 #include "image_control.h"
+#include "scoped_gdi.h"
 #include "settings.h"
 #include "window_base.h"
 
@@ -57,7 +58,7 @@ private:
     AnchorLayout layout_;
     PanelControl panel_;
     ImageControl image_{*this};
-    HBRUSH urlBrush_ = nullptr;
+    GdiObject<HBRUSH> urlBrush_;
 };
 
 }  // namespace ravo

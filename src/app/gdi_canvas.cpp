@@ -32,18 +32,41 @@ int GdiCanvas::imageHeight() const {
     return rc.bottom;
 }
 
-void GdiCanvas::destroySurface() {
-    points_.clear();
-    counts_.clear();
+GdiCanvas::Surface::Surface(HWND image, int width, int height) {
+    ScopedGetDC screen(image);
+    if (!screen) return;
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = width;
+    bi.bmiHeader.biHeight = -height;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    bitmap_.reset(CreateDIBSection(screen.get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!bitmap_.get()) return;
+    dc_ = CreateCompatibleDC(screen.get());
     if (!dc_) return;
-    // Everything ours is selected out before it is deleted.
+    oldBitmap_ = SelectObject(dc_, bitmap_.get());
+    oldPen_ = SelectObject(dc_, GetStockObject(BLACK_PEN));
+    oldBrush_ = SelectObject(dc_, GetStockObject(NULL_BRUSH));
+    oldFont_ = SelectObject(dc_, GetStockObject(DEFAULT_GUI_FONT));
+}
+
+GdiCanvas::Surface::~Surface() {
+    if (!dc_) return;
     SelectObject(dc_, oldBitmap_);
     SelectObject(dc_, oldPen_);
     SelectObject(dc_, oldBrush_);
     SelectObject(dc_, oldFont_);
     DeleteDC(dc_);
+}
+
+void GdiCanvas::destroySurface() {
+    points_.clear();
+    counts_.clear();
+    // The DC goes first: its own objects go back in, then ours are free.
+    surface_.reset();
     dc_ = nullptr;
-    bitmap_.reset();
     pens_.clear();
     font_.reset();
     currentPen_ = nullptr;
@@ -55,34 +78,14 @@ void GdiCanvas::clearPicture() { destroySurface(); }
 
 void GdiCanvas::newSurface() {
     destroySurface();
-    width_ = imageWidth();
-    height_ = imageHeight();
-    if (width_ <= 0 || height_ <= 0) {
-        width_ = height_ = 0;
-        return;
-    }
-    HDC screen = GetDC(image_);
-    dc_ = CreateCompatibleDC(screen);
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = width_;
-    bi.bmiHeader.biHeight = -height_;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    bitmap_.reset(CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
-    ReleaseDC(image_, screen);
-    if (!dc_ || !bitmap_.get()) {
-        if (dc_) DeleteDC(dc_);
-        dc_ = nullptr;
-        bitmap_.reset();
-        width_ = height_ = 0;
-        return;
-    }
-    oldBitmap_ = SelectObject(dc_, bitmap_.get());
-    oldPen_ = SelectObject(dc_, GetStockObject(BLACK_PEN));
-    oldBrush_ = SelectObject(dc_, GetStockObject(NULL_BRUSH));
-    oldFont_ = SelectObject(dc_, GetStockObject(DEFAULT_GUI_FONT));
+    const int width = imageWidth(), height = imageHeight();
+    if (width <= 0 || height <= 0) return;
+    auto surface = std::make_unique<Surface>(image_, width, height);
+    if (!*surface) return;
+    surface_ = std::move(surface);
+    dc_ = surface_->dc();
+    width_ = width;
+    height_ = height;
     PatBlt(dc_, 0, 0, width_, height_, WHITENESS);
     SetROP2(dc_, R2_COPYPEN);
     rop_ = R2_COPYPEN;
@@ -101,7 +104,8 @@ HPEN GdiCanvas::penFor(PenStyle style, uint32_t colour) {
         pens_.clear();
     }
     HPEN pen = CreatePen(penStyleFor(style), 1, static_cast<COLORREF>(colour));
-    pens_.emplace(key, GdiObject<HPEN>(pen));
+    // Out of GDI objects: nothing is cached, the next line asks again.
+    if (pen) pens_.emplace(key, GdiObject<HPEN>(pen));
     return pen;
 }
 
@@ -111,6 +115,19 @@ void GdiCanvas::setPen(PenStyle style, uint32_t colour, bool copyMode) {
     // Nearly every line of a run has the pen of the one before.
     if (currentPen_ && style == currentStyle_ && colour == currentColour_ && rop == rop_) return;
     HPEN pen = penFor(style, colour);
+    if (!pen) {
+        // No pen of our own to be had: the DC's pen in the colour, solid, so
+        // the line still shows where it runs.
+        flushLines();
+        SelectObject(dc_, GetStockObject(DC_PEN));
+        SetDCPenColor(dc_, static_cast<COLORREF>(colour));
+        currentPen_ = nullptr;
+        if (rop != rop_) {
+            SetROP2(dc_, rop);
+            rop_ = rop;
+        }
+        return;
+    }
     currentStyle_ = style;
     currentColour_ = colour;
     if (pen == currentPen_ && rop == rop_) return;
@@ -141,9 +158,8 @@ void GdiCanvas::flushLines() {
 void GdiCanvas::ellipse(int left, int top, int right, int bottom) {
     if (!dc_) return;
     flushLines();
-    HGDIOBJ old = SelectObject(dc_, GetStockObject(NULL_BRUSH));
+    ScopedSelectObject hollow(dc_, GetStockObject(NULL_BRUSH));
     Ellipse(dc_, left, top, right, bottom);
-    SelectObject(dc_, old);
 }
 
 void GdiCanvas::setFont(int height, int escapement) {

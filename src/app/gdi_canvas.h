@@ -4,39 +4,13 @@
 #include <windows.h>
 
 #include <map>
+#include <memory>
 #include <vector>
 
 #include "core/canvas.h"
+#include "scoped_gdi.h"
 
 namespace ravo {
-
-// A GDI object deleted when it goes.
-template <class H>
-class GdiObject {
-public:
-    GdiObject() = default;
-    explicit GdiObject(H h) : h_(h) {}
-    ~GdiObject() { reset(); }
-    GdiObject(GdiObject&& o) noexcept : h_(o.h_) { o.h_ = nullptr; }
-    GdiObject& operator=(GdiObject&& o) noexcept {
-        if (this != &o) {
-            reset();
-            h_ = o.h_;
-            o.h_ = nullptr;
-        }
-        return *this;
-    }
-    GdiObject(const GdiObject&) = delete;
-    GdiObject& operator=(const GdiObject&) = delete;
-    H get() const { return h_; }
-    void reset(H h = nullptr) {
-        if (h_) DeleteObject(h_);
-        h_ = h;
-    }
-
-private:
-    H h_ = nullptr;
-};
 
 class GdiCanvas : public Canvas {
 public:
@@ -63,14 +37,31 @@ public:
     SIZE pictureSize() const { return {width_, height_}; }
 
 private:
+    // A memory DC with the DIB section selected into it, and the stock pen,
+    // brush and font selected; whatever is selected at the end, the DC's own
+    // objects go back in before anything of ours is deleted.
+    class Surface {
+    public:
+        Surface(HWND image, int width, int height);
+        ~Surface();
+        Surface(const Surface&) = delete;
+        Surface& operator=(const Surface&) = delete;
+        HDC dc() const { return dc_; }
+        explicit operator bool() const { return dc_ != nullptr; }
+
+    private:
+        HDC dc_ = nullptr;
+        GdiObject<HBITMAP> bitmap_;
+        HGDIOBJ oldBitmap_ = nullptr, oldPen_ = nullptr, oldBrush_ = nullptr, oldFont_ = nullptr;
+    };
+
     void destroySurface();
     void flushLines();
     HPEN penFor(PenStyle style, uint32_t colour);
 
     HWND image_;
-    HDC dc_ = nullptr;
-    GdiObject<HBITMAP> bitmap_;
-    HGDIOBJ oldBitmap_ = nullptr, oldPen_ = nullptr, oldBrush_ = nullptr, oldFont_ = nullptr;
+    std::unique_ptr<Surface> surface_;
+    HDC dc_ = nullptr;  // the surface's DC, or none
     int width_ = 0, height_ = 0;
     std::map<uint64_t, GdiObject<HPEN>> pens_;
     GdiObject<HFONT> font_;

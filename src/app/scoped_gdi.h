@@ -1,8 +1,36 @@
-// Device contexts and selections that are given back when they go.
+// GDI objects, device contexts and selections that are given back when they go.
 #pragma once
 #include <windows.h>
 
 namespace ravo {
+
+// A GDI object deleted when it goes.
+template <class H>
+class GdiObject {
+public:
+    GdiObject() = default;
+    explicit GdiObject(H h) : h_(h) {}
+    ~GdiObject() { reset(); }
+    GdiObject(GdiObject&& o) noexcept : h_(o.h_) { o.h_ = nullptr; }
+    GdiObject& operator=(GdiObject&& o) noexcept {
+        if (this != &o) {
+            reset();
+            h_ = o.h_;
+            o.h_ = nullptr;
+        }
+        return *this;
+    }
+    GdiObject(const GdiObject&) = delete;
+    GdiObject& operator=(const GdiObject&) = delete;
+    H get() const { return h_; }
+    void reset(H h = nullptr) {
+        if (h_) DeleteObject(h_);
+        h_ = h;
+    }
+
+private:
+    H h_ = nullptr;
+};
 
 // GetDC / ReleaseDC.
 class ScopedGetDC {

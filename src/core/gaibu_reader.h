@@ -40,7 +40,7 @@ struct GaibuHeader {
 class GaibuReader {
 public:
     GaibuReader(GaibuHeader& header, GinStore& store, const NumberFormat& fmt, const AnsiCodec& codec,
-                int nGinResult = 0)
+                int nGinResult = kGinResult)
         : header_(header), store_(store), fmt_(fmt), codec_(codec), nGin_(nGinResult) {}
 
     // Reads and applies every line of the file. Raises IoError and

@@ -11,6 +11,9 @@
 namespace ravo {
 
 inline constexpr int kGinCount = 11;
+// The gin the host's export is read into, the run is laid into, and the
+// preview and the result show.
+inline constexpr int kGinResult = 0;
 
 enum LineKind : int32_t {
     kKindLine = 100,

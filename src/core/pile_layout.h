@@ -12,7 +12,7 @@
 namespace ravo {
 
 struct GinNumbers {
-    int nGinResult = 0;
+    int nGinResult = kGinResult;
     int nGinNormal = 1;
     int nGinNormalMirror = 2;
     int nGinStart = 3;

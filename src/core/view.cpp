@@ -135,7 +135,7 @@ void View::zoomWindow(double x1, double y1, double x2, double y2) {
     if (y1 > y2) swapValues(y1, y2);
     SetLogWindow(toDouble((static_cast<long double>(x1) + x2) / 2), toDouble((static_cast<long double>(y1) + y2) / 2),
                  toDouble(static_cast<long double>(x2) - x1), toDouble(static_cast<long double>(y2) - y1));
-    redrawGin(nGinResult);
+    redrawGin(kGinResult);
 }
 
 void View::FormResize() {
@@ -145,19 +145,34 @@ void View::FormResize() {
     const double w = toDouble(static_cast<long double>(v_.nDevWidth) * v_.dScale);
     const double h = toDouble(static_cast<long double>(v_.nDevHeight) * v_.dScale);
     SetLogWindow(toDouble(v_.dOrgX + w / 2.0L), toDouble(v_.dOrgY - (static_cast<long double>(h) - h0) + h / 2.0L), w, h);
-    redrawGin(nGinResult);
+    redrawGin(kGinResult);
 }
 
 // ---- drawing ----
 
+bool View::SeenLines::drawnBefore(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
+    constexpr int32_t kReach = 32767;
+    for (int32_t v : {x1, y1, x2, y2})
+        if (v > kReach || v < -kReach) return false;
+    auto field = [](int32_t v) { return static_cast<uint64_t>(static_cast<uint16_t>(v + 32768)); };
+    const uint64_t key = field(x1) | field(y1) << 16 | field(x2) << 32 | field(y2) << 48;
+    const size_t slot = static_cast<size_t>((key * 0x9E3779B97F4A7C15ull) >> 52);
+    if (generations_[slot] == generation_ && keys_[slot] == key) return true;
+    generations_[slot] = generation_;
+    keys_[slot] = key;
+    return false;
+}
+
 void View::clearImage() {
     if (target_) target_->clearPicture();
+    seen_.forget();
 }
 
 void View::ensureSurface() {
     if (target_->hasSurface()) return;
     target_->newSurface();
     style_ = PenStyle::Solid;
+    seen_.forget();
 }
 
 void View::styleFor(int32_t lineType) {
@@ -173,6 +188,10 @@ void View::styleFor(int32_t lineType) {
 
 void View::applyPen(int32_t lineType, uint32_t colour, bool bCopy) {
     styleFor(lineType);
+    if (style_ != lastPen_.style || colour != lastPen_.colour || bCopy != lastPen_.copy) {
+        seen_.forget();
+        lastPen_ = {style_, colour, bCopy};
+    }
     target_->setPen(style_, colour, bCopy);
 }
 
@@ -180,6 +199,11 @@ void View::drawLine(int x1, int y1, int x2, int y2, uint32_t colour, bool bCopy,
     if (!target_) return;
     ensureSurface();
     applyPen(lineType, colour, bCopy);
+    // A solid copy pen sets the same pixels however often and in whatever
+    // order its lines come; styled pens and XOR take every line as it comes.
+    if (fast_ && bCopy && style_ == PenStyle::Solid &&
+        ((x1 == x2 && y1 == y2) || seen_.drawnBefore(x1, y1, x2, y2)))
+        return;
     target_->line(x1, y1, x2, y2);
 }
 
@@ -193,6 +217,7 @@ void View::drawRect(int x1, int y1, int x2, int y2, uint32_t colour, bool bCopy)
 void View::drawCircle(int x, int y, int r, uint32_t colour, bool bCopy) {
     if (!target_) return;
     ensureSurface();
+    seen_.forget();  // a line drawn again after it may cover some of it
     target_->setPen(style_, colour, bCopy);
     const int64_t l = int64_t{x} - r, t = int64_t{y} - r, rr = int64_t{x} + r, b = int64_t{y} + r;
     // A box too large for GDI is not drawn; neither is one wholly outside.
@@ -204,6 +229,7 @@ void View::drawText(int x, int y, const std::u16string& text, uint32_t colour, i
                     int32_t anchor) {
     if (!target_ || height < 1) return;
     ensureSurface();  // a text not drawn still leaves the surface made, as a line does
+    seen_.forget();   // its cells cover what is under them
     if (far(x, kSafePixel) || far(y, kSafePixel)) return;
     const int32_t e = roundInt(toDouble(static_cast<long double>(angle) * 10));
     target_->setFont(height, e);
@@ -238,6 +264,7 @@ void View::updateCullBox() {
     const double margin = 4 * std::fabs(v_.dScale) + 1e-5 +
                           (std::fabs(v_.dOrgX) + std::fabs(v_.dOrgY) + std::fabs(w) + std::fabs(h)) * 1e-15;
     cull_ = {v_.dOrgX - margin, v_.dOrgX + w + margin, v_.dOrgY - margin, v_.dOrgY + h + margin};
+    map_ = v_.dScale != 0 ? fastmap::PixelMap(v_.dOrgX, v_.dOrgY, v_.dScale, v_.nDevHeight) : fastmap::PixelMap();
 }
 
 bool View::outsideView(double minX, double minY, double maxX, double maxY) const {
@@ -253,9 +280,12 @@ void View::drawWorldLine(uint32_t colour, int32_t lineType, double x1, double y1
         styleFor(lineType);
         return;
     }
-    const double a = round5(x1), b = round5(y1), c = round5(x2), d = round5(y2);
-    int32_t px1, py1, px2, py2;
-    if (!LTOD(a, b, px1, py1) || !LTOD(c, d, px2, py2)) return;
+    int32_t p[4];
+    if (!fast_ || !map_.line(x1, y1, x2, y2, p)) {
+        const double a = round5(x1), b = round5(y1), c = round5(x2), d = round5(y2);
+        if (!LTOD(a, b, p[0], p[1]) || !LTOD(c, d, p[2], p[3])) return;
+    }
+    const int32_t px1 = p[0], py1 = p[1], px2 = p[2], py2 = p[3];
     if (far(px1, kGdiExactPixel) || far(py1, kGdiExactPixel) || far(px2, kGdiExactPixel) || far(py2, kGdiExactPixel)) {
         visibleRuns(px1, py1, px2, py2, v_.nDevWidth, v_.nDevHeight, runs_);
         if (runs_.empty()) {

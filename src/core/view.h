@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "canvas.h"
+#include "fast_map.h"
 #include "gin_store.h"
 #include "line_raster.h"
 #include "platform.h"
@@ -64,9 +65,27 @@ public:
     void drawWorldText(const std::u16string& text, uint32_t colour, int32_t anchor, double x, double y, double h,
                        double angle);
 
-    int nGinResult = 0;
+    // The repaint's shortcuts: the double mapping, and for a solid copy pen
+    // no line of no length and no line twice in a row of lines. Each leaves
+    // every pixel as it is; off, the plain path draws (for comparisons).
+    void setFastPaths(bool on) { fast_ = on; }
 
 private:
+    // Lines already drawn with the present solid copy pen since anything else
+    // was drawn: a direct-mapped table, so a line it has forgotten is drawn
+    // again, which changes no pixel.
+    class SeenLines {
+    public:
+        bool drawnBefore(int32_t x1, int32_t y1, int32_t x2, int32_t y2);
+        void forget() { ++generation_; }
+
+    private:
+        static constexpr size_t kSlots = 4096;
+        uint64_t keys_[kSlots] = {};
+        uint32_t generations_[kSlots] = {};
+        uint32_t generation_ = 1;
+    };
+
     void ensureSurface();
     void styleFor(int32_t lineType);
     void applyPen(int32_t lineType, uint32_t colour, bool bCopy);
@@ -75,6 +94,7 @@ private:
     // Whether the box (in drawing units) lies wholly beyond the image, with
     // a margin that rounding cannot cross.
     bool outsideView(double minX, double minY, double maxX, double maxY) const;
+    // The cull box and the double mapping for the present view.
     void updateCullBox();
 
     ViewState& v_;
@@ -83,6 +103,14 @@ private:
     Canvas* target_ = nullptr;
     PenStyle style_ = PenStyle::Solid;  // carried from the last styled line
     bool ltodReported_ = false;
+    bool fast_ = true;
+    fastmap::PixelMap map_;  // the view as of the cull box
+    SeenLines seen_;
+    struct {
+        PenStyle style;
+        uint32_t colour;
+        bool copy;
+    } lastPen_{PenStyle::Solid, 0, false};
     struct {
         double left, right, bottom, top;
     } cull_{};

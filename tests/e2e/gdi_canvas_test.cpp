@@ -1,6 +1,11 @@
 // The GDI surface under the preview, drawn through the core's view and read
 // back pixel by pixel: Japanese text, opaque text cells, styles, XOR.
 #include "app/gdi_canvas.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
 #include "core/gin_store.h"
 #include "core/view.h"
 #include "e2e_support.h"
@@ -113,6 +118,65 @@ TEST_F(Surface, ClearedSurfaceHasNoPictureAndRedrawsAtTheNewSize) {
     view_.redrawGin(0);
     EXPECT_EQ(canvas_->pictureSize().cx, 120);
     EXPECT_EQ(canvas_->pictureSize().cy, 70);
+}
+
+// The repaint's shortcuts (double mapping, no empty and no repeated solid
+// lines) against the plain path, pixel for pixel in real GDI: random runs of
+// every line type and colour, some collapsing to points, with circles, under
+// zoomed, panned and far-out views, an XOR rectangle over each.
+TEST_F(Surface, FastRepaintSetsTheSamePixelsAsThePlainOne) {
+    auto picture = [&] {
+        const SIZE size = canvas_->pictureSize();
+        std::vector<uint32_t> px(static_cast<size_t>(size.cx) * size.cy);
+        BITMAPINFO bi{};
+        bi.bmiHeader = {sizeof bi.bmiHeader, size.cx, -size.cy, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        HBITMAP bmp = static_cast<HBITMAP>(GetCurrentObject(canvas_->pictureDC(), OBJ_BITMAP));
+        GetDIBits(canvas_->pictureDC(), bmp, 0, size.cy, px.data(), &bi, DIB_RGB_COLORS);
+        return px;
+    };
+    uint64_t seed = 0x5EED;
+    auto next = [&] { return (seed = seed * 6364136223846793005ull + 1442695040888963407ull) >> 11; };
+    auto real = [&] { return static_cast<double>(next()) / 9007199254740992.0; };  // [0, 1)
+    int drawnDiffering = 0;
+    for (int trial = 0; trial < 300; ++trial) {
+        store_.clearGin(0);
+        const double step = std::pow(10.0, real() * 6 - 2);  // 0.01 .. 10,000 units
+        const double dirX = real() - 0.5, dirY = real() - 0.5;
+        double x = (real() - 0.5) * 1e6, y = (real() - 0.5) * 1e6;
+        const int segments = 50 + static_cast<int>(next() % 1500);
+        for (int i = 0; i < segments; ++i) {
+            store_.curLT = static_cast<int32_t>(i % 97 == 0 ? 101 + next() % 5 : (trial % 3 == 0 ? 101 + trial % 5 : 0));
+            store_.curCL = static_cast<int32_t>(i % 211 == 0 ? next() & 0xFFFFFF : 0);
+            const double nx = x + dirX * step + (real() - 0.5) * step, ny = y + dirY * step + (real() - 0.5) * step;
+            store_.addLine(0, x, y, nx, ny);
+            if (i % 5 == 0) store_.addLine(0, x, y, nx, ny);  // the same line again
+            if (i % 301 == 0) store_.addCircle(0, x, y, step * 3);
+            x = nx;
+            y = ny;
+        }
+        const Extents e = view_.ginExtents(0);
+        const double span = std::max(e.maxX - e.minX, e.maxY - e.minY) + 1e-9;
+        // Whole run, zoomed into a part, panned off to one side, far out.
+        const int kind = trial % 4;
+        vs_.dScale = kind == 1 ? span / 200 / std::pow(10.0, real() * 4) : span / 200 * (kind == 3 ? 1e-4 : 1 + real());
+        const double cx = e.minX + (e.maxX - e.minX) * real(), cy = e.minY + (e.maxY - e.minY) * real();
+        vs_.dOrgX = cx - 100 * vs_.dScale + (kind == 2 ? span * (real() - 0.5) : 0);
+        vs_.dOrgY = cy - 50 * vs_.dScale + (kind == 2 ? span * (real() - 0.5) : 0);
+        std::vector<uint32_t> pictures[2];
+        for (int fast = 0; fast < 2; ++fast) {
+            view_.setFastPaths(fast == 1);
+            view_.redrawGin(0);
+            view_.drawRect(20, 10, 120, 60, 0xDEDEDE, false);
+            canvas_->present();
+            pictures[fast] = picture();
+        }
+        ASSERT_EQ(pictures[0].size(), pictures[1].size());
+        size_t differing = 0;
+        for (size_t i = 0; i < pictures[0].size(); ++i) differing += pictures[0][i] != pictures[1][i];
+        ASSERT_EQ(differing, 0u) << "pixels differ in trial " << trial << ", scale " << vs_.dScale;
+        drawnDiffering += pictures[0] != std::vector<uint32_t>(pictures[0].size(), pictures[0][0]);
+    }
+    EXPECT_GT(drawnDiffering, 150) << "expected most pictures to show something";
 }
 
 }  // namespace
