@@ -1,6 +1,5 @@
 #include "frm_main.h"
 
-#include <shellapi.h>
 #include <windowsx.h>
 
 #include "app.h"
@@ -120,7 +119,15 @@ void TfrmMain::btnOKClick() {
 
 void TfrmMain::btnCancelClick() { DestroyWindow(hwnd_); }
 
-void TfrmMain::lblURLClick() { ShellExecuteW(nullptr, L"open", kMakerUrl, nullptr, nullptr, SW_SHOWNORMAL); }
+void TfrmMain::lblURLClick() {
+    // The shell is loaded when the link is used, not at every start: under
+    // Wine it is the largest part of starting up.
+    HMODULE shell = LoadLibraryW(L"shell32.dll");
+    if (!shell) return;
+    using ShellExecuteFn = HINSTANCE(WINAPI*)(HWND, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, INT);
+    if (auto run = reinterpret_cast<ShellExecuteFn>(reinterpret_cast<void*>(GetProcAddress(shell, "ShellExecuteW"))))
+        run(nullptr, L"open", kMakerUrl, nullptr, nullptr, SW_SHOWNORMAL);
+}
 
 void TfrmMain::btnDumpClick() {
     app_.dump().setInitDialog();

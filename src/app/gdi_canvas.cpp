@@ -32,7 +32,7 @@ int GdiCanvas::imageHeight() const {
     return rc.bottom;
 }
 
-GdiCanvas::Surface::Surface(HWND image, int width, int height) {
+GdiCanvas::Surface::Surface(HWND image, int width, int height) : width_(width), height_(height) {
     ScopedGetDC screen(image);
     if (!screen) return;
     BITMAPINFO bi{};
@@ -74,15 +74,35 @@ void GdiCanvas::destroySurface() {
     width_ = height_ = 0;
 }
 
-void GdiCanvas::clearPicture() { destroySurface(); }
+void GdiCanvas::clearPicture() {
+    points_.clear();
+    counts_.clear();
+    dc_ = nullptr;
+    width_ = height_ = 0;
+}
 
 void GdiCanvas::newSurface() {
-    destroySurface();
+    clearPicture();
     const int width = imageWidth(), height = imageHeight();
-    if (width <= 0 || height <= 0) return;
-    auto surface = std::make_unique<Surface>(image_, width, height);
-    if (!*surface) return;
-    surface_ = std::move(surface);
+    if (width <= 0 || height <= 0) {
+        destroySurface();
+        return;
+    }
+    if (surface_ && surface_->hasSize(width, height)) {
+        // As if new: the stock pen, brush and font back in, our font gone.
+        HDC dc = surface_->dc();
+        SelectObject(dc, GetStockObject(BLACK_PEN));
+        SelectObject(dc, GetStockObject(NULL_BRUSH));
+        SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+        font_.reset();
+        fontHeight_ = fontEscapement_ = 0;
+        currentPen_ = nullptr;
+    } else {
+        destroySurface();
+        auto surface = std::make_unique<Surface>(image_, width, height);
+        if (!*surface) return;
+        surface_ = std::move(surface);
+    }
     dc_ = surface_->dc();
     width_ = width;
     height_ = height;
@@ -200,8 +220,21 @@ void GdiCanvas::textOut(int x, int y, const std::u16string& text, uint32_t colou
 void GdiCanvas::present() {
     flushLines();
     if (dc_) GdiFlush();
-    InvalidateRect(image_, nullptr, FALSE);
-    UpdateWindow(image_);
+    // On the screen: painted at once through the image's own painting, not
+    // by way of a WM_PAINT (the whole client area, so nothing of it is left
+    // invalid). Not yet shown: painted when it is.
+    if (!IsWindowVisible(image_)) {
+        InvalidateRect(image_, nullptr, FALSE);
+        return;
+    }
+    ScopedGetDC screen(image_);
+    if (!screen) {
+        InvalidateRect(image_, nullptr, FALSE);
+        UpdateWindow(image_);
+        return;
+    }
+    SendMessageW(image_, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(screen.get()), PRF_CLIENT);
+    ValidateRect(image_, nullptr);
 }
 
 }  // namespace ravo

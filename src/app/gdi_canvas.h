@@ -48,8 +48,10 @@ private:
         Surface& operator=(const Surface&) = delete;
         HDC dc() const { return dc_; }
         explicit operator bool() const { return dc_ != nullptr; }
+        bool hasSize(int width, int height) const { return width == width_ && height == height_; }
 
     private:
+        int width_, height_;
         HDC dc_ = nullptr;
         GdiObject<HBITMAP> bitmap_;
         HGDIOBJ oldBitmap_ = nullptr, oldPen_ = nullptr, oldBrush_ = nullptr, oldFont_ = nullptr;
@@ -60,8 +62,10 @@ private:
     HPEN penFor(PenStyle style, uint32_t colour);
 
     HWND image_;
+    // Kept from one picture to the next while the image keeps its size:
+    // making a DIB section per repaint costs more than drawing the run.
     std::unique_ptr<Surface> surface_;
-    HDC dc_ = nullptr;  // the surface's DC, or none
+    HDC dc_ = nullptr;  // the surface's DC while there is a picture
     int width_ = 0, height_ = 0;
     std::map<uint64_t, GdiObject<HPEN>> pens_;
     GdiObject<HFONT> font_;

@@ -20,45 +20,62 @@ inline double nearest(double y) {
     return (y + kShift) - kShift;
 }
 
-// roundInt(v) for a v known only to within `err`: false when v +- err could
-// round otherwise, or lies beyond 2^30 (where the reference clamps).
-inline bool roundToPixel(double v, double err, int32_t& out) {
-    if (!(std::fabs(v) < 0x1p30)) return false;
-    const double n = nearest(v);
-    if (std::fabs(v - n) >= 0.5 - err) return false;
-    out = static_cast<int32_t>(n);
-    return true;
+// Whether v, known to within `err`, rounds to `n` (its nearest integer)
+// whichever way the error goes, inside the range where the reference does
+// not clamp. No branches: the repaint checks four of these at once.
+inline bool clearOfHalf(double v, double n, double err) {
+    return (std::fabs(v) < 0x1p30) & (std::fabs(v - n) < 0.5 - err);
 }
 
 class PixelMap {
 public:
     PixelMap() = default;  // maps nothing: every point goes the extended way
+    // The bound on the difference to the reference holds for every point
+    // whose pixel position lies within 2^30 (which the check demands anyway):
+    // round5's step, the roundings of the operands (2^-50 of |x| / scale,
+    // and |x| / scale <= |orgX| / scale + 2^30), three roundings here and
+    // four there (2^-49 of the magnitudes met, each below 2^31 + height).
     PixelMap(double orgX, double orgY, double scale, int32_t height)
-        : orgX_(orgX), orgY_(orgY), inv_(1.0 / scale), height_(height), slack_(5.0001e-6 * std::fabs(inv_)) {}
+        : orgX_(orgX), orgY_(orgY), inv_(1.0 / scale), height_(height) {
+        const double ai = std::fabs(inv_), slack = 5.0001e-6 * ai;
+        errX_ = slack + (std::fabs(orgX) * ai + 0x1p30) * 0x1p-50 + 0x1p30 * 0x1p-48 + 0x1p-60;
+        errY_ = slack + (std::fabs(orgY) * ai + 0x1p31 + height_) * 0x1p-50 + (0x1p32 + 3 * height_) * 0x1p-49 + 0x1p-60;
+        if (!(errX_ < 0.25 && errY_ < 0.25)) errX_ = errY_ = 1;  // nothing is vouched for
+    }
 
     // px = roundInt(double((round5(x) - orgX) / scale)) and
     // py = roundInt(double(height - (round5(y) - orgY) / scale)).
     bool toPixel(double x, double y, int32_t& px, int32_t& py) const {
-        // The difference to the reference: round5's step and the roundings
-        // of the operands (2^-50 of |x| scaled), three roundings here and
-        // four there (2^-49 of the magnitudes met).
-        const double ax = std::fabs(x), ay = std::fabs(y), ai = std::fabs(inv_);
-        const double qx = (x - orgX_) * inv_;
-        if (!roundToPixel(qx, slack_ + ax * ai * 0x1p-50 + std::fabs(qx) * 0x1p-49 + 0x1p-60, px)) return false;
-        const double qy = (y - orgY_) * inv_;
-        const double v = height_ - qy;
-        return roundToPixel(v, slack_ + ay * ai * 0x1p-50 + (std::fabs(qy) + height_ + std::fabs(v)) * 0x1p-49 + 0x1p-60,
-                            py);
+        double nx, ny;
+        const bool ok = clear(x, y, nx, ny);
+        if (ok) {
+            px = static_cast<int32_t>(nx);
+            py = static_cast<int32_t>(ny);
+        }
+        return ok;
     }
 
     bool line(double x1, double y1, double x2, double y2, int32_t p[4]) const {
-        return toPixel(x1, y1, p[0], p[1]) && toPixel(x2, y2, p[2], p[3]);
+        double n[4];
+        if (!(clear(x1, y1, n[0], n[1]) & clear(x2, y2, n[2], n[3]))) return false;
+        for (int k = 0; k < 4; ++k) p[k] = static_cast<int32_t>(n[k]);
+        return true;
     }
 
 private:
+    // The nearest integers of the point's pixel position, and whether they
+    // are the reference's.
+    bool clear(double x, double y, double& nx, double& ny) const {
+        const double qx = (x - orgX_) * inv_;
+        const double v = height_ - (y - orgY_) * inv_;
+        nx = nearest(qx);
+        ny = nearest(v);
+        return clearOfHalf(qx, nx, errX_) & clearOfHalf(v, ny, errY_);
+    }
+
     double orgX_ = 0, orgY_ = 0, inv_ = NAN;
     double height_ = 0;
-    double slack_ = 0;  // round5's largest step, in pixels
+    double errX_ = 1, errY_ = 1;  // in pixels
 };
 
 }  // namespace ravo::fastmap

@@ -59,6 +59,7 @@ bool GinStore::growTo(std::vector<Rec>& v, size_t needed) {
 
 void GinStore::clearGin(int nGin) {
     Gin& g = gin(nGin);
+    ++g.lineChanges;
     g.lineCount = 0;
     g.mojiCount = 0;
     g.lineCapacity = 0;
@@ -103,6 +104,7 @@ int GinStore::addLineRec(int nGin, int32_t kind, int32_t LG, int32_t LY, int32_t
         }
         g.lineCapacity += kLineStep;
     }
+    ++g.lineChanges;
     recLine& slot = g.lines[static_cast<size_t>(g.lineCount)];
     slot = recLine{};
     slot.kind = kKindEmpty;
@@ -152,7 +154,9 @@ int GinStore::addMoji_NB(int nGin, int32_t LG, int32_t LY, int32_t CL, double X1
 }
 
 void GinStore::setLinePos(int nGin, int i, double X1, double Y1, double X2, double Y2, double R) {
-    recLine& r = gin(nGin).lines[static_cast<size_t>(i)];
+    Gin& g = gin(nGin);
+    ++g.lineChanges;
+    recLine& r = g.lines[static_cast<size_t>(i)];
     r.X1 = X1;
     r.Y1 = Y1;
     r.X2 = X2;

@@ -100,6 +100,10 @@ public:
     int lineCapacity(int nGin) const { return gin(nGin).lineCapacity; }
     int mojiCapacity(int nGin) const { return gin(nGin).mojiCapacity; }
 
+    // Goes up whenever a line record of the gin is added, changed or
+    // cleared: what is derived from the records is still good while it holds.
+    uint64_t lineChangeCount(int nGin) const { return gin(nGin).lineChanges; }
+
     // Make room for `extra` more line records in one step (bulk copies).
     bool reserveLines(int nGin, size_t extra);
 
@@ -109,6 +113,7 @@ private:
     struct Gin {
         std::vector<recLine> lines;  // size() is the physical slot count
         int lineCount = 0;
+        uint64_t lineChanges = 0;
         int lineCapacity = 0;
         std::vector<recMoji> mojis;
         int mojiCount = 0;

@@ -334,6 +334,37 @@ void View::drawGinTexts(int nGin) {
     }
 }
 
+void View::updateBlocks(int nGin) {
+    const int last = store_.lastLineIndex(nGin);
+    const uint64_t changes = store_.lineChangeCount(nGin);
+    if (blocksOf_.nGin == nGin && blocksOf_.changes == changes && blocksOf_.last == last) return;
+    const recLine* recs = store_.lineData(nGin);
+    blocks_.clear();
+    for (int first = 0; first <= last; first += kBlockRecords) {
+        RecordBlock b{INFINITY, INFINITY, -INFINITY, -INFINITY, 0, false, false};
+        for (int i = first; i <= last && i < first + kBlockRecords; ++i) {
+            const recLine& r = recs[i];
+            if (r.kind == kKindVoid || r.skip) continue;
+            if (r.kind == kKindCircle) b.visitAlways = true;
+            if (r.kind != kKindLine) continue;
+            b.hasLines = true;
+            if (r.LT >= 101 && r.LT <= 105) b.lastStyledType = r.LT;
+            for (double x : {r.X1, r.X2}) {
+                if (std::isnan(x)) b.visitAlways = true;
+                b.minX = std::min(b.minX, x);
+                b.maxX = std::max(b.maxX, x);
+            }
+            for (double y : {r.Y1, r.Y2}) {
+                if (std::isnan(y)) b.visitAlways = true;
+                b.minY = std::min(b.minY, y);
+                b.maxY = std::max(b.maxY, y);
+            }
+        }
+        blocks_.push_back(b);
+    }
+    blocksOf_ = {nGin, changes, last};
+}
+
 void View::redrawGin(int nGin) {
     if (!target_) return;
     ltodReported_ = false;
@@ -342,13 +373,47 @@ void View::redrawGin(int nGin) {
     const int last = store_.lastLineIndex(nGin);
     const recLine* recs = store_.lineData(nGin);
     inRepaint_ = true;  // the view does not change while the gin is drawn
-    for (int i = 0; i <= last; ++i) drawLineRecord(recs[i]);
+    if (fast_ && v_.dScale != 0) {
+        updateBlocks(nGin);
+        for (size_t k = 0; k < blocks_.size(); ++k) {
+            const RecordBlock& b = blocks_[k];
+            const int first = static_cast<int>(k) * kBlockRecords, end = std::min(first + kBlockRecords, last + 1);
+            if (!b.visitAlways && outsideView(b.minX, b.minY, b.maxX, b.maxY)) {
+                // Every line of it culled: what those lines leave behind.
+                if (b.hasLines) {
+                    ensureSurface();
+                    styleFor(b.lastStyledType);
+                }
+                continue;
+            }
+            for (int i = first; i < end; ++i) {
+                const recLine& r = recs[i];
+                int32_t p[4];
+                // Most lines of a long run at a wide view end in one pixel:
+                // they draw nothing and leave only their line type behind.
+                if (r.kind == kKindLine && !r.skip && map_.line(r.X1, r.Y1, r.X2, r.Y2, p) && p[0] == p[2] &&
+                    p[1] == p[3]) {
+                    ensureSurface();
+                    styleFor(r.LT);
+                    continue;
+                }
+                drawLineRecord(r);
+            }
+        }
+    } else {
+        for (int i = 0; i <= last; ++i) drawLineRecord(recs[i]);
+    }
     inRepaint_ = false;
     drawGinTexts(nGin);
     target_->present();
 }
 
 Extents View::ginExtents(int nGin) const {
+    const uint64_t changes = store_.lineChangeCount(nGin);
+    const int lastLine = store_.lastLineIndex(nGin), lastMoji = store_.lastMojiIndex(nGin);
+    if (extentsOf_.nGin == nGin && extentsOf_.changes == changes && extentsOf_.lastLine == lastLine &&
+        extentsOf_.lastMoji == lastMoji)
+        return extentsOf_.extents;
     Extents e{false, 1.7e+308, 1.7e+308, -1.7e+308, -1.7e+308};
     auto widen = [&e](double x, double y) {
         bool moved = false;
@@ -366,6 +431,7 @@ Extents View::ginExtents(int nGin) const {
         widen(r.X2, r.Y2);
     }
     for (int i = 0; i <= store_.lastMojiIndex(nGin); ++i) widen(store_.mojiRec(nGin, i).X1, store_.mojiRec(nGin, i).Y1);
+    extentsOf_ = {nGin, changes, lastLine, lastMoji, e};
     return e;
 }
 

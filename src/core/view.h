@@ -90,6 +90,8 @@ private:
     void styleFor(int32_t lineType);
     void applyPen(int32_t lineType, uint32_t colour, bool bCopy);
     void drawLineRecord(const recLine& r);
+    // Brings the boxes of the gin's records up to date.
+    void updateBlocks(int nGin);
     void drawGinTexts(int nGin);
     // Whether the box (in drawing units) lies wholly beyond the image, with
     // a margin that rounding cannot cross.
@@ -105,6 +107,30 @@ private:
     bool ltodReported_ = false;
     bool fast_ = true;
     fastmap::PixelMap map_;  // the view as of the cull box
+
+    // Boxes over runs of consecutive line records, so a repaint passes over
+    // a stretch of the run beyond the image at once; rebuilt when the gin
+    // changes.
+    static constexpr int kBlockRecords = 64;
+    struct RecordBlock {
+        double minX, minY, maxX, maxY;  // of its lines
+        int32_t lastStyledType;         // its last line type of 101..105, or 0
+        bool hasLines;
+        bool visitAlways;  // a circle, or a value the box cannot hold (NaN)
+    };
+    std::vector<RecordBlock> blocks_;
+    // The last extents worked out, for fitting the same gin again.
+    mutable struct {
+        int nGin = -1;
+        uint64_t changes = 0;
+        int lastLine = -1, lastMoji = -1;
+        Extents extents{};
+    } extentsOf_;
+    struct {
+        int nGin = -1;
+        uint64_t changes = 0;
+        int last = -1;
+    } blocksOf_;
     SeenLines seen_;
     struct {
         PenStyle style;

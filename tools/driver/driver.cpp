@@ -36,12 +36,12 @@ HWND findWindow(DWORD pid, const wchar_t* cls, bool visible) {
 
 // Deadline polling: returns as soon as the condition holds.
 template <class F>
-bool pollUntil(DWORD timeoutMs, F&& cond) {
+bool pollUntil(DWORD timeoutMs, F&& cond, DWORD pollMs = 20) {
     const ULONGLONG end = GetTickCount64() + timeoutMs;
     for (;;) {
         if (cond()) return true;
         if (GetTickCount64() >= end) return false;
-        Sleep(20);
+        Sleep(pollMs);
     }
 }
 
@@ -96,12 +96,15 @@ Process::~Process() {
     CloseHandle(info_.hProcess);
 }
 
-HWND Process::waitWindow(const wchar_t* cls, DWORD timeoutMs, bool mustBeVisible) const {
+HWND Process::waitWindow(const wchar_t* cls, DWORD timeoutMs, bool mustBeVisible, DWORD pollMs) const {
     HWND found = nullptr;
-    pollUntil(timeoutMs, [&] {
-        found = findWindow(pid(), cls, mustBeVisible);
-        return found != nullptr || !running();
-    });
+    pollUntil(
+        timeoutMs,
+        [&] {
+            found = findWindow(pid(), cls, mustBeVisible);
+            return found != nullptr || !running();
+        },
+        pollMs);
     return found;
 }
 

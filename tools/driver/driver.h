@@ -28,7 +28,8 @@ public:
     bool started() const { return info_.hProcess != nullptr; }
     DWORD pid() const { return info_.dwProcessId; }
     // Top-level window of this process with the class, visible or not.
-    HWND waitWindow(const wchar_t* className, DWORD timeoutMs = 15000, bool mustBeVisible = true) const;
+    HWND waitWindow(const wchar_t* className, DWORD timeoutMs = 15000, bool mustBeVisible = true,
+                    DWORD pollMs = 20) const;
     // A message box of this process.
     bool waitMessageBox(MessageBoxInfo& box, DWORD timeoutMs = 15000) const;
     bool noMessageBoxFor(DWORD ms) const;
