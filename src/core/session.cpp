@@ -25,6 +25,7 @@ bool Session::runShowSteps(const std::u16string& exeDir) {
         store.clearGin(gins.nGinResult);
         throw;
     }
+    headerRead_ = true;
     layouter_.preparePiles();
     layouter_.layoutPiles(layout.nReverse);
     view.fitGin(gins.nGinResult, 1.0);
@@ -32,6 +33,11 @@ bool Session::runShowSteps(const std::u16string& exeDir) {
 }
 
 void Session::cmbTypeChange(size_t index) {
+    if (!headerRead_) {
+        // No points to lay between (the host file failed): the choice waits.
+        layouter_.setSection(index);
+        return;
+    }
     const size_t before = layout.nSection;
     layouter_.setSection(index);
     try {

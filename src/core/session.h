@@ -76,6 +76,7 @@ private:
 
     PileLayout layouter_;
     bool moved_ = false;
+    bool headerRead_ = false;  // the host file was read whole
 };
 
 // The start-from-host message.

@@ -346,6 +346,8 @@ TEST_F(LayoutTest, FailedReadHandsTheHostNothingOfItsOwn) {
     dir.write("temp.txt", "hp1 100 200\r\nhp2 900 200\r\n0 0 10 10\r\n5 x 1 1\r\n");
     EXPECT_THROW(s->runShowSteps(dir.upath()), ConvertError);
     EXPECT_EQ(s->store.lastLineIndex(0), -1);
+    s->cmbTypeChange(kDefaultSection);  // nothing to lay after a failed read
+    EXPECT_EQ(s->store.lastLineIndex(0), -1);
     s->writeRunResult();
     EXPECT_EQ(dir.read("jwc_temp.txt"), "");
 }
@@ -411,14 +413,14 @@ TEST(Sections, EverySectionAsShipped) {
         }
 
         Session s(Services{pf.fs, pf.codec, pf.messages, NumberFormat{}});
-        s.bViewReady = true;
-        s.cmbTypeChange(k);
+        s.chooseSection(k);
         EXPECT_EQ(s.layout.dPitch, want.width);
-        const int perPile = s.store.lastLineIndex(1) + 1;
+        int perPile = 0;
         for (int piles : {1, 2, 7}) {
             s.header.hp[2] = {want.width * piles, 0};
             s.layouter().preparePiles();
             s.layouter().layoutPiles(0);
+            perPile = s.store.lastLineIndex(1) + 1;
             EXPECT_EQ(s.layout.nPileCount, piles);
             s.header.hp[2] = {std::nextafter(want.width * piles, 1e9), 0};
             s.layouter().preparePiles();
@@ -442,8 +444,8 @@ TEST(Sections, EverySectionAsShipped) {
 // A section whose files are missing is reported, and the run, its count and
 // the section stay as they were.
 TEST_F(LayoutTest, MissingSectionKeepsThePreviousRun) {
-    lay(0, 0, 1000, 0);
-    s->cmbTypeChange(kDefaultSection);
+    dir.write("temp.txt", "hp1 0 0\r\nhp2 1000 0\r\n");
+    ASSERT_TRUE(s->runShowSteps(dir.upath()));
     const auto before = tags();
     EXPECT_THROW(s->cmbTypeChange(findSection(u"25H")), IoError);
     EXPECT_EQ(s->layout.nSection, kDefaultSection);
