@@ -38,7 +38,7 @@ struct ControlSpec {
 // it leaves to CreateWindowEx.
 class ControlMaker {
 public:
-    virtual HWND makeControl(const ControlSpec& spec, HWND parent, const RECT& r) = 0;
+    virtual HWND makeControl(const ControlSpec& row, HWND parent, const RECT& r) = 0;
 
 protected:
     ~ControlMaker() = default;

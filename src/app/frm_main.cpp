@@ -65,16 +65,16 @@ bool TfrmMain::create() {
     return true;
 }
 
-HWND TfrmMain::makeControl(const ControlSpec& spec, HWND parent, const RECT& r) {
-    if (spec.id == ids::pnlImage) {
-        if (!panel_.create(parent, spec.id, r, font_.get())) return nullptr;
+HWND TfrmMain::makeControl(const ControlSpec& row, HWND parent, const RECT& r) {
+    if (row.id == ids::pnlImage) {
+        if (!panel_.create(parent, row.id, r, font_.get())) return nullptr;
         panel_.setOnResize([](void* self) {
             auto* form = static_cast<TfrmMain*>(self);
             form->layout_.apply(form->panel_.hwnd());
         }, this);
         return panel_.hwnd();
     }
-    if (spec.id == ids::imgGin) return image_.create(parent, spec.id, r) ? image_.hwnd() : nullptr;
+    if (row.id == ids::imgGin) return image_.create(parent, row.id, r) ? image_.hwnd() : nullptr;
     return nullptr;
 }
 

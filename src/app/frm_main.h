@@ -32,7 +32,7 @@ public:
     ImageControl& image() { return image_; }
 
 private:
-    HWND makeControl(const ControlSpec& spec, HWND parent, const RECT& r) override;
+    HWND makeControl(const ControlSpec& row, HWND parent, const RECT& r) override;
     void FormCreate();
     void FormResize();
     void onCommand(int id, int code, HWND ctl);

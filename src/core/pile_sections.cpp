@@ -1,5 +1,7 @@
 #include "pile_sections.h"
 
+#include <cstdio>
+
 #include "text.h"
 
 namespace ravo {
@@ -45,14 +47,10 @@ std::u16string pileCountText(int32_t count, int32_t widthMm) {
     std::u16string text = asciiToU16(std::to_string(count)) + u"枚";
     if (count <= 0) return text;
     // Whole millimetres, so the metres come out exact.
-    const int64_t mm = static_cast<int64_t>(count) * widthMm;
-    char frac[4];
-    const int64_t rest = mm % 1000;
-    frac[0] = static_cast<char>('0' + rest / 100);
-    frac[1] = static_cast<char>('0' + rest / 10 % 10);
-    frac[2] = static_cast<char>('0' + rest % 10);
-    frac[3] = 0;
-    return text + u"  延長 " + asciiToU16(std::to_string(mm / 1000) + "." + frac) + u" m";
+    const long long mm = static_cast<long long>(count) * widthMm;
+    char metres[32];
+    std::snprintf(metres, sizeof metres, "%lld.%03lld", mm / 1000, mm % 1000);
+    return text + u"  延長 " + asciiToU16(metres) + u" m";
 }
 
 }  // namespace ravo

@@ -271,13 +271,16 @@ bool View::outsideView(double minX, double minY, double maxX, double maxY) const
     return maxX < cull_.left || minX > cull_.right || maxY < cull_.bottom || minY > cull_.top;
 }
 
+void View::passOver(int32_t lineType) {
+    ensureSurface();
+    styleFor(lineType);
+}
+
 void View::drawWorldLine(uint32_t colour, int32_t lineType, double x1, double y1, double x2, double y2) {
     if (!target_) return;
     if (!inRepaint_) updateCullBox();
     if (v_.dScale != 0 && outsideView(std::min(x1, x2), std::min(y1, y2), std::max(x1, x2), std::max(y1, y2))) {
-        // Not drawn, but the pen style carries on as if it had been.
-        ensureSurface();
-        styleFor(lineType);
+        passOver(lineType);
         return;
     }
     int32_t p[4];
@@ -285,13 +288,15 @@ void View::drawWorldLine(uint32_t colour, int32_t lineType, double x1, double y1
         const double a = round5(x1), b = round5(y1), c = round5(x2), d = round5(y2);
         if (!LTOD(a, b, p[0], p[1]) || !LTOD(c, d, p[2], p[3])) return;
     }
+    drawPixelLine(colour, lineType, p);
+}
+
+void View::drawPixelLine(uint32_t colour, int32_t lineType, const int32_t p[4]) {
     const int32_t px1 = p[0], py1 = p[1], px2 = p[2], py2 = p[3];
     if (far(px1, kGdiExactPixel) || far(py1, kGdiExactPixel) || far(px2, kGdiExactPixel) || far(py2, kGdiExactPixel)) {
         visibleRuns(px1, py1, px2, py2, v_.nDevWidth, v_.nDevHeight, runs_);
         if (runs_.empty()) {
-            // Not drawn, but the pen style carries on as if it had been.
-            ensureSurface();
-            styleFor(lineType);
+            passOver(lineType);
             return;
         }
         // Each run drawn from its first pixel to one past its last: GDI sets
@@ -380,24 +385,24 @@ void View::redrawGin(int nGin) {
             const int first = static_cast<int>(k) * kBlockRecords, end = std::min(first + kBlockRecords, last + 1);
             if (!b.visitAlways && outsideView(b.minX, b.minY, b.maxX, b.maxY)) {
                 // Every line of it culled: what those lines leave behind.
-                if (b.hasLines) {
-                    ensureSurface();
-                    styleFor(b.lastStyledType);
-                }
+                if (b.hasLines) passOver(b.lastStyledType);
                 continue;
             }
             for (int i = first; i < end; ++i) {
                 const recLine& r = recs[i];
                 int32_t p[4];
-                // Most lines of a long run at a wide view end in one pixel:
-                // they draw nothing and leave only their line type behind.
-                if (r.kind == kKindLine && !r.skip && map_.line(r.X1, r.Y1, r.X2, r.Y2, p) && p[0] == p[2] &&
-                    p[1] == p[3]) {
-                    ensureSurface();
-                    styleFor(r.LT);
+                if (r.kind != kKindLine || r.skip || !map_.line(r.X1, r.Y1, r.X2, r.Y2, p)) {
+                    drawLineRecord(r);  // circles, and lines the extended path maps
                     continue;
                 }
-                drawLineRecord(r);
+                // Most lines of a long run at a wide view end in one pixel:
+                // they draw nothing and leave only their line type behind,
+                // as do the lines beyond the image.
+                if ((p[0] == p[2] && p[1] == p[3]) ||
+                    outsideView(std::min(r.X1, r.X2), std::min(r.Y1, r.Y2), std::max(r.X1, r.X2), std::max(r.Y1, r.Y2)))
+                    passOver(r.LT);
+                else
+                    drawPixelLine(static_cast<uint32_t>(r.CL), r.LT, p);
             }
         }
     } else {

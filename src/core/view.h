@@ -90,6 +90,10 @@ private:
     void styleFor(int32_t lineType);
     void applyPen(int32_t lineType, uint32_t colour, bool bCopy);
     void drawLineRecord(const recLine& r);
+    // What a line not drawn leaves behind: the surface made, its line type.
+    void passOver(int32_t lineType);
+    // A line mapped to pixels (far ends as their visible runs).
+    void drawPixelLine(uint32_t colour, int32_t lineType, const int32_t p[4]);
     // Brings the boxes of the gin's records up to date.
     void updateBlocks(int nGin);
     void drawGinTexts(int nGin);

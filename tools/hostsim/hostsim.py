@@ -20,10 +20,10 @@ the section the tool remembers after the run and the count of piles it lays.
 --press user leaves it to whoever sits at the display.
 """
 import argparse
-import importlib.util
 import math
 import os
 import re
+import runpy
 import struct
 import subprocess
 import sys
@@ -35,11 +35,10 @@ INI = "Ravo鋼矢板.ini"
 
 
 def _sections():
+    """The outline generator's table of sections, the one list of them."""
     path = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "outlines", "make-outlines.py")
-    spec = importlib.util.spec_from_file_location("make_outlines", path)
-    mod = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(mod)
-    return {name: (family, w, h, t) for name, family, w, h, t in mod.SECTIONS}, mod.DEFAULT
+    table = runpy.run_path(path)
+    return {name: (family, w, h, t) for name, family, w, h, t in table["SECTIONS"]}, table["DEFAULT"]
 
 
 SECTIONS, DEFAULT_SECTION = _sections()
