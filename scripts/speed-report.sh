@@ -46,8 +46,8 @@ start_xvfb
 assemble_package "$work/tool" "$WINE_BUILD" >/dev/null
 drv="$BUILD/$WINE_BUILD/tools/driver/ravo-driver.exe"
 {
-    echo "build $WINE_BUILD ($WINE_BUILD_WHY)"
-    wine "$drv" bench-repaint "$(winpath "$work/tool/Ravo鋼矢板.exe")" "$(winpath "$work/tool")"
+    echo "build $WINE_BUILD ($WINE_BUILD_WHY)" &&
+    wine "$drv" bench-repaint "$(winpath "$work/tool/Ravo鋼矢板.exe")" "$(winpath "$work/tool")" &&
     wine "$drv" bench-start "$(winpath "$work/tool/Ravo鋼矢板.exe")" "$(winpath "$work/tool")" "$(winpath "$BUILD/$WINE_BUILD/tools/driver/ravo-bare-window.exe")"
 } > "$work/wine.txt" || { echo "speed-report: FAILED: the Wine benchmarks (no time recorded)" >&2; exit 1; }
 python3 "$ROOT/tools/bench/report.py" "$work/bench.json" "$work/peers.txt" "$work/wine.txt" "$ROOT/docs/performance.md"

@@ -25,15 +25,18 @@ if ! bash "$ROOT/scripts/setup.sh"; then
     summary
 fi
 
-# Adds a GoogleTest run's counts from its log; a run that did not reach its
-# summary, or exited non-zero with nothing failed, counts as one failure.
+# Adds a GoogleTest run's counts from its log (a GTEST_SKIP counts as
+# skipped, never as passed); a run that did not reach its summary, or exited
+# non-zero with nothing failed, counts as one failure.
 count_gtest() {
-    local log="$1" rc="$2" p f
+    local log="$1" rc="$2" p f s
     p=$(grep -E '^\[  PASSED  \] [0-9]+ test' "$log" | awk '{s+=$4} END {print s+0}')
     f=$(grep -E '^\[  FAILED  \] [0-9]+ test' "$log" | awk '{s+=$4} END {print s+0}')
+    s=$(grep -E '^\[  SKIPPED \] [0-9]+ test' "$log" | awk '{s+=$4} END {print s+0}')
     if [ "$rc" != 0 ] && [ "$f" = 0 ]; then f=1; fi
-    passed=$((passed + p)); failed=$((failed + f))
-    echo "  $(basename "$log" .log): $p passed, $f failed$([ "$rc" != 0 ] && echo " (exit status $rc)")"
+    passed=$((passed + p)); failed=$((failed + f)); skipped=$((skipped + s))
+    echo "  $(basename "$log" .log): $p passed, $f failed, $s skipped$([ "$rc" != 0 ] && echo " (exit status $rc)")"
+    grep -E '^\[  SKIPPED \] [A-Za-z][^ ]*$' "$log" | sed 's/^/    /'
 }
 
 # Adds the counts of a script that prints "<word> ok|FAILED|skipped ..."

@@ -10,7 +10,7 @@ namespace ravo {
 
 namespace {
 
-constexpr int kClientWidth = 310, kClientHeight = 345;
+constexpr int kClientWidth = 310, kClientHeight = 364;
 constexpr DWORD kFrameStyle = WS_OVERLAPPED | WS_CAPTION | WS_THICKFRAME | WS_CLIPCHILDREN;  // no border icons
 
 constexpr unsigned LB = kAnchorLeft | kAnchorBottom;
@@ -25,24 +25,26 @@ constexpr int kForm = 0;
 // own classes; the image sits in the panel's corner at the panel's outer size
 // less 5 pixels, so its right and bottom edges run under the panel's border.
 const ControlSpec kControls[] = {
-    {ids::btnDump, kForm, L"BUTTON", L"Dump", kButton, 0, 96, 317, 57, 25, RB, false},
-    {ids::btnOK, kForm, L"BUTTON", L"OK", kButton, 0, 182, 317, 57, 25, RB, true},
-    {ids::btnCancel, kForm, L"BUTTON", L"キャンセル", kButton, 0, 245, 317, 57, 25, RB, true},
+    {ids::btnDump, kForm, L"BUTTON", L"Dump", kButton, 0, 96, 336, 57, 25, RB, false},
+    {ids::btnOK, kForm, L"BUTTON", L"OK", kButton, 0, 182, 336, 57, 25, RB, true},
+    {ids::btnCancel, kForm, L"BUTTON", L"キャンセル", kButton, 0, 245, 336, 57, 25, RB, true},
     {ids::pnlImage, kForm, ids::kPanelClass, L"", 0, WS_EX_STATICEDGE, 8, 8, 294, 234, ALL, true},
     {ids::imgGin, ids::pnlImage, ids::kImageClass, L"", 0, 0, 0, 0, 0, 0, ALL, true, Fit::ParentLess5},
     {ids::lblType, kForm, L"STATIC", L"型式", kLabel, 0, 8, 261, 26, 13, LB, true, Fit::Text},
     // The height holds the drop-down list.
     {ids::cmbType, kForm, L"COMBOBOX", L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0, 40, 258, 150, 240, LB,
      true},
-    {ids::lblCount, kForm, L"STATIC", L"", kLabel | SS_NOPREFIX, 0, 196, 261, 106, 13, LB, true, Fit::Text},
-    {ids::btnZoomUp, kForm, L"BUTTON", L"+", kButton, 0, 214, 286, 25, 25, LB, true},
-    {ids::btnZoomDown, kForm, L"BUTTON", L"-", kButton, 0, 245, 286, 25, 25, LB, true},
-    {ids::btnHome, kForm, L"BUTTON", L"H", kButton, 0, 276, 286, 25, 25, LB, true},
-    {ids::btnReverse, kForm, L"BUTTON", L"反転", kButton, 0, 159, 286, 49, 25, LB, true},
-    {ids::chkStart, kForm, L"BUTTON", L"起点", kCheck, 0, 52, 286, 45, 17, LB, true},
-    {ids::chkEnd, kForm, L"BUTTON", L"終点", kCheck, 0, 103, 286, 50, 17, LB, true},
-    {ids::Label1, kForm, L"STATIC", L"コーナー", kLabel, 0, 8, 286, 38, 13, LB, true, Fit::Text},
-    {ids::lblURL, kForm, L"STATIC", kMakerUrlCaption, kLabel | SS_NOTIFY, 0, 8, 324, 41, 13, LB, true, Fit::Text},
+    // The count line has a row of its own: the laid and the indicated length
+    // together run wider than the room beside the list.
+    {ids::lblCount, kForm, L"STATIC", L"", kLabel | SS_NOPREFIX, 0, 8, 283, 294, 13, LB, true, Fit::Text},
+    {ids::btnZoomUp, kForm, L"BUTTON", L"+", kButton, 0, 214, 305, 25, 25, LB, true},
+    {ids::btnZoomDown, kForm, L"BUTTON", L"-", kButton, 0, 245, 305, 25, 25, LB, true},
+    {ids::btnHome, kForm, L"BUTTON", L"H", kButton, 0, 276, 305, 25, 25, LB, true},
+    {ids::btnReverse, kForm, L"BUTTON", L"反転", kButton, 0, 159, 305, 49, 25, LB, true},
+    {ids::chkStart, kForm, L"BUTTON", L"起点", kCheck, 0, 52, 305, 45, 17, LB, true},
+    {ids::chkEnd, kForm, L"BUTTON", L"終点", kCheck, 0, 103, 305, 50, 17, LB, true},
+    {ids::Label1, kForm, L"STATIC", L"コーナー", kLabel, 0, 8, 305, 38, 13, LB, true, Fit::Text},
+    {ids::lblURL, kForm, L"STATIC", kMakerUrlCaption, kLabel | SS_NOTIFY, 0, 8, 343, 41, 13, LB, true, Fit::Text},
 };
 
 }  // namespace
@@ -102,7 +104,7 @@ void TfrmMain::FormShow() {
     try {
         fromHost = s.runShowSteps(App::exeDir());
     } catch (...) {
-        showCount();  // the count is known before the outlines load
+        showCount();  // "0枚" when the outlines did not load: nothing is laid
         throw;
     }
     showCount();

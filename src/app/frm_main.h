@@ -20,7 +20,8 @@ public:
     bool create();
     LRESULT handleMessage(UINT msg, WPARAM wp, LPARAM lp);
 
-    // The show sequence; false when the program is to end.
+    // The show sequence; without a host file it tells the user so and
+    // closes the window, which ends the program.
     void FormShow();
 
     void imgGinMouseDown(int button, int x, int y) override;

@@ -18,6 +18,47 @@ int penStyleFor(PenStyle s) {
 constexpr size_t kMaxPens = 64;
 constexpr size_t kBatchPoints = 8192;
 
+// The pattern of a pen of `style`, as GDI draws a line from x = 0 along a
+// 1-pixel-high bitmap: the shortest period the pixels repeat with. The
+// default where GDI gives no bitmap or no period of at most 64.
+DashPattern measureDashPattern(PenStyle style) {
+    constexpr int kLength = 256;
+    BITMAPINFO bi{};
+    bi.bmiHeader = {sizeof bi.bmiHeader, kLength, -1, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    GdiObject<HBITMAP> bitmap(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    GdiObject<HPEN> pen(CreatePen(penStyleFor(style), 1, RGB(0, 0, 0)));
+    HDC dc = CreateCompatibleDC(nullptr);
+    if (!bitmap.get() || !bits || !pen.get() || !dc) {
+        if (dc) DeleteDC(dc);
+        return defaultDashPattern(style);
+    }
+    bool inked[kLength];
+    {
+        ScopedSelectObject selectBitmap(dc, bitmap.get());
+        ScopedSelectObject selectPen(dc, pen.get());
+        PatBlt(dc, 0, 0, kLength, 1, WHITENESS);
+        SetBkMode(dc, TRANSPARENT);
+        MoveToEx(dc, 0, 0, nullptr);
+        LineTo(dc, kLength + 1, 0);  // the end pixel, left out, past the bitmap
+        GdiFlush();
+        const uint32_t* px = static_cast<const uint32_t*>(bits);
+        for (int i = 0; i < kLength; ++i) inked[i] = (px[i] & 0xFFFFFF) != 0xFFFFFF;
+    }
+    DeleteDC(dc);
+    for (int period = 1; period <= 64; ++period) {
+        bool repeats = true;
+        for (int i = period; i < kLength && repeats; ++i) repeats = inked[i] == inked[i - period];
+        if (!repeats) continue;
+        DashPattern p{period, 0};
+        for (int i = 0; i < period; ++i)
+            if (inked[i]) p.on |= uint64_t{1} << i;
+        if (p.on == 0) break;  // nothing drawn at all: no pattern to go by
+        return p;
+    }
+    return defaultDashPattern(style);
+}
+
 }  // namespace
 
 int GdiCanvas::imageWidth() const {
@@ -158,6 +199,12 @@ void GdiCanvas::setPen(PenStyle style, uint32_t colour, bool copyMode) {
         SetROP2(dc_, rop);
         rop_ = rop;
     }
+}
+
+DashPattern GdiCanvas::dashPattern(PenStyle style) {
+    auto& known = patterns_[static_cast<size_t>(style) % patterns_.size()];
+    if (!known) known = measureDashPattern(style);
+    return *known;
 }
 
 void GdiCanvas::line(int x1, int y1, int x2, int y2) {

@@ -3,8 +3,10 @@
 #pragma once
 #include <windows.h>
 
+#include <array>
 #include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "core/canvas.h"
@@ -25,6 +27,8 @@ public:
     bool hasSurface() const override { return dc_ != nullptr; }
     void newSurface() override;
     void setPen(PenStyle style, uint32_t colour, bool copyMode) override;
+    // Read off GDI itself once per style: a line drawn on a scratch bitmap.
+    DashPattern dashPattern(PenStyle style) override;
     void line(int x1, int y1, int x2, int y2) override;
     void ellipse(int left, int top, int right, int bottom) override;
     void setFont(int height, int escapement) override;
@@ -77,6 +81,7 @@ private:
     PenStyle currentStyle_ = PenStyle::Solid;
     uint32_t currentColour_ = 0;
     int rop_ = R2_COPYPEN;
+    std::array<std::optional<DashPattern>, 5> patterns_;
 };
 
 }  // namespace ravo

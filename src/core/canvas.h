@@ -9,6 +9,20 @@ namespace ravo {
 
 enum class PenStyle : uint8_t { Solid, Dash, Dot, DashDot, DashDotDot };
 
+// A styled pen's pattern along a line: pixel k from the line's start is
+// inked when bit (k mod period) of `on` is set. The pattern restarts at the
+// start of every line the canvas draws.
+struct DashPattern {
+    int period = 1;
+    uint64_t on = 1;
+
+    bool inked(int64_t k) const { return (on >> (k % period)) & 1u; }
+};
+
+// The cosmetic pens' patterns as GDI draws them: dashes of 18 and gaps of 6,
+// dots of 3, dash-dot 9 6 3 6, dash-dot-dot 9 3 3 3 3 3.
+DashPattern defaultDashPattern(PenStyle style);
+
 class Canvas {
 public:
     virtual ~Canvas() = default;
@@ -23,6 +37,8 @@ public:
     virtual void newSurface() = 0;
     // Pen for the lines and circles that follow (colour 0x00BBGGRR).
     virtual void setPen(PenStyle style, uint32_t colour, bool copyMode) = 0;
+    // The pattern a pen of that style draws lines with.
+    virtual DashPattern dashPattern(PenStyle style) { return defaultDashPattern(style); }
     // From (x1, y1) to (x2, y2), the end pixel not drawn.
     virtual void line(int x1, int y1, int x2, int y2) = 0;
     // Unfilled ellipse in the box.

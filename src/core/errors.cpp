@@ -4,10 +4,10 @@
 
 namespace ravo {
 
-std::u16string ioErrorMessage(int code) {
+std::u16string ioErrorMessage(int code, std::u16string_view path) {
     switch (code) {
     case kIoFileNotFound: return u"指定されたファイルが見つかりません";
-    case kIoPathNotFound: return u"不正なファイル名 - %s";
+    case kIoPathNotFound: return u"不正なファイル名 - " + (path.empty() ? std::u16string(u"%s") : std::u16string(path));
     case kIoTooManyOpen: return u"開かれたファイルが多すぎます。";
     case kIoAccessDenied: return u"ファイルへのアクセスが拒否されました";
     case kIoReadPastEnd: return u"ファイルの末尾以降を読み取りました";
@@ -17,7 +17,7 @@ std::u16string ioErrorMessage(int code) {
     }
 }
 
-IoError::IoError(int code) : RaisedError(ioErrorMessage(code)), code_(code) {}
+IoError::IoError(int code, std::u16string_view path) : RaisedError(ioErrorMessage(code, path)), code_(code) {}
 
 std::u16string withFullStop(std::u16string text) {
     if (!text.empty() && text.back() > u'.') text.push_back(u'.');

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace ravo {
 
@@ -19,10 +20,11 @@ private:
 };
 
 // A file step failed; `code` is the Windows error code (or the runtime's
-// own codes 100..106).
+// own codes 100..106). `path`, where the step knows it, names the file in
+// the message of code 3.
 class IoError : public RaisedError {
 public:
-    explicit IoError(int code);
+    explicit IoError(int code, std::u16string_view path = {});
     int code() const noexcept { return code_; }
 
 private:
@@ -47,7 +49,9 @@ enum IoCode : int {
     kIoBadNumber = 106,
 };
 
-std::u16string ioErrorMessage(int code);
+// The text of an I/O error; code 3's "%s" stands for the file's path where
+// it is known (a bare "%s" tells the user nothing to restore).
+std::u16string ioErrorMessage(int code, std::u16string_view path = {});
 
 // What the default error handler shows: a full stop is added when the last
 // character's code is greater than that of ".".

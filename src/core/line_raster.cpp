@@ -51,6 +51,50 @@ int64_t minorSteps(const LineSteps& s, int64_t k) {
 
 }  // namespace
 
+DashPattern defaultDashPattern(PenStyle style) {
+    // Bits from pixel 0 up: runs of set bits are the dashes.
+    switch (style) {
+    case PenStyle::Dash: return {24, 0x3FFFFull};               // 18 on, 6 off
+    case PenStyle::Dot: return {6, 0x7ull};                     // 3 on, 3 off
+    case PenStyle::DashDot: return {24, 0x381FFull};            // 9 on, 6 off, 3 on, 6 off
+    case PenStyle::DashDotDot: return {24, 0x1C71FFull};        // 9 on, 3 off, 3 on, 3 off, 3 on, 3 off
+    case PenStyle::Solid: break;
+    }
+    return {};
+}
+
+void visibleDashes(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t width, int32_t height,
+                   const DashPattern& pattern, std::vector<PixelRun>& runs) {
+    visibleRuns(x1, y1, x2, y2, width, height, runs);
+    const int64_t dx = int64_t{x2} - x1, dy = int64_t{y2} - y1;
+    const bool xMajor = (dx < 0 ? -dx : dx) > (dy < 0 ? -dy : dy);
+    const int64_t start = xMajor ? x1 : y1;
+    std::vector<PixelRun> dashes;
+    for (const PixelRun& r : runs) {
+        const int64_t from = xMajor ? r.x1 : r.y1, to = xMajor ? r.x2 : r.y2;
+        bool inDash = false;
+        int64_t first = 0;  // the first pixel of the dash being gathered
+        auto close = [&](int64_t last) {
+            if (!inDash) return;
+            const int32_t a = static_cast<int32_t>(first), b = static_cast<int32_t>(last);
+            dashes.push_back(xMajor ? PixelRun{a, r.y1, b, r.y1} : PixelRun{r.x1, a, r.x1, b});
+            inDash = false;
+        };
+        // Visible pixels lie inside the image, so their coordinates are small.
+        for (int64_t m = from; m <= to; ++m) {
+            const int64_t k = m >= start ? m - start : start - m;
+            if (!pattern.inked(k)) {
+                close(m - 1);
+            } else if (!inDash) {
+                inDash = true;
+                first = m;
+            }
+        }
+        close(to);
+    }
+    runs.swap(dashes);
+}
+
 void linePixel(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int64_t k, int64_t& x, int64_t& y) {
     const LineSteps s = stepsOf(x1, y1, x2, y2);
     const int64_t along = k * s.majorInc, across = minorSteps(s, k) * s.minorInc;

@@ -13,6 +13,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "canvas.h"
+
 namespace ravo {
 
 // A run of pixels along the line's major axis, both ends inclusive:
@@ -26,6 +28,12 @@ struct PixelRun {
 // from (x1, y1) to (x2, y2), in order from the start.
 void visibleRuns(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t width, int32_t height,
                  std::vector<PixelRun>& runs);
+
+// The same line drawn with a styled pen: the visible pixels the pattern inks,
+// counted from the line's own start, as runs for a solid pen. (Handed to GDI
+// run by run with the styled pen, the pattern would restart at every run.)
+void visibleDashes(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t width, int32_t height,
+                   const DashPattern& pattern, std::vector<PixelRun>& runs);
 
 // Pixel k (0 <= k < the line's length along its major axis) of the same line:
 // the reference the runs are tested against.

@@ -44,10 +44,18 @@ void loadPileShape(GinStore& store, int nGin, const std::u16string& path, const 
 
 bool pileCountFor(double length, double pitch, int32_t& count) {
     const double q = static_cast<double>(static_cast<long double>(length) / pitch);
-    if (!(q >= 0 && q <= kMaxPileCount)) return false;  // NaN and infinity fail too
-    const double whole = std::trunc(q);
-    count = static_cast<int32_t>(whole) + (q - whole == 0 ? 0 : 1);
-    return count <= kMaxPileCount;
+    if (!(q >= 0 && q <= kMaxPileCount + 1.0)) return false;  // NaN and infinity fail too
+    double n = std::ceil(q);
+    // A length read from decimal text is a whole number of widths only to
+    // within its binary rounding (1696.1 to 4096.1 is 2400 and some 1e-12):
+    // close enough to k widths counts k piles, not one more.
+    const double k = std::round(q);
+    if (k >= 1 && std::fabs(static_cast<long double>(length) - static_cast<long double>(k) * pitch) <=
+                      kWholePileTolerance)
+        n = k;
+    if (n > kMaxPileCount) return false;
+    count = static_cast<int32_t>(n);
+    return true;
 }
 
 std::u16string pileCountMessage() {
@@ -65,6 +73,7 @@ void PileLayout::preparePiles() {
     const double x1 = header_.hp[1].x, y1 = header_.hp[1].y;
     const double x2 = header_.hp[2].x, y2 = header_.hp[2].y;
     const double length = distance2D(x1, y1, x2, y2);
+    state_.dLength = length;
     int32_t count = 0;
     if (!pileCountFor(length, state_.dPitch, count)) {
         messages_.showMessage(pileCountMessage());
@@ -79,7 +88,12 @@ void PileLayout::preparePiles() {
     for (int g : {gins_.nGinResult, gins_.nGinNormal, gins_.nGinNormalMirror, gins_.nGinStart,
                   gins_.nGinStartMirror, gins_.nGinEnd, gins_.nGinEndMirror})
         store_.clearGin(g);
-    loadOutlines();
+    try {
+        loadOutlines();
+    } catch (...) {
+        state_.nPileCount = 0;  // the count line must not promise a run that is not there
+        throw;
+    }
 }
 
 void PileLayout::loadOutlines() {
@@ -95,6 +109,19 @@ void PileLayout::loadOutlines() {
         loadPileShape(store_, s.gin, outlineFile(section(), s.kind), fs_, fmt_, codec_);
         copyGinOffset(store_, s.gin, s.mirror, 0, 0);
         scaleGin(store_, s.mirror, 1.0, -1.0);
+    }
+}
+
+void PileLayout::closeLastJoint(int nGinOutline) {
+    // Piles that all face one way share each joint's edge, so their outlines
+    // draw only the start edge (the one on x = 0): the run's last pile takes
+    // its end edge here, the same edge a whole run further on.
+    const double end = static_cast<double>(static_cast<long double>(state_.nPileCount) * state_.dPitch);
+    const int last = store_.lastLineIndex(nGinOutline);
+    for (int i = 0; i <= last; ++i) {
+        const LineData d = store_.getLine(nGinOutline, i);
+        if (d.kind == kKindLine && d.X1 == 0 && d.X2 == 0)
+            store_.addLine(gins_.nGinResult, end, d.Y1, end, d.Y2);
     }
 }
 
@@ -129,6 +156,7 @@ void PileLayout::layoutPiles(int32_t orientation) {
         if (!placed) copyGinOffset(store_, variants[0][v], result, offset, 0);
         if (alternate) v = 1 - v;
     }
+    if (!alternate && state_.nPileCount > 0) closeLastJoint(variants[0][v]);
     rotateGin(store_, result, state_.dAngle);
 }
 

@@ -30,6 +30,7 @@ struct LayoutState {
     size_t nSection = kDefaultSection;  // index into pileSections()
     double dPitch = 400.0;              // the section's effective width
     int32_t nPileCount = 0;
+    double dLength = 0;  // the indicated run, hp1 to hp2
     double dAngle = 0;
     int32_t nReverse = 0;
     bool bStartCorner = false;
@@ -41,7 +42,13 @@ struct LayoutState {
 void loadPileShape(GinStore& store, int nGin, const std::u16string& path, const FileSystem& fs,
                    const NumberFormat& fmt, const AnsiCodec& codec);
 
-// Number of piles for a run of `length`: length / pitch rounded up.
+// How far a length may miss a whole number of widths and still count as it
+// (mm): far above the rounding of decimal coordinates, far below a drafter's
+// least unit.
+inline constexpr double kWholePileTolerance = 0.001;
+
+// Number of piles for a run of `length`: k where the length is k widths
+// within kWholePileTolerance (k >= 1), else length / pitch rounded up.
 // Returns false (count untouched) when it is not finite or above the limit.
 bool pileCountFor(double length, double pitch, int32_t& count);
 
@@ -56,13 +63,18 @@ public:
     void setSection(size_t index);
     const PileSection& section() const { return pileSections()[state_.nSection]; }
 
+    // Counts the piles and loads the outlines. When the outlines fail to
+    // load nothing is laid: the count is 0 and the failure is raised.
     void preparePiles();
+    double indicatedLength() const { return state_.dLength; }
     // Lays the run at the origin. U piles alternate from `orientation`; hat
     // piles all take it.
     void layoutPiles(int32_t orientation);
     void loadOutlines();
 
 private:
+    void closeLastJoint(int nGinOutline);
+
     LayoutState& state_;
     const GinNumbers& gins_;
     GinStore& store_;

@@ -1,6 +1,9 @@
 #include "pile_sections.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 #include "text.h"
 
@@ -29,8 +32,14 @@ constexpr PileSection kSections[] = {
 std::span<const PileSection> pileSections() { return kSections; }
 
 size_t findSection(std::u16string_view name) {
-    for (size_t i = 0; i < std::size(kSections); ++i)
-        if (name == kSections[i].name) return i;
+    // A hand-edited "iiw" means IIw: the names differ in more than case.
+    auto lower = [](char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c; };
+    for (size_t i = 0; i < std::size(kSections); ++i) {
+        const std::u16string_view known = kSections[i].name;
+        if (known.size() == name.size() &&
+            std::equal(known.begin(), known.end(), name.begin(), [&](char16_t a, char16_t b) { return lower(a) == lower(b); }))
+            return i;
+    }
     return kDefaultSection;
 }
 
@@ -43,14 +52,30 @@ std::u16string outlineFile(const PileSection& section, OutlineKind kind) {
     return path + file;
 }
 
-std::u16string pileCountText(int32_t count, int32_t widthMm) {
+namespace {
+
+// Whole millimetres as metres with three decimals, exact.
+std::u16string metresText(long long mm) {
+    char metres[48];
+    std::snprintf(metres, sizeof metres, "%s%lld.%03lld", mm < 0 ? "-" : "", std::llabs(mm) / 1000,
+                  std::llabs(mm) % 1000);
+    return asciiToU16(metres);
+}
+
+}  // namespace
+
+std::u16string pileCountText(int32_t count, int32_t widthMm, double indicatedMm) {
     std::u16string text = asciiToU16(std::to_string(count)) + u"枚";
     if (count <= 0) return text;
-    // Whole millimetres, so the metres come out exact.
-    const long long mm = static_cast<long long>(count) * widthMm;
-    char metres[32];
-    std::snprintf(metres, sizeof metres, "%lld.%03lld", mm / 1000, mm % 1000);
-    return text + u"  延長 " + asciiToU16(metres) + u" m";
+    const long long laid = static_cast<long long>(count) * widthMm;
+    text += u"  延長 " + metresText(laid) + u" m";
+    // The wall grows to whole piles; where that makes it longer than what
+    // the user indicated (to the millimetre), both are shown.
+    if (std::isfinite(indicatedMm) && std::fabs(indicatedMm) < 1e15) {
+        const long long indicated = std::llround(indicatedMm);
+        if (indicated != laid) text += u"（指示 " + metresText(indicated) + u" m）";
+    }
+    return text;
 }
 
 }  // namespace ravo

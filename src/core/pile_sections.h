@@ -27,16 +27,20 @@ std::span<const PileSection> pileSections();
 // Type III: the section the tool has always laid, its files straight in data\.
 inline constexpr size_t kDefaultSection = 1;
 
-// The index of the section of that name, or kDefaultSection for any other text.
+// The index of the section of that name, matched without regard to case, or
+// kDefaultSection for any other text.
 size_t findSection(std::u16string_view name);
 
 enum class OutlineKind { Normal, StartCorner, EndCorner };
 
 // "data\pile_n.dat" for the default section, "data\IIw\pile_n.dat" and so on
-// for the others; relative to the program's folder.
+// for the others; relative paths, opened from the current directory (the
+// host's batch file makes that the program's folder).
 std::u16string outlineFile(const PileSection& section, OutlineKind kind);
 
-// "2枚  延長 0.800 m": the count and the wall it makes; "0枚" for no run.
-std::u16string pileCountText(int32_t count, int32_t widthMm);
+// "2枚  延長 0.800 m": the count and the wall it makes, the laid length;
+// "0枚" for no run. Where the indicated length, to the millimetre, differs
+// from the laid one it follows: "7枚  延長 2.800 m（指示 2.401 m）".
+std::u16string pileCountText(int32_t count, int32_t widthMm, double indicatedMm);
 
 }  // namespace ravo

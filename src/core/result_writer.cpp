@@ -5,7 +5,7 @@
 namespace ravo {
 
 void truncateFile(const FileSystem& fs, const std::u16string& fileName) {
-    if (fileName.size() > 259) throw IoError(kIoPathNotFound);
+    if (fileName.size() > 259) throw IoError(kIoPathNotFound, fileName);
     fs.truncateFile(fileName);
 }
 

@@ -58,11 +58,14 @@ void Session::cmbTypeChange(size_t index) {
         }
         throw;
     }
-    layAgain();
+    layouter_.layoutPiles(layout.nReverse);
+    moved_ = false;
+    // Another width makes another wall: show the whole of it.
+    view.fitGin(gins.nGinResult, 1.0);
 }
 
 std::u16string Session::countText() const {
-    return pileCountText(layout.nPileCount, layouter_.section().widthMm);
+    return pileCountText(layout.nPileCount, layouter_.section().widthMm, layouter_.indicatedLength());
 }
 
 void Session::chkStartClick(bool checked) {

@@ -17,6 +17,7 @@ constexpr int64_t kSafePixel = 1 << 20;
 // Within this, GDI's own 32-bit clipping of a line stays exact; a line
 // reaching further is drawn as its visible runs, computed exactly.
 constexpr int64_t kGdiExactPixel = 8192;
+constexpr int32_t kSolidLineType = 101;  // the host's line type 1, solid
 
 double toDouble(long double v) { return static_cast<double>(v); }
 
@@ -177,7 +178,7 @@ void View::ensureSurface() {
 
 void View::styleFor(int32_t lineType) {
     switch (lineType) {
-    case 101: style_ = PenStyle::Solid; break;
+    case kSolidLineType: style_ = PenStyle::Solid; break;
     case 102: style_ = PenStyle::Dash; break;
     case 103: style_ = PenStyle::Dot; break;
     case 104: style_ = PenStyle::DashDot; break;
@@ -220,7 +221,8 @@ void View::drawCircle(int x, int y, int r, uint32_t colour, bool bCopy) {
     seen_.forget();  // a line drawn again after it may cover some of it
     target_->setPen(style_, colour, bCopy);
     const int64_t l = int64_t{x} - r, t = int64_t{y} - r, rr = int64_t{x} + r, b = int64_t{y} + r;
-    // A box too large for GDI is not drawn; neither is one wholly outside.
+    // A box too large for GDI is not drawn; one wholly outside the image is
+    // handed on, and GDI clips it.
     if (l < -kSafePixel || t < -kSafePixel || rr > kSafePixel || b > kSafePixel) return;
     target_->ellipse(static_cast<int>(l), static_cast<int>(t), static_cast<int>(rr), static_cast<int>(b));
 }
@@ -294,17 +296,25 @@ void View::drawWorldLine(uint32_t colour, int32_t lineType, double x1, double y1
 void View::drawPixelLine(uint32_t colour, int32_t lineType, const int32_t p[4]) {
     const int32_t px1 = p[0], py1 = p[1], px2 = p[2], py2 = p[3];
     if (far(px1, kGdiExactPixel) || far(py1, kGdiExactPixel) || far(px2, kGdiExactPixel) || far(py2, kGdiExactPixel)) {
-        visibleRuns(px1, py1, px2, py2, v_.nDevWidth, v_.nDevHeight, runs_);
+        if (!target_) return;
+        styleFor(lineType);
+        const PenStyle style = style_;
+        // A styled line's dashes are computed along the whole line and drawn
+        // solid: GDI would start its pattern afresh at every run.
+        if (style == PenStyle::Solid) visibleRuns(px1, py1, px2, py2, v_.nDevWidth, v_.nDevHeight, runs_);
+        else visibleDashes(px1, py1, px2, py2, v_.nDevWidth, v_.nDevHeight, target_->dashPattern(style), runs_);
         if (runs_.empty()) {
             passOver(lineType);
             return;
         }
         // Each run drawn from its first pixel to one past its last: GDI sets
         // exactly its pixels.
+        const int32_t runType = style == PenStyle::Solid ? lineType : kSolidLineType;
         for (const PixelRun& r : runs_) {
-            if (r.y1 == r.y2) drawLine(r.x1, r.y1, r.x2 + 1, r.y2, colour, true, lineType);
-            else drawLine(r.x1, r.y1, r.x2, r.y2 + 1, colour, true, lineType);
+            if (r.y1 == r.y2) drawLine(r.x1, r.y1, r.x2 + 1, r.y2, colour, true, runType);
+            else drawLine(r.x1, r.y1, r.x2, r.y2 + 1, colour, true, runType);
         }
+        style_ = style;  // the next unstyled line takes this line's style
         return;
     }
     drawLine(px1, py1, px2, py2, colour, true, lineType);

@@ -148,56 +148,59 @@ long double roundToExtended(const uint32_t x[8], int exp2) {
 
 // t = r + q·π/2 with |r| ≤ π/4, r = ±R · 2^scale (R's top bit, bit 127,
 // set), for finite t > 0 below 2^1400. Integer arithmetic throughout: t's
-// 64-bit mantissa times 192 bits of 2/π gives the quadrant and the fraction
+// 64-bit mantissa times 256 bits of 2/π gives the quadrant and the fraction
 // (Payne and Hanek's method), the fraction's leading 128 bits times π/2 to
 // 128 bits give r, exact to far below the last bit of an extended value.
+// The window is that wide for the extended values nearest a multiple of π/2:
+// their fraction starts some 60 bits below the point, and 192 bits left too
+// few exact bits after it.
 void reduce(long double t, U128& R, int& scale, bool& negative, int& q) {
     uint64_t m;
     const int e = splitExtended(t, m);  // t = m · 2^e
     // Bits of 2/π before `first` turn t·2/π into multiples of 4, which leave
     // the quadrant and the remainder alone.
     const int first = e - 1;
-    constexpr int kWords = 6;  // the window: 192 bits
-    uint32_t w[kWords];        // little-endian: w[kWords − 1] most significant
+    constexpr int kWords = 8;                // the window: 256 bits
+    constexpr int kPoint = 32 * kWords - 2;  // t·2/π is p / 2^kPoint modulo 4
+    uint32_t w[kWords];                      // little-endian: w[kWords − 1] most significant
     for (int j = 0; j < kWords; ++j) w[kWords - 1 - j] = bitsOfTwoOverPi(first + 32 * j);
-    // p = m · window, 256 bits; t·2/π is p / 2^190 modulo 4.
-    uint32_t p[8];
+    uint32_t p[kWords + 2];
     const uint32_t mv[2] = {static_cast<uint32_t>(m), static_cast<uint32_t>(m >> 32)};
     mulLimbs(mv, 2, w, kWords, p);
-    q = static_cast<int>((p[5] >> 30) & 3u);
-    p[5] &= 0x3fffffffu;
-    p[6] = p[7] = 0;
-    // The fraction p / 2^190 lies in [0, 1); above a half, take its distance
-    // to 1 and the next quadrant.
+    constexpr int top = kWords - 1;  // the limb holding the quadrant's two bits
+    q = static_cast<int>((p[top] >> 30) & 3u);
+    p[top] &= 0x3fffffffu;
+    // The fraction p / 2^kPoint lies in [0, 1); above a half, take its
+    // distance to 1 and the next quadrant.
     negative = false;
-    if (p[5] & 0x20000000u) {
+    if (p[top] & 0x20000000u) {
         negative = true;
         q = (q + 1) & 3;
-        for (int k = 0; k < 6; ++k) p[k] = ~p[k];  // p := 2^190 − p
-        p[5] &= 0x3fffffffu;
+        for (int k = 0; k < kWords; ++k) p[k] = ~p[k];  // p := 2^kPoint − p
+        p[top] &= 0x3fffffffu;
         uint64_t carry = 1;
-        for (int k = 0; k < 6 && carry; ++k) {
+        for (int k = 0; k < kWords && carry; ++k) {
             const uint64_t cur = static_cast<uint64_t>(p[k]) + carry;
             p[k] = static_cast<uint32_t>(cur);
             carry = cur >> 32;
         }
     }
-    int top = 189;
-    while (top >= 0 && !bitOf(p, top)) --top;
+    int lead = kPoint - 1;
+    while (lead >= 0 && !bitOf(p, lead)) --lead;
     R = U128{};
-    if (top < 0) {
+    if (lead < 0) {
         scale = 0;
         return;
     }
-    // f: the fraction's leading 128 bits; the fraction is f · 2^(top − 127 − 190).
-    const U128 f = bitsFrom(p, top - 127);
+    // f: the fraction's leading 128 bits; the fraction is f · 2^(lead − 127 − kPoint).
+    const U128 f = bitsFrom(p, lead - 127);
     U128 halfPi;
     for (int k = 0; k < 4; ++k) halfPi.w[k] = kHalfPi128[k];
     uint32_t x[8];
-    mul256(f, halfPi, x);  // r = x · 2^(top − 317 − 127)
-    const int lead = bitOf(x, 255) ? 255 : 254;  // both factors are normalised
-    R = bitsFrom(x, lead - 127);
-    scale = top - 444 + lead - 127;
+    mul256(f, halfPi, x);  // r = x · 2^(lead − 127 − kPoint − 127)
+    const int xLead = bitOf(x, 255) ? 255 : 254;  // both factors are normalised
+    R = bitsFrom(x, xLead - 127);
+    scale = lead - 127 - kPoint - 127 + xLead - 127;
 }
 
 }  // namespace

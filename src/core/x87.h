@@ -1,6 +1,6 @@
 // Transcendental functions evaluated by the x87 unit itself.
 //
-// The two builds (x86-64 Linux and i686 Windows) ship different libm
+// The three builds (x86-64 Linux, i686 and x86-64 Windows) ship different libm
 // implementations of atanl/sinl/cosl whose last bits differ. The layout
 // results are compared byte for byte across builds, so every build uses the
 // FPU instructions directly (after a reduction of its own for the sine and

@@ -148,9 +148,35 @@ TEST_F(Faults, EachOutlineFileMissing) {
     SetUp();
     removeDataFolder();
     writeTemp(kRun);
-    HWND main = startExpecting("不正なファイル名 - %s.");  // no data folder at all
+    HWND main = startExpecting("不正なファイル名 - data\\pile_n.dat.");  // no data folder at all
     ASSERT_NE(main, nullptr);
     okToEnd(main);
+}
+
+// The section remembered from last time has lost its folder: the box names
+// the file to restore, the count line promises nothing, OK hands back
+// nothing; another section then lays the run.
+TEST_F(Faults, RememberedSectionWithoutItsOutlines) {
+    writeFile(L"Ravo鋼矢板.ini", "[Settings]\r\nType=25H\r\n");
+    driver::removeTree(path(L"data\\25H"));
+    writeTemp("hq\r\nhp1 1234.56 7.7\r\nhp2 4834.56 7.7\r\n");
+    HWND main = startExpecting("不正なファイル名 - data\\25H\\pile_n.dat.");
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(narrow(driver::windowText(driver::child(main, ids::lblCount))), "0枚");
+    ASSERT_TRUE(driver::chooseItem(driver::child(main, ids::cmbType), 1));  // III: 3600 is 9 piles exactly
+    EXPECT_EQ(narrow(driver::windowText(driver::child(main, ids::lblCount))), "9枚  延長 3.600 m");
+    okToEnd(main);
+    EXPECT_EQ(resultLines(), 9 * 20);
+
+    TearDown();
+    SetUp();
+    writeFile(L"Ravo鋼矢板.ini", "[Settings]\r\nType=25H\r\n");
+    driver::removeTree(path(L"data\\25H"));
+    writeTemp("hq\r\nhp1 1234.56 7.7\r\nhp2 4834.56 7.7\r\n");
+    main = startExpecting("");
+    ASSERT_NE(main, nullptr);
+    okToEnd(main);
+    EXPECT_EQ(readFile(L"jwc_temp.txt"), "");
 }
 
 TEST_F(Faults, EmptyMalformedAndGarbageOutlines) {

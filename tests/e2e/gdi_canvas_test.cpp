@@ -13,6 +13,8 @@
 namespace ravo::e2e {
 namespace {
 
+constexpr unsigned kWhitePixel = 0xFFFFFF;
+
 class NoMessages : public MessageSink {
 public:
     void showMessage(std::u16string_view) override { ++count; }
@@ -177,6 +179,71 @@ TEST_F(Surface, FastRepaintSetsTheSamePixelsAsThePlainOne) {
         drawnDiffering += pictures[0] != std::vector<uint32_t>(pictures[0].size(), pictures[0][0]);
     }
     EXPECT_GT(drawnDiffering, 150) << "expected most pictures to show something";
+}
+
+// A styled line that reaches far off the image (drawn as its visible pixels)
+// shows on the image exactly the dashes GDI draws on the whole line: here
+// the whole line drawn by GDI in one call on a bitmap that holds all of it.
+TEST_F(Surface, FarStyledLinesShowTheWholeLinesPattern) {
+    const struct {
+        double x1, y1, x2, y2;
+    } cases[] = {
+        {-9000, 50, 300, 50}, {300, 50, -9000, 50}, {-9000, -400, 300, 65}, {60, -9000, 80, 300}, {150, 9000, 10, -20},
+        {-8500, 2900, 250, -20},  // slope 1/3: runs of three pixels
+    };
+    const int styles[] = {PS_DASH, PS_DOT, PS_DASHDOT, PS_DASHDOTDOT};
+    for (int s = 0; s < 4; ++s) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(testing::Message() << "style " << s << ", line " << c.x1 << " " << c.y1 << " " << c.x2 << " " << c.y2);
+            store_.clearGin(0);
+            store_.curLT = 102 + s;
+            store_.addLine(0, c.x1, c.y1, c.x2, c.y2);
+            view_.redrawGin(0);
+            int32_t x1, y1, x2, y2;
+            ASSERT_TRUE(view_.LTOD(c.x1, c.y1, x1, y1) && view_.LTOD(c.x2, c.y2, x2, y2));
+            ASSERT_TRUE(std::max({std::abs(x1), std::abs(y1), std::abs(x2), std::abs(y2)}) > 8192);
+            // The reference: a bitmap holding the image and both ends.
+            const int left = std::min({0, x1, x2}), top = std::min({0, y1, y2});
+            const int w = std::max({200, x1, x2}) - left + 1, h = std::max({100, y1, y2}) - top + 1;
+            // One bit a pixel (the slope-1/3 line's bitmap is 8,751 x 2,921): black 0, white 1.
+            struct {
+                BITMAPINFOHEADER header;
+                RGBQUAD colours[2];
+            } bi{{sizeof(BITMAPINFOHEADER), w, -h, 1, 1, BI_RGB, 0, 0, 0, 2, 2}, {{0, 0, 0, 0}, {255, 255, 255, 0}}};
+            void* bits = nullptr;
+            HBITMAP bmp = CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&bi), DIB_RGB_COLORS, &bits, nullptr, 0);
+            ASSERT_NE(bmp, nullptr);
+            HDC dc = CreateCompatibleDC(nullptr);
+            HGDIOBJ oldBmp = SelectObject(dc, bmp);
+            HPEN pen = CreatePen(styles[s], 1, RGB(0, 0, 0));
+            HGDIOBJ oldPen = SelectObject(dc, pen);
+            PatBlt(dc, 0, 0, w, h, WHITENESS);
+            SetBkMode(dc, TRANSPARENT);
+            MoveToEx(dc, x1 - left, y1 - top, nullptr);
+            LineTo(dc, x2 - left, y2 - top);
+            GdiFlush();
+            const auto* ref = static_cast<const uint8_t*>(bits);
+            const size_t stride = static_cast<size_t>((w + 31) / 32) * 4;
+            int differing = 0, inked = 0, refInked = 0;
+            for (int y = 0; y < 100; ++y) {
+                for (int x = 0; x < 200; ++x) {
+                    const size_t rx = static_cast<size_t>(x - left);
+                    const bool want = !((ref[static_cast<size_t>(y - top) * stride + rx / 8] >> (7 - rx % 8)) & 1u);
+                    const bool got = pixel(x, y) != kWhitePixel;
+                    differing += want != got;
+                    inked += got;
+                    refInked += want;
+                }
+            }
+            SelectObject(dc, oldPen);
+            SelectObject(dc, oldBmp);
+            DeleteObject(pen);
+            DeleteObject(bmp);
+            DeleteDC(dc);
+            EXPECT_GT(refInked, 10) << "expected the line to cross the image";
+            EXPECT_EQ(differing, 0) << inked << " pixels inked, " << refInked << " in GDI's own line";
+        }
+    }
 }
 
 }  // namespace

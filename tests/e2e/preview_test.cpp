@@ -1,5 +1,5 @@
-// The preview by its pixels: the real exe's image, captured through its own
-// paint (WM_PRINTCLIENT), worked with the mouse messages a user would send.
+// The preview by its pixels: the real exe's image, captured from the screen
+// as it shows it, worked with the mouse messages a user would send.
 #include <windowsx.h>
 
 #include "e2e_support.h"
@@ -203,7 +203,7 @@ TEST_F(Preview, ImageShrunkToNothingThenBack) {
     const Pixels before = shot();
     RECT panel = driver::clientRectOf(driver::child(main_, ids::pnlImage));
     // Shrink until the panel has no room: the image goes to no height.
-    driver::resizeClient(main_, 310, 345 - (panel.bottom - panel.top) + 2);
+    driver::resizeClient(main_, 310, 364 - (panel.bottom - panel.top) + 2);
     driver::MessageBoxInfo box;
     if (proc_->waitMessageBox(box, 3000)) {
         EXPECT_EQ(narrow(box.text), "SetLogWindow Error");
@@ -211,7 +211,7 @@ TEST_F(Preview, ImageShrunkToNothingThenBack) {
         driver::dismiss(box);
         driver::waitClosed(box.hwnd);
     }
-    driver::resizeClient(main_, 310, 345);
+    driver::resizeClient(main_, 310, 364);
     while (proc_->waitMessageBox(box, 500)) {
         driver::dismiss(box);
         driver::waitClosed(box.hwnd);

@@ -35,7 +35,7 @@ TEST_F(Sections, HatSectionIsLaidAndRemembered) {
     ASSERT_NE(main, nullptr);
     HWND types = driver::child(main, ids::cmbType);
     EXPECT_EQ(driver::chosenItem(types), kIII);
-    EXPECT_EQ(narrow(driver::windowText(driver::child(main, ids::lblCount))), "5枚  延長 2.000 m");
+    EXPECT_EQ(narrow(driver::windowText(driver::child(main, ids::lblCount))), "5枚  延長 2.000 m（指示 1.800 m）");
     ASSERT_TRUE(driver::chooseItem(types, k25H));
     EXPECT_EQ(narrow(driver::windowText(driver::child(main, ids::lblCount))), "2枚  延長 1.800 m");
     closeWith(main, ids::btnOK);
@@ -43,7 +43,7 @@ TEST_F(Sections, HatSectionIsLaidAndRemembered) {
     const std::string outline = driver::readFileBytes(path(L"data\\25H\\pile_n.dat"));
     const auto perPile = resultLines(outline).size();
     const auto got = resultLines(readFile(L"jwc_temp.txt"));
-    ASSERT_EQ(got.size(), 2 * perPile);
+    ASSERT_EQ(got.size(), 2 * perPile + 1);  // and the last pile's end edge
     // 0 0 0 13.2 at hp1; the second pile the same, 900 on.
     EXPECT_EQ(firstLine(outline), "0 0 0 13.2");
     EXPECT_EQ(got[0], "100 200 100 213.2\r");
@@ -92,7 +92,7 @@ TEST_F(Sections, ReadOnlySettingsAreReadAndLeftAlone) {
     SetFileAttributesW(path(kIni).c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_EQ(readFile(kIni), ini);
     const auto perPile = resultLines(driver::readFileBytes(path(L"data\\10H\\pile_n.dat"))).size();
-    EXPECT_EQ(resultLines(readFile(L"jwc_temp.txt")).size(), 2 * perPile);
+    EXPECT_EQ(resultLines(readFile(L"jwc_temp.txt")).size(), 2 * perPile + 1);
 }
 
 }  // namespace

@@ -74,21 +74,21 @@ TEST_F(HostFolder, ControlsMatchTheLayoutTable) {
     RECT client{};
     GetClientRect(main, &client);
     EXPECT_EQ(client.right, 310);
-    EXPECT_EQ(client.bottom, 345);
+    EXPECT_EQ(client.bottom, 364);
     const DWORD style = static_cast<DWORD>(GetWindowLongW(main, GWL_STYLE));
     EXPECT_FALSE(style & WS_SYSMENU) << "expected no border icons";
     EXPECT_TRUE(style & WS_THICKFRAME) << "expected a sizeable frame";
     const Expected table[] = {
         {ids::pnlImage, "", 8, 8, 294, 234, true},
-        {ids::chkStart, "起点", 52, 286, 45, 17, true},
-        {ids::chkEnd, "終点", 103, 286, 50, 17, true},
-        {ids::btnReverse, "反転", 159, 286, 49, 25, true},
-        {ids::btnZoomUp, "+", 214, 286, 25, 25, true},
-        {ids::btnZoomDown, "-", 245, 286, 25, 25, true},
-        {ids::btnHome, "H", 276, 286, 25, 25, true},
-        {ids::btnDump, "Dump", 96, 317, 57, 25, false},
-        {ids::btnOK, "OK", 182, 317, 57, 25, true},
-        {ids::btnCancel, "キャンセル", 245, 317, 57, 25, true},
+        {ids::chkStart, "起点", 52, 305, 45, 17, true},
+        {ids::chkEnd, "終点", 103, 305, 50, 17, true},
+        {ids::btnReverse, "反転", 159, 305, 49, 25, true},
+        {ids::btnZoomUp, "+", 214, 305, 25, 25, true},
+        {ids::btnZoomDown, "-", 245, 305, 25, 25, true},
+        {ids::btnHome, "H", 276, 305, 25, 25, true},
+        {ids::btnDump, "Dump", 96, 336, 57, 25, false},
+        {ids::btnOK, "OK", 182, 336, 57, 25, true},
+        {ids::btnCancel, "キャンセル", 245, 336, 57, 25, true},
     };
     for (const Expected& e : table) {
         HWND c = driver::child(main, e.id);
@@ -112,10 +112,10 @@ TEST_F(HostFolder, ControlsMatchTheLayoutTable) {
     EXPECT_EQ(narrow(driver::windowText(label)), "コーナー");
     RECT lr = driver::clientRectOf(label);
     EXPECT_EQ(lr.left, 8);
-    EXPECT_EQ(lr.top, 286);
+    EXPECT_EQ(lr.top, 305);
     RECT ur = driver::clientRectOf(driver::child(main, ids::lblURL));
     EXPECT_EQ(ur.left, 8);
-    EXPECT_EQ(ur.top, 324);
+    EXPECT_EQ(ur.top, 343);
     // The section row under the preview, the list next after the image in
     // tab order.
     RECT tr = driver::clientRectOf(driver::child(main, ids::lblType));
@@ -128,7 +128,12 @@ TEST_F(HostFolder, ControlsMatchTheLayoutTable) {
     EXPECT_EQ(cr.top, 258);
     EXPECT_EQ(cr.right - cr.left, 150);
     EXPECT_EQ(GetNextDlgTabItem(main, driver::child(main, ids::btnCancel), FALSE), types);
-    EXPECT_EQ(narrow(driver::windowText(driver::child(main, ids::lblCount))), "2枚  延長 0.800 m");
+    // The count line on a row of its own, the whole width.
+    HWND count = driver::child(main, ids::lblCount);
+    EXPECT_EQ(narrow(driver::windowText(count)), "2枚  延長 0.800 m");
+    RECT nr = driver::clientRectOf(count);
+    EXPECT_EQ(nr.left, 8);
+    EXPECT_EQ(nr.top, 283);
     closeWith(main, ids::btnCancel);
 }
 
@@ -144,21 +149,21 @@ TEST_F(HostFolder, ResizeKeepsAnchoredControlsInPlace) {
     // Bottom right: same distances to the right and bottom edges.
     RECT ok = driver::clientRectOf(driver::child(main, ids::btnOK));
     EXPECT_EQ(ok.left, 182 + 190);
-    EXPECT_EQ(ok.top, 317 + 55);
+    EXPECT_EQ(ok.top, 336 + 36);
     RECT cancel = driver::clientRectOf(driver::child(main, ids::btnCancel));
     EXPECT_EQ(cancel.right, 500 - 8);
     EXPECT_EQ(cancel.bottom, 400 - 3);
     // Bottom left: same left, same distance to the bottom.
     RECT home = driver::clientRectOf(driver::child(main, ids::btnHome));
     EXPECT_EQ(home.left, 276);
-    EXPECT_EQ(home.top, 286 + 55);
+    EXPECT_EQ(home.top, 305 + 36);
     // The panel and the image grow with the window.
     RECT panel = driver::clientRectOf(driver::child(main, ids::pnlImage));
     EXPECT_EQ(panel.right - panel.left, 294 + 190);
-    EXPECT_EQ(panel.bottom - panel.top, 234 + 55);
+    EXPECT_EQ(panel.bottom - panel.top, 234 + 36);
     RECT img = driver::clientRectOf(driver::child(main, ids::imgGin));
     EXPECT_EQ(img.right - img.left, 289 + 190);
-    EXPECT_EQ(img.bottom - img.top, 229 + 55);
+    EXPECT_EQ(img.bottom - img.top, 229 + 36);
     closeWith(main, ids::btnCancel);
 }
 

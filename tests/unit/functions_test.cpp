@@ -1,8 +1,11 @@
 #include "core/functions.h"
 
+#include <quadmath.h>
+
 #include <cmath>
 #include <limits>
 
+#include "core/x87.h"
 #include "test_support.h"
 
 namespace ravo {
@@ -103,6 +106,44 @@ TEST(Geometry, RotationTakesTheCosineOfTheExtendedArgument) {
     for (auto [dx, dy] : {std::pair{0.0, 800.0}, {-800.0, 0.0}, {0.0, -800.0}})
         check(static_cast<double>(static_cast<long double>(vecAngle(dx, dy)) * 180 / 3.14159265358979323846L));
     for (int k = -4000; k <= 4000; ++k) check(k * 0.09 + k * 1e-13);
+}
+
+// The extended arguments nearest the multiples of π/2, and their neighbours,
+// where the reduction needs the most bits of 2/π: the sine and cosine in
+// extended precision against quad precision rounded to extended (and so to
+// the double a rotation keeps).
+TEST(Geometry, SineAndCosineNextToQuarterTurns) {
+    int wrong = 0, wrongAsDouble = 0, checked = 0;
+    auto check = [&](long double t) {
+        long double s, c;
+        x87::sinCos(t, s, c);
+        const long double ws = static_cast<long double>(sinq(static_cast<__float128>(t)));
+        const long double wc = static_cast<long double>(cosq(static_cast<__float128>(t)));
+        ++checked;
+        if (s != ws || c != wc) {
+            if (++wrong <= 5) ADD_FAILURE() << std::hexfloat << t << ": " << s << " " << c << " want " << ws << " " << wc;
+        }
+        if (static_cast<double>(s) != static_cast<double>(ws) || static_cast<double>(c) != static_cast<double>(wc))
+            ++wrongAsDouble;
+    };
+    const __float128 halfPi = strtoflt128("1.57079632679489661923132169163975144209858469968755291048747229615", nullptr);
+    std::vector<long double> quarters;
+    for (long long k = 1; k <= 400; ++k) quarters.push_back(static_cast<long double>(k * halfPi));
+    for (long long k = 1LL << 20; k < (1LL << 62); k = k * 7 + 3)  // far out: the window slides along 2/π
+        quarters.push_back(static_cast<long double>(static_cast<__float128>(k) * halfPi));
+    for (long double base : quarters) {
+        long double up = base, down = base;
+        check(base);
+        check(-base);
+        for (int j = 0; j < 5; ++j) {
+            up = std::nextafter(up, INFINITY);
+            down = std::nextafter(down, 0.0L);
+            check(up);
+            check(down);
+        }
+    }
+    EXPECT_EQ(wrong, 0) << "of " << checked;
+    EXPECT_EQ(wrongAsDouble, 0) << "of " << checked;
 }
 
 std::u16string slot(const std::u16string* s, int i) { return s[i]; }

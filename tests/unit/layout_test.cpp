@@ -1,7 +1,11 @@
 #include "core/pile_layout.h"
 
 #include <algorithm>
+#include <array>
+#include <cctype>
+#include <set>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -147,8 +151,14 @@ TEST(PileCount, RoundsUp) {
     EXPECT_EQ(n, 0);
     EXPECT_TRUE(pileCountFor(800, 400, n));
     EXPECT_EQ(n, 2);
-    EXPECT_TRUE(pileCountFor(std::nextafter(800.0, 1e9), 400, n));
+    EXPECT_TRUE(pileCountFor(800.001, 400, n));
+    EXPECT_EQ(n, 2);
+    EXPECT_TRUE(pileCountFor(800.0011, 400, n));
     EXPECT_EQ(n, 3);
+    EXPECT_TRUE(pileCountFor(799.999, 400, n));
+    EXPECT_EQ(n, 2);
+    EXPECT_TRUE(pileCountFor(0.0009, 400, n));  // no whole pile near: one pile
+    EXPECT_EQ(n, 1);
     EXPECT_TRUE(pileCountFor(1e-300, 400, n));
     EXPECT_EQ(n, 1);
     EXPECT_TRUE(pileCountFor(400.0 * kMaxPileCount, 400, n));
@@ -159,6 +169,49 @@ TEST(PileCount, RoundsUp) {
     EXPECT_FALSE(pileCountFor(INFINITY, 400, n));
     EXPECT_FALSE(pileCountFor(NAN, 400, n));
     EXPECT_EQ(n, 7);
+}
+
+// Points typed or snapped with decimals: a run of exactly k widths counts k
+// piles, whatever the binary rounding of its ends; a centimetre more counts
+// one more (0.01 mm or more). Fixed cases, then a seeded sweep over every width.
+TEST(PileCount, DecimalRunsOfWholeWidths) {
+    auto countOf = [](const char* x1, const char* y1, const char* x2, const char* y2, double width) {
+        int32_t n = -1;
+        EXPECT_TRUE(pileCountFor(distance2D(std::strtod(x1, nullptr), std::strtod(y1, nullptr),
+                                            std::strtod(x2, nullptr), std::strtod(y2, nullptr)),
+                                 width, n));
+        return n;
+    };
+    EXPECT_EQ(countOf("1696.1", "0", "4096.1", "0", 400), 6);
+    EXPECT_EQ(countOf("1234.56", "7.7", "4834.56", "7.7", 900), 4);
+    EXPECT_EQ(countOf("0.3", "0.4", "2400.3", "3200.4", 500), 8);  // 3-4-5: 4000 long
+    EXPECT_EQ(countOf("-0.001", "5.005", "-0.001", "-594.995", 600), 1);
+    EXPECT_EQ(countOf("1696.1", "0", "4097.1", "0", 400), 7);
+
+    uint64_t seed = 0x9e3779b97f4a7c15u;
+    auto next = [&](uint64_t n) {
+        seed ^= seed << 13, seed ^= seed >> 7, seed ^= seed << 17;
+        return seed % n;
+    };
+    int wrong = 0;
+    char a[40], b[40];
+    for (double width : {400.0, 500.0, 600.0, 900.0}) {
+        for (int i = 0; i < 5000; ++i) {
+            const int decimals = 1 + static_cast<int>(next(3));
+            const double unit = decimals == 1 ? 10 : decimals == 2 ? 100 : 1000;
+            const long long start = static_cast<long long>(next(20000000)) - 10000000;
+            const long long k = 1 + static_cast<long long>(next(300));
+            const long long end = start + static_cast<long long>(k * width * unit);
+            std::snprintf(a, sizeof a, "%.*f", decimals, start / unit);
+            std::snprintf(b, sizeof b, "%.*f", decimals, end / unit);
+            const bool alongX = next(2) == 0;
+            const int32_t n = alongX ? countOf(a, "12.5", b, "12.5", width) : countOf("-3.25", a, "-3.25", b, width);
+            if (n != k) ++wrong;
+            std::snprintf(b, sizeof b, "%.*f", decimals, (end + std::max(1LL, static_cast<long long>(unit / 100))) / unit);
+            if ((alongX ? countOf(a, "0", b, "0", width) : countOf("0", a, "0", b, width)) != k + 1) ++wrong;
+        }
+    }
+    EXPECT_EQ(wrong, 0);
 }
 
 // A session over outline files whose segments tell the outlines apart:
@@ -284,19 +337,22 @@ TEST_F(LayoutTest, HugeRunIsRefusedBeforeAnyAllocation) {
     EXPECT_EQ(s->layout.nPileCount, 2);
 }
 
-TEST_F(LayoutTest, MissingStartCornerFileKeepsWhatLoaded) {
+// An outline that does not load leaves no run: not one laid from half the
+// outlines, and no count for it.
+TEST_F(LayoutTest, MissingStartCornerFileLaysNothing) {
     std::filesystem::remove(dir.path("data/pile_l.dat"));
     s->header.hp[1] = {0, 0};
     s->header.hp[2] = {1200, 0};
     EXPECT_RAISES(s->layouter().preparePiles(), IoError, "指定されたファイルが見つかりません");
-    EXPECT_EQ(s->layout.nPileCount, 3);
+    EXPECT_EQ(s->layout.nPileCount, 0);
+    EXPECT_EQ(u16ToUtf8(s->countText()), "0枚");
     EXPECT_EQ(s->store.lastLineIndex(1), 0);
     EXPECT_EQ(s->store.lastLineIndex(2), 0);
     EXPECT_EQ(s->store.lastLineIndex(3), -1);
     EXPECT_EQ(s->store.lastLineIndex(6), -1);
     EXPECT_EQ(s->store.lastLineIndex(0), -1);
-    s->chkStartClick(true);  // the first pile's outline is empty
-    EXPECT_EQ(tags(), (Tags{-1, 1}));
+    s->chkStartClick(true);
+    EXPECT_EQ(tags(), Tags{});
 }
 
 // Whatever failed OKs and changes of the run came before, the host gets the
@@ -359,8 +415,10 @@ std::string readAll(const std::string& path) {
 
 // Every section as shipped: the generator still gives the committed files;
 // each outline loads, is finite, meets the axis at 0 and at the width and
-// reaches the height at the flange; the run has ceil(length / width) piles
-// at that pitch, and U piles alternate while hat piles do not.
+// reaches the height at the flange; the start corner's plate leaves the
+// start claw visible; the run has ceil(length / width) piles at that pitch,
+// U piles alternate while hat piles do not, and no segment of a run with
+// both corners is drawn twice while every joint, the last one too, is closed.
 TEST(Sections, EverySectionAsShipped) {
     const struct {
         const char* name;
@@ -380,11 +438,14 @@ TEST(Sections, EverySectionAsShipped) {
 
     test::Platform pf;
     const std::string oldCwd = std::filesystem::current_path();
-    std::filesystem::current_path(root);  // the outline paths are relative to the program's folder
+    std::filesystem::current_path(root);  // the outline paths are opened from the current directory
     for (size_t k = 0; k < std::size(table); ++k) {
         const auto& want = table[k];
         SCOPED_TRACE(want.name);
         ASSERT_EQ(findSection(utf8ToU16(want.name)), k);
+        std::string lower = want.name;
+        for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        EXPECT_EQ(findSection(utf8ToU16(lower)), k);
         for (OutlineKind kind : {OutlineKind::Normal, OutlineKind::StartCorner, OutlineKind::EndCorner}) {
             std::string file = u16ToUtf8(outlineFile(pileSections()[k], kind));
             std::replace(file.begin(), file.end(), '\\', '/');
@@ -410,6 +471,21 @@ TEST(Sections, EverySectionAsShipped) {
             EXPECT_EQ(minX, 0) << file;
             EXPECT_EQ(maxX, want.width) << file;
             EXPECT_EQ(maxY, want.height) << file;
+            if (kind == OutlineKind::StartCorner) {
+                // The plate's inner face: the farther of its faces down to the foot. The
+                // claw's bottom: the lowest horizontal segment near the axis at the start.
+                double plateX = 0, clawY = 0, clawRight = -1;
+                for (int i = 0; i <= store.lastLineIndex(1); ++i) {
+                    const LineData d = store.getLine(1, i);
+                    if (d.X1 == d.X2 && std::min(d.Y1, d.Y2) == -200) plateX = std::max(plateX, d.X1);
+                    if (d.Y1 == d.Y2 && d.Y1 < 0 && d.Y1 > -50 && d.X2 < want.width / 2 && d.Y1 <= clawY) {
+                        if (d.Y1 < clawY) clawRight = -1;
+                        clawY = d.Y1;
+                        clawRight = std::max({clawRight, d.X1, d.X2});
+                    }
+                }
+                EXPECT_GT(clawRight, plateX) << file;
+            }
         }
 
         Session s(Services{pf.fs, pf.codec, pf.messages, NumberFormat{}});
@@ -422,11 +498,28 @@ TEST(Sections, EverySectionAsShipped) {
             s.layouter().layoutPiles(0);
             perPile = s.store.lastLineIndex(1) + 1;
             EXPECT_EQ(s.layout.nPileCount, piles);
-            s.header.hp[2] = {std::nextafter(want.width * piles, 1e9), 0};
+            s.header.hp[2] = {want.width * piles + 0.0011, 0};
             s.layouter().preparePiles();
             s.layouter().layoutPiles(0);
             EXPECT_EQ(s.layout.nPileCount, piles + 1);
         }
+        s.header.hp[2] = {want.width * 3, 0};
+        s.layout.bStartCorner = s.layout.bEndCorner = true;
+        s.layouter().preparePiles();
+        s.layouter().layoutPiles(0);
+        std::set<std::array<double, 4>> seen;
+        bool endClosed = false;
+        for (int i = 0; i <= s.store.lastLineIndex(0); ++i) {
+            LineData d = s.store.getLine(0, i);
+            if (std::pair{d.X1, d.Y1} > std::pair{d.X2, d.Y2}) std::swap(d.X1, d.X2), std::swap(d.Y1, d.Y2);
+            EXPECT_TRUE(seen.insert({d.X1, d.Y1, d.X2, d.Y2}).second) << d.X1 << " " << d.Y1 << " " << d.X2 << " " << d.Y2;
+            endClosed |= d.X1 == 3 * want.width && d.X2 == 3 * want.width && d.Y1 == 0 && d.Y2 > 0;
+        }
+        EXPECT_TRUE(endClosed);
+        s.layout.bStartCorner = s.layout.bEndCorner = false;
+        s.header.hp[2] = {want.width * 2, 0};
+        s.layouter().preparePiles();
+        s.layouter().layoutPiles(0);
         // The second pile is the first one a pitch on, mirrored or not.
         const LineData first = s.store.getLine(0, 0), second = s.store.getLine(0, perPile);
         EXPECT_EQ(second.X1, first.X1 + want.width);
@@ -435,10 +528,17 @@ TEST(Sections, EverySectionAsShipped) {
     }
     std::filesystem::current_path(oldCwd);
 
-    EXPECT_EQ(u16ToUtf8(pileCountText(2, 400)), "2枚  延長 0.800 m");
-    EXPECT_EQ(u16ToUtf8(pileCountText(0, 400)), "0枚");
-    EXPECT_EQ(u16ToUtf8(pileCountText(kMaxPileCount, 900)), "25000枚  延長 22500.000 m");
-    EXPECT_EQ(u16ToUtf8(pileCountText(3, 600)), "3枚  延長 1.800 m");
+    // The laid length, and the indicated one where they differ to the millimetre.
+    EXPECT_EQ(u16ToUtf8(pileCountText(2, 400, 800)), "2枚  延長 0.800 m");
+    EXPECT_EQ(u16ToUtf8(pileCountText(2, 400, 800.4999)), "2枚  延長 0.800 m");
+    EXPECT_EQ(u16ToUtf8(pileCountText(7, 400, 2401)), "7枚  延長 2.800 m（指示 2.401 m）");
+    EXPECT_EQ(u16ToUtf8(pileCountText(2, 400, 799.5)), "2枚  延長 0.800 m");
+    EXPECT_EQ(u16ToUtf8(pileCountText(2, 400, 799.49)), "2枚  延長 0.800 m（指示 0.799 m）");
+    EXPECT_EQ(u16ToUtf8(pileCountText(1, 400, 1e-300)), "1枚  延長 0.400 m（指示 0.000 m）");
+    EXPECT_EQ(u16ToUtf8(pileCountText(0, 400, 0)), "0枚");
+    EXPECT_EQ(u16ToUtf8(pileCountText(0, 900, 3600)), "0枚");  // nothing laid: nothing promised
+    EXPECT_EQ(u16ToUtf8(pileCountText(kMaxPileCount, 900, 22500000)), "25000枚  延長 22500.000 m");
+    EXPECT_EQ(u16ToUtf8(pileCountText(3, 600, 1800)), "3枚  延長 1.800 m");
 }
 
 // A section whose files are missing is reported, and the run, its count and
@@ -452,7 +552,7 @@ TEST_F(LayoutTest, MissingSectionKeepsThePreviousRun) {
     EXPECT_EQ(s->layout.dPitch, 400);
     EXPECT_EQ(s->layout.nPileCount, 3);
     EXPECT_EQ(tags(), before);
-    EXPECT_EQ(u16ToUtf8(s->countText()), "3枚  延長 1.200 m");
+    EXPECT_EQ(u16ToUtf8(s->countText()), "3枚  延長 1.200 m（指示 1.000 m）");
 }
 
 }  // namespace

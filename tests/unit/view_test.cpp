@@ -240,8 +240,10 @@ TEST_F(ViewTest, LinesFarOffAreClippedBeforeGdiSeesThem) {
 // out, halves to the other side in octants 3, 5, 6 and 8).
 using Pixels = std::vector<std::pair<int64_t, int64_t>>;
 
-// The pixels inside w x h of the line stepped from its start as GDI steps it.
-Pixels steppedPixels(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t w, int32_t h) {
+// The pixels inside w x h of the line stepped from its start as GDI steps it
+// (only those a styled pen's pattern inks, given one).
+Pixels steppedPixels(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t w, int32_t h,
+                     const DashPattern* pattern = nullptr) {
     Pixels px;
     int64_t dx = int64_t{x2} - x1, dy = int64_t{y2} - y1;
     const int64_t sx = dx < 0 ? -1 : 1, sy = dy < 0 ? -1 : 1;
@@ -256,7 +258,7 @@ Pixels steppedPixels(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t w, 
     const int64_t len = xMajor ? dx : dy, a = xMajor ? dy : dx, b = xMajor ? dx : dy;
     int64_t err = 2 * a - b;
     for (int64_t k = 0; k < len; ++k) {
-        if (x >= 0 && x < w && y >= 0 && y < h) px.emplace_back(x, y);
+        if (x >= 0 && x < w && y >= 0 && y < h && (!pattern || pattern->inked(k))) px.emplace_back(x, y);
         if (err + (bias ? 1 : 0) > 0) {
             (xMajor ? y : x) += xMajor ? sy : sx;
             err += 2 * a - 2 * b;
@@ -268,7 +270,7 @@ Pixels steppedPixels(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t w, 
     return px;
 }
 
-TEST(LineRaster, VisibleRunsMatchTheWholeLineStepped) {
+TEST(LineRaster, VisibleRunsAndDashesMatchTheWholeLineStepped) {
     const int32_t w = 289, h = 229;
     auto reference = [&](int32_t x1, int32_t y1, int32_t x2, int32_t y2) { return steppedPixels(x1, y1, x2, y2, w, h); };
     std::mt19937_64 rng(20261209);
@@ -297,6 +299,17 @@ TEST(LineRaster, VisibleRunsMatchTheWholeLineStepped) {
         const auto want = reference(x1, y1, x2, y2);
         ASSERT_EQ(got, want);
         drawn += !want.empty();
+        // Dashed: the same pixels where the pattern, counted from the start, inks.
+        const DashPattern pattern = defaultDashPattern(static_cast<PenStyle>(1 + i % 4));
+        visibleDashes(x1, y1, x2, y2, w, h, pattern, runs);
+        Pixels dashed;
+        for (const PixelRun& r : runs)
+            for (int64_t x = r.x1; x <= r.x2; ++x)
+                for (int64_t y = r.y1; y <= r.y2; ++y) dashed.emplace_back(x, y);
+        Pixels wantDashed = steppedPixels(x1, y1, x2, y2, w, h, &pattern);
+        std::sort(dashed.begin(), dashed.end());
+        std::sort(wantDashed.begin(), wantDashed.end());
+        ASSERT_EQ(dashed, wantDashed);
     }
     EXPECT_GT(drawn, 150);  // most of them cross the image
     // The ends of the 32-bit range: no overflow, the pixels on the line.

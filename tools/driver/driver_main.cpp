@@ -289,8 +289,16 @@ int benchRepaint(int argc, wchar_t** argv) {
     }
     sendSync(home, BM_CLICK, 0, 0);
     click(child(main, ravo::ids::btnOK));
-    p.waitExit(30000);
+    DWORD code = 1;
+    if (!p.waitExit(30000, &code) || code != 0) {
+        say(L"error: the tool did not end well after OK");
+        return 1;
+    }
     const std::vector<Seg> segs = readSegments(joinPath(folder, L"jwc_temp.txt"));
+    if (segs.empty()) {
+        say(L"error: no result to compare with");
+        return 1;
+    }
     const double peer = polyPolylineMs(segs, rc.right, rc.bottom, reps);
     const double visible = 100.0 / std::pow(1.1, zooms);
     wchar_t line[400];
@@ -316,10 +324,10 @@ double startToPicture(std::unique_ptr<Process>& p, const std::wstring& exe, cons
     HWND img = child(main, ravo::ids::imgGin);
     for (int i = 0; i < 10000; ++i) {
         Pixels px = captureOnce(img);
-        if (std::any_of(px.data.begin(), px.data.end(), [](unsigned v) { return v == 0; })) break;
+        if (std::any_of(px.data.begin(), px.data.end(), [](unsigned v) { return v == 0; })) return nowMs() - t0;
         Sleep(1);
     }
-    return nowMs() - t0;
+    return -1;  // no picture ever appeared: no time to report
 }
 
 // ravo-driver bench-start <exe> <folder> [<bare exe>]: start to first
@@ -358,9 +366,11 @@ int benchStart(int argc, wchar_t** argv) {
         click(child(main, ravo::ids::btnOK));
         waitClosed(main, 30000);
         bestClosed = std::min(bestClosed, nowMs() - t1);
-        p->waitExit(30000);
+        DWORD code = 1;
+        if (!p->waitExit(30000, &code) || code != 0) return 1;
         bestOk = std::min(bestOk, nowMs() - t1);
         bytes = readFileBytes(joinPath(folder, L"jwc_temp.txt")).size();
+        if (bytes == 0) return 1;  // OK wrote nothing: the time is no result's
     }
     wchar_t line[400];
     swprintf(line, 400,

@@ -58,14 +58,36 @@ def remembered_section(folder):
         return DEFAULT_SECTION
     text = data[2:].decode("utf-16-le", errors="replace") if data[:2] == b"\xff\xfe" else data.decode("cp932", errors="replace")
     m = re.search(r"^\s*Type\s*=\s*(\S+)\s*$", text, re.M | re.I)
-    return m.group(1) if m and m.group(1) in SECTIONS else DEFAULT_SECTION
+    names = {name.lower(): name for name in SECTIONS}
+    return names.get(m.group(1).lower(), DEFAULT_SECTION) if m else DEFAULT_SECTION
+
+
+# As the tool counts: a run within 0.001 mm of k widths (k >= 1) takes k
+# piles, any other length rounds up.
+WHOLE_PILE_TOLERANCE = 0.001
+
+
+def pile_count(length, width):
+    k = round(length / width)
+    if k >= 1 and abs(length - k * width) <= WHOLE_PILE_TOLERANCE:
+        return k
+    return math.ceil(length / width)
 
 
 def title_of(section, p1, p2):
     width = SECTIONS[section][1]
-    count = math.ceil(math.hypot(p2[0] - p1[0], p2[1] - p1[1]) / width)
+    length = math.hypot(p2[0] - p1[0], p2[1] - p1[1])
+    count = pile_count(length, width)
     text = "%s型 %d枚" % (section, count)
-    return text + ("  延長 %.3f m" % (count * width / 1000.0) if count else "")
+    if not count:
+        return text
+    text += "  延長 %.3f m" % (count * width / 1000.0)
+    indicated = math.floor(length + 0.5)  # to the millimetre, halves up
+    if indicated != count * width:
+        text += "（指示 %.3f m）" % (indicated / 1000.0)
+    return text
+
+
 NUMBER = r"[-+]?(?:\d+\.?\d*|\.\d+)(?:[eE][-+]?\d+)?"
 LINE_RE = re.compile(r"^\s*(%s)\s+(%s)\s+(%s)\s+(%s)\s*$" % ((NUMBER,) * 4))
 

@@ -19,7 +19,10 @@ hand-drawn files the tool has always shipped:
     crown 0.36 width wide;
   * interlock claws 10 wide and 6 deep, 6 in from each end, below the axis at
     the start and above it at the end; the corner plate is t thick and reaches
-    200 below the axis, with a claw 12 from its foot.
+    200 below the axis, with a claw 12 from its foot; where the plate would
+    hide the start claw whole (t >= 16) the claw sits 6 in from the plate;
+  * hat piles draw the edge of their start joint only (the next pile's start
+    edge is their end edge; the layout closes the run's last joint).
 Coordinates are rounded to 0.01 mm.
 """
 import math
@@ -56,7 +59,12 @@ def number(v):
     return ("%.2f" % v).rstrip("0")
 
 
-def plain_pile(family, w, h, t):
+def plain_pile(family, w, h, t, start_claw_in=CLAW_IN):
+    """One pile's segments and the height of its lower pan face.
+
+    Hat piles all face one way, so a joint's edge is shared by the piles on
+    either side: they draw only their start edge, and the layout adds the
+    run's last end edge."""
     if family == "U":
         e, pan, flange = 8.0 / 13.0 * t, 0.06 * w, 0.33 * w
     else:
@@ -69,16 +77,18 @@ def plain_pile(family, w, h, t):
     ox, oy = pan + t * rise / length, e - t * run / length
     inner_pan = ox + ((e - t) - oy) * run / rise
     inner_flange = ox + ((h - t) - oy) * run / rise
-    outer = [(0, 0), (0, e), (pan, e), (b, h), (w - b, h), (w - pan, e), (w, e), (w, 0)]
+    outer = [(0, 0), (0, e), (pan, e), (b, h), (w - b, h), (w - pan, e), (w, e)]
+    if family == "U":
+        outer.append((w, 0))
     inner = [(0, 0), (0, e - t), (inner_pan, e - t), (inner_flange, h - t),
              (w - inner_flange, h - t), (w - inner_pan, e - t), (w, e - t), (w, 0)]
     segs = []
     for line in (outer, inner):
         segs += [line[i] + line[i + 1] for i in range(len(line) - 1)]
     lo, hi = e - t, e
-    a0, a1 = CLAW_IN, CLAW_IN + CLAW_WIDTH
+    a0, a1 = start_claw_in, start_claw_in + CLAW_WIDTH
     segs += [(a0, lo, a0, lo - CLAW_DEPTH), (a0, lo - CLAW_DEPTH, a1, lo - CLAW_DEPTH), (a1, lo - CLAW_DEPTH, a1, lo)]
-    b0, b1 = w - a1, w - a0
+    b0, b1 = w - CLAW_IN - CLAW_WIDTH, w - CLAW_IN
     segs += [(b0, hi, b0, hi + CLAW_DEPTH), (b0, hi + CLAW_DEPTH, b1, hi + CLAW_DEPTH), (b1, hi + CLAW_DEPTH, b1, hi)]
     return segs, e - t
 
@@ -110,7 +120,11 @@ def main():
         os.makedirs(folder, exist_ok=True)
         plain, pan = plain_pile(family, w, h, t)
         write(os.path.join(folder, "pile_n.dat"), plain)
-        write(os.path.join(folder, "pile_l.dat"), corner_plate(0, 1, pan, t) + plain)
+        # A plate as thick as the claw's far side would hide the start claw:
+        # the claw then sits as far in from the plate's inner face.
+        claw_in = CLAW_IN if CLAW_IN + CLAW_WIDTH > t else t + CLAW_IN
+        start, _ = plain_pile(family, w, h, t, claw_in)
+        write(os.path.join(folder, "pile_l.dat"), corner_plate(0, 1, pan, t) + start)
         write(os.path.join(folder, "pile_r.dat"), plain + corner_plate(w, -1, pan, t))
 
 

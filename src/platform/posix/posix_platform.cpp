@@ -59,7 +59,7 @@ bool PosixFileSystem::fileExists(const std::u16string& path) const {
 std::string PosixFileSystem::readFile(const std::u16string& path) const {
     const std::string p = nativePath(path);
     int fd = ::open(p.c_str(), O_RDONLY);
-    if (fd < 0) throw IoError(openErrorFor(p, errno));
+    if (fd < 0) throw IoError(openErrorFor(p, errno), path);
     std::string data;
     char buf[65536];
     for (;;) {
@@ -79,7 +79,7 @@ std::string PosixFileSystem::readFile(const std::u16string& path) const {
 void PosixFileSystem::truncateFile(const std::u16string& path) const {
     const std::string p = nativePath(path);
     int fd = ::open(p.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (fd < 0) throw IoError(openErrorFor(p, errno));
+    if (fd < 0) throw IoError(openErrorFor(p, errno), path);
     if (::close(fd) != 0) throw IoError(windowsErrorFor(errno));
 }
 

@@ -68,7 +68,7 @@ bool Win32FileSystem::fileExists(const std::u16string& path) const {
 std::string Win32FileSystem::readFile(const std::u16string& path) const {
     FileHandle f(CreateFileW(wide(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!f.valid()) throw IoError(ioCodeFor(GetLastError()));
+    if (!f.valid()) throw IoError(ioCodeFor(GetLastError()), path);
     std::string data;
     LARGE_INTEGER size;
     if (GetFileSizeEx(f.get(), &size) && size.QuadPart > 0 && size.QuadPart < (1LL << 30))
@@ -86,7 +86,7 @@ std::string Win32FileSystem::readFile(const std::u16string& path) const {
 void Win32FileSystem::truncateFile(const std::u16string& path) const {
     FileHandle f(CreateFileW(wide(path), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                              FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!f.valid()) throw IoError(ioCodeFor(GetLastError()));
+    if (!f.valid()) throw IoError(ioCodeFor(GetLastError()), path);
     if (!f.close()) throw IoError(ioCodeFor(GetLastError()));
 }
 
