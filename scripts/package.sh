@@ -25,7 +25,7 @@ pkg="$out/Ravo鋼矢板"
 assemble_package "$pkg" win32
 sed 's/$/\r/' "$ROOT/dist/readme-ja.txt.in" | iconv -f UTF-8 -t CP932 > "$pkg/はじめにお読みください.txt"
 rm -f "$out/Ravo鋼矢板.zip"
-(cd "$out" && zip -qr -X "Ravo鋼矢板.zip" "Ravo鋼矢板") || { echo "check FAILED: zip"; exit 1; }
+python3 "$ROOT/tools/package/zip_utf8.py" make "$out/Ravo鋼矢板.zip" "$pkg" || { echo "check FAILED: zip"; exit 1; }
 echo "package: $pkg"
 echo "package: $out/Ravo鋼矢板.zip ($(stat -c %s "$out/Ravo鋼矢板.zip") bytes)"
 
@@ -33,6 +33,20 @@ exe="$pkg/Ravo鋼矢板.exe"
 fail=0
 ok() { echo "check ok: $*"; }
 bad() { echo "check FAILED: $*"; fail=1; }
+
+# The zip read back: every entry flagged UTF-8, and the exe, the batch file
+# and the readme found under their own names.
+listing=$(python3 "$ROOT/tools/package/zip_utf8.py" names "$out/Ravo鋼矢板.zip" 2>&1)
+missing=""
+for name in "Ravo鋼矢板/Ravo鋼矢板.exe" "Ravo鋼矢板/Ravo鋼矢板.bat" "Ravo鋼矢板/はじめにお読みください.txt" \
+            "Ravo鋼矢板/data/pile_n.dat" "Ravo鋼矢板/data/25H/pile_n.dat"; do
+    grep -qxF "utf8 $name" <<<"$listing" || missing+=" $name"
+done
+if [ -z "$missing" ] && ! grep -q '^no-flag' <<<"$listing"; then
+    ok "zip: $(wc -l <<<"$listing") entries, every name flagged UTF-8, the exe, batch file and readme by name"
+else
+    bad "zip names:${missing:- an entry without the UTF-8 flag}"
+fi
 # Through variables: under pipefail, grep -q leaving early would fail the
 # pipe with objdump's SIGPIPE. In the C locale: the tests run in ja_JP, and
 # objdump translates its words.
