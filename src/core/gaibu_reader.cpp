@@ -132,6 +132,7 @@ void GaibuReader::applyLine(int code, const std::u16string* s, int count) {
         if (index < 0 || index >= kPointSlots) break;
         h.hp[index].x = real(s[1]);
         h.hp[index].y = real(s[2]);
+        h.hpGiven[index] = true;
         break;
     }
     case kRecLayerGroup3:

@@ -30,6 +30,7 @@ struct GaibuHeader {
     int32_t hcc[kHeaderSlots] = {};
     GaibuRect hn;
     GaibuPoint hp[kPointSlots];
+    bool hpGiven[kPointSlots] = {};  // which points the file named
     std::u16string strLayerGroupName[kHeaderSlots];
     std::u16string strLayerName[kHeaderSlots][kHeaderSlots];
     double dMojiW = 0;

@@ -105,11 +105,135 @@ void PileLayout::loadOutlines() {
         {OutlineKind::StartCorner, gins_.nGinStart, gins_.nGinStartMirror},
         {OutlineKind::EndCorner, gins_.nGinEnd, gins_.nGinEndMirror},
     };
+    outlinesReady_ = false;
     for (const auto& s : sets) {
         loadPileShape(store_, s.gin, outlineFile(section(), s.kind), fs_, fmt_, codec_);
         copyGinOffset(store_, s.gin, s.mirror, 0, 0);
         scaleGin(store_, s.mirror, 1.0, -1.0);
     }
+    // The plate: what the end corner outline draws beyond the plain pile.
+    plate_.clear();
+    auto same = [](const LineData& a, const LineData& b) {
+        return a.X1 == b.X1 && a.Y1 == b.Y1 && a.X2 == b.X2 && a.Y2 == b.Y2;
+    };
+    for (int i = 0; i <= store_.lastLineIndex(gins_.nGinEnd); ++i) {
+        const LineData d = store_.getLine(gins_.nGinEnd, i);
+        if (d.kind != kKindLine) continue;
+        bool plain = false;
+        for (int j = 0; j <= store_.lastLineIndex(gins_.nGinNormal) && !plain; ++j)
+            plain = same(d, store_.getLine(gins_.nGinNormal, j));
+        if (!plain) plate_.push_back({d.X1, d.Y1, d.X2, d.Y2});
+    }
+    outlinesReady_ = true;
+}
+
+void PileLayout::prepareOutlines() {
+    for (int g : {gins_.nGinResult, gins_.nGinNormal, gins_.nGinNormalMirror, gins_.nGinStart,
+                  gins_.nGinStartMirror, gins_.nGinEnd, gins_.nGinEndMirror})
+        store_.clearGin(g);
+    try {
+        loadOutlines();
+    } catch (...) {
+        state_.nPileCount = 0;
+        plate_.clear();
+        throw;
+    }
+}
+
+double PileLayout::cornerReach() const {
+    double reach = 0;
+    for (const PlateSegment& p : plate_) reach = std::max({reach, std::fabs(p.y1), std::fabs(p.y2)});
+    return reach;
+}
+
+namespace {
+
+// The preview tells corner and closing piles apart by colour (0x00BBGGRR);
+// the result hands back coordinates only.
+constexpr int32_t kCornerColour = 0xC06000;
+constexpr int32_t kClosingColour = 0x0000D0;
+
+}  // namespace
+
+void PileLayout::emitPiece(const WallPiece& piece, bool lastOfLeg) {
+    const int variants[3][2] = {
+        {gins_.nGinNormal, gins_.nGinNormalMirror},
+        {gins_.nGinStart, gins_.nGinStartMirror},
+        {gins_.nGinEnd, gins_.nGinEndMirror},
+    };
+    const int gin = variants[static_cast<int>(piece.outline)][piece.mirrored ? 1 : 0];
+    const Rotation rot(piece.angle);
+    const long double c = rot.c, s = rot.s, px = piece.x, py = piece.y;
+    const int result = gins_.nGinResult;
+    auto put = [&](double x1, double y1, double x2, double y2) {
+        store_.addLine(result, static_cast<double>(px + (c * x1 - s * y1)), static_cast<double>(py + (s * x1 + c * y1)),
+                       static_cast<double>(px + (c * x2 - s * y2)), static_cast<double>(py + (s * x2 + c * y2)));
+    };
+    const int last = store_.lastLineIndex(gin);
+    const int32_t colour = store_.curCL;
+    if (piece.kind == PieceKind::Corner) store_.curCL = kCornerColour;
+    if (piece.kind == PieceKind::Closing) {
+        // A pile cut to the closing width: its outline up to x = width, and
+        // the cut across it there.
+        store_.curCL = kClosingColour;
+        const double g = piece.width;
+        double cutLow = INFINITY, cutHigh = -INFINITY;
+        for (int i = 0; i <= last; ++i) {
+            LineData d = store_.getLine(gin, i);
+            if (d.kind != kKindLine) continue;
+            if (d.X1 > d.X2) std::swap(d.X1, d.X2), std::swap(d.Y1, d.Y2);
+            if (d.X1 > g) continue;
+            if (d.X2 > g) {
+                d.Y2 = d.Y1 + (d.Y2 - d.Y1) * (g - d.X1) / (d.X2 - d.X1);
+                d.X2 = g;
+            }
+            if (d.X2 == g) cutLow = std::min(cutLow, d.Y2), cutHigh = std::max(cutHigh, d.Y2);
+            if (d.X1 != d.X2 || d.Y1 != d.Y2) put(d.X1, d.Y1, d.X2, d.Y2);
+        }
+        if (cutLow < cutHigh) put(g, cutLow, g, cutHigh);
+    } else {
+        for (int i = 0; i <= last; ++i) {
+            const LineData d = store_.getLine(gin, i);
+            if (d.kind == kKindLine) put(d.X1, d.Y1, d.X2, d.Y2);
+        }
+    }
+    if (piece.kind == PieceKind::Corner) {
+        // The plate is drawn for a right turn (towards −y); a left turn takes
+        // it mirrored, and any turn other than a right angle turns it about
+        // the end interlock to lie along the next leg.
+        const bool left = piece.turn > 0;
+        const Rotation turn(left ? piece.turn - 90 : piece.turn + 90);
+        const long double w = piece.width;
+        for (const PlateSegment& p : plate_) {
+            const long double y1 = left ? -p.y1 : p.y1, y2 = left ? -p.y2 : p.y2;
+            const long double x1 = p.x1 - w, x2 = p.x2 - w;
+            put(static_cast<double>(w + turn.c * x1 - turn.s * y1), static_cast<double>(turn.s * x1 + turn.c * y1),
+                static_cast<double>(w + turn.c * x2 - turn.s * y2), static_cast<double>(turn.s * x2 + turn.c * y2));
+        }
+    }
+    store_.curCL = colour;
+    // Piles that all face one way draw only their start joint: the leg's
+    // last joint is closed here.
+    if (lastOfLeg && !section().alternates()) {
+        const int plain = variants[0][piece.mirrored ? 1 : 0];
+        for (int i = 0; i <= store_.lastLineIndex(plain); ++i) {
+            const LineData d = store_.getLine(plain, i);
+            if (d.kind == kKindLine && d.X1 == 0 && d.X2 == 0) put(piece.width, d.Y1, piece.width, d.Y2);
+        }
+    }
+}
+
+void PileLayout::layWallPieces(const WallLayout& wall) {
+    store_.clearGin(gins_.nGinResult);
+    size_t most = 0;
+    for (int g : {gins_.nGinNormal, gins_.nGinStart, gins_.nGinEnd})
+        most = std::max(most, static_cast<size_t>(store_.lastLineIndex(g) + 1));
+    store_.reserveLines(gins_.nGinResult, (most + plate_.size() + 2) * wall.pieces.size());
+    for (size_t i = 0; i < wall.pieces.size(); ++i) {
+        const bool lastOfLeg = i + 1 == wall.pieces.size() || wall.pieces[i + 1].leg != wall.pieces[i].leg;
+        emitPiece(wall.pieces[i], lastOfLeg);
+    }
+    state_.nPileCount = static_cast<int32_t>(wall.pieces.size());
 }
 
 void PileLayout::closeLastJoint(int nGinOutline) {

@@ -8,6 +8,7 @@
 #include "number_text.h"
 #include "pile_sections.h"
 #include "platform.h"
+#include "wall.h"
 
 namespace ravo {
 
@@ -19,6 +20,7 @@ struct GinNumbers {
     int nGinStartMirror = 4;
     int nGinEnd = 5;
     int nGinEndMirror = 6;
+    int nGinOverlay = 7;  // what the preview shows under a wall and never hands back
 };
 
 // The longest run the tool lays: 25,000 piles, 10 km at the 400 pitch.
@@ -72,9 +74,28 @@ public:
     void layoutPiles(int32_t orientation);
     void loadOutlines();
 
+    // For a wall along a path: empties the result and the outline gins and
+    // loads the outlines (as preparePiles, without the two-point count).
+    void prepareOutlines();
+    // How far the corner plate reaches from the axis, read off the end
+    // corner outline (what it has beyond the plain pile).
+    double cornerReach() const;
+    // Whether the section's outlines loaded whole.
+    bool outlinesReady() const { return outlinesReady_; }
+    // Fills the result gin with the wall's pieces, each outline turned to
+    // its leg and put in its place; corner plates turned to the next leg,
+    // closing piles cut to their width.
+    void layWallPieces(const WallLayout& wall);
+
 private:
     void closeLastJoint(int nGinOutline);
+    void emitPiece(const WallPiece& piece, bool lastOfLeg);
 
+    struct PlateSegment {
+        double x1, y1, x2, y2;
+    };
+    std::vector<PlateSegment> plate_;  // the end corner's plate, in the pile's frame
+    bool outlinesReady_ = false;
     LayoutState& state_;
     const GinNumbers& gins_;
     GinStore& store_;

@@ -1,14 +1,55 @@
 #include "session.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "result_writer.h"
+#include "text.h"
 #include "transforms.h"
 
 namespace ravo {
 
+namespace {
+
+// The preview's marks under a wall (0x00BBGGRR): the drawn line, the start,
+// each leg's count.
+constexpr int32_t kOverlayLineColour = 0xA0A0A0;
+constexpr int32_t kStartMarkColour = 0x0000E0;
+constexpr int32_t kOverlayTextColour = 0x404040;
+constexpr int32_t kSolidLineType = 101;
+
+}  // namespace
+
 Session::Session(const Services& services)
     : sv_(services),
       store(services.messages),
-      layouter_(layout, gins, store, header, sv_.fs, sv_.fmt, sv_.codec, sv_.messages) {}
+      layouter_(layout, gins, store, header, sv_.fs, sv_.fmt, sv_.codec, sv_.messages) {
+    view.setUnderlay(gins.nGinOverlay);
+}
+
+RunMode runModeFromCommandLine(std::u16string_view line) {
+    // The program's own name first, quoted or not.
+    size_t at = 0;
+    if (!line.empty() && line[0] == u'"') {
+        const size_t close = line.find(u'"', 1);
+        at = close == std::u16string_view::npos ? line.size() : close + 1;
+    } else {
+        while (at < line.size() && line[at] != u' ' && line[at] != u'\t') ++at;
+    }
+    RunMode mode = RunMode::TwoPoints;
+    while (at < line.size()) {
+        while (at < line.size() && (line[at] == u' ' || line[at] == u'\t')) ++at;
+        size_t end = at;
+        while (end < line.size() && line[end] != u' ' && line[end] != u'\t') ++end;
+        std::u16string word(line.substr(at, end - at));
+        for (char16_t& c : word)
+            if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
+        if (word == u"/points") mode = RunMode::Points;
+        if (word == u"/select") mode = RunMode::Selection;
+        at = end;
+    }
+    return mode;
+}
 
 bool Session::runShowSteps(const std::u16string& exeDir) {
     strExeDir = exeDir;
@@ -26,10 +67,139 @@ bool Session::runShowSteps(const std::u16string& exeDir) {
         throw;
     }
     headerRead_ = true;
+    int given = 0;
+    while (given + 1 < kPointSlots && header.hpGiven[given + 1]) ++given;
+    // Points in order that are only two are the two-point run itself.
+    if (mode_ == RunMode::Selection || (mode_ == RunMode::Points && given != 2)) {
+        wallMode_ = true;
+        takePath();
+        layouter_.prepareOutlines();
+        layWallRun();
+        fitRun();
+        return true;
+    }
     layouter_.preparePiles();
     layouter_.layoutPiles(layout.nReverse);
     view.fitGin(gins.nGinResult, 1.0);
     return true;
+}
+
+void Session::fitRun() {
+    // With nothing laid, what was selected or indicated is shown.
+    const bool laid = store.lastLineIndex(gins.nGinResult) >= 0;
+    view.fitGin(laid || !wallMode_ ? gins.nGinResult : gins.nGinOverlay, 1.0);
+}
+
+void Session::takePath() {
+    PathResult r;
+    std::vector<WallSegment> segs;
+    if (mode_ == RunMode::Points) {
+        std::vector<WallPoint> points;
+        for (int i = 1; i < kPointSlots && header.hpGiven[i]; ++i) points.push_back({header.hp[i].x, header.hp[i].y});
+        for (size_t i = 0; i + 1 < points.size(); ++i)
+            segs.push_back({points[i].x, points[i].y, points[i + 1].x, points[i + 1].y});
+        r = pathFromPoints(points);
+    } else {
+        // The selected line records; circles, texts and points play no part.
+        // Each layer group has its own scale, and the host reads the result
+        // back at one: a selection over groups of different scales is refused.
+        double scale = 0;
+        bool mixed = false;
+        for (int i = 0; i <= store.lastLineIndex(gins.nGinResult); ++i) {
+            const recLine& rec = store.lineRec(gins.nGinResult, i);
+            if (rec.kind != kKindLine) continue;
+            segs.push_back({rec.X1, rec.Y1, rec.X2, rec.Y2});
+            const double s = rec.LG >= 0 && rec.LG < 16 ? header.hs[rec.LG] : 0;
+            if (s > 0 && scale > 0 && s != scale) mixed = true;
+            if (s > 0) scale = s;
+        }
+        r = mixed ? PathResult{{}, u"縮尺の異なるレイヤグループにまたがって選択されています。同じ縮尺のレイヤグループの線だけを選択してください"}
+                  : chainSegments(segs);
+    }
+    // The host's entities are never handed back.
+    store.clearGin(gins.nGinResult);
+    start_ = 0;
+    reversed_ = false;
+    if (r.ok()) {
+        path_ = std::move(r.path);
+        return;
+    }
+    path_ = {};
+    // What was given, thin, so the user sees what the message speaks of.
+    store.clearGin(gins.nGinOverlay);
+    for (const WallSegment& sg : segs) addOverlayLine(sg.x1, sg.y1, sg.x2, sg.y2, kOverlayLineColour);
+    sv_.messages.showMessage(r.fault);
+}
+
+void Session::addOverlayLine(double x1, double y1, double x2, double y2, int32_t colour) {
+    store.addLineRec(gins.nGinOverlay, kKindLine, 0, 0, colour, kSolidLineType, x1, y1, x2, y2, 0.0);
+}
+
+void Session::layWallRun() {
+    if (path_.vertices.empty() || !layouter_.outlinesReady()) {
+        wall_ = {};
+        store.clearGin(gins.nGinResult);
+        layout.nPileCount = 0;
+        return;
+    }
+    const WallPath drawn = restartPath(path_, start_, reversed_);
+    const PileSection& section = layouter_.section();
+    WallSpec spec;
+    spec.width = section.widthMm;
+    spec.reach = layouter_.cornerReach();
+    spec.alternates = section.alternates();
+    spec.orientation = layout.nReverse;
+    spec.startCorner = !drawn.closed && layout.bStartCorner;
+    spec.endCorner = !drawn.closed && layout.bEndCorner;
+    wall_ = layWall(drawn, spec);
+    if (!wall_.ok()) sv_.messages.showMessage(wall_.fault);
+    layouter_.layWallPieces(wall_);
+    drawOverlay(drawn);
+}
+
+void Session::drawOverlay(const WallPath& drawn) {
+    store.clearGin(gins.nGinOverlay);
+    const auto& v = drawn.vertices;
+    for (size_t i = 0; i < drawn.legCount(); ++i) {
+        const WallPoint& a = v[i];
+        const WallPoint& b = v[(i + 1) % v.size()];
+        addOverlayLine(a.x, a.y, b.x, b.y, kOverlayLineColour);
+    }
+    if (wall_.legs.empty()) return;
+    // Sizes from the wall's extent as it is fitted to the image: texts some
+    // 12 pixels high, the start's ring a little smaller.
+    double minX = INFINITY, minY = INFINITY, maxX = -INFINITY, maxY = -INFINITY;
+    for (const WallLeg& l : wall_.legs)
+        for (auto [x, y] : {std::pair{l.x1, l.y1}, std::pair{l.x2, l.y2}}) {
+            minX = std::min(minX, x), maxX = std::max(maxX, x);
+            minY = std::min(minY, y), maxY = std::max(maxY, y);
+        }
+    const double width = viewState.nDevWidth > 0 ? viewState.nDevWidth : 289;
+    const double height = viewState.nDevHeight > 0 ? viewState.nDevHeight : 229;
+    const double perPixel = std::max({(maxX - minX) * 1.1 / width, (maxY - minY) * 1.1 / height, 1e-6});
+    store.addLineRec(gins.nGinOverlay, kKindCircle, 0, 0, kStartMarkColour, kSolidLineType, v[0].x, v[0].y, v[0].x,
+                     v[0].y, 5 * perPixel);
+    // Each leg's count beside its middle, outside a loop (left of an open path).
+    long double area = 0;
+    for (size_t i = 0; i < v.size(); ++i)
+        area += static_cast<long double>(v[i].x) * v[(i + 1) % v.size()].y -
+                static_cast<long double>(v[(i + 1) % v.size()].x) * v[i].y;
+    const double side = drawn.closed && area > 0 ? -1 : 1;  // +1: to the left
+    const double textHeight = 12 * perPixel, h = textHeight * 72 / 96 / 50;
+    const double away = layouter_.section().widthMm * 0.5 + textHeight * 1.5;
+    for (const WallLeg& l : wall_.legs) {
+        const double dx = l.x2 - l.x1, dy = l.y2 - l.y1, len = std::hypot(dx, dy);
+        if (!(len > 0)) continue;
+        const double nx = -dy / len * side, ny = dx / len * side;
+        const double mx = (l.x1 + l.x2) / 2 + nx * away, my = (l.y1 + l.y2) / 2 + ny * away;
+        store.addMoji_NB(gins.nGinOverlay, 0, 0, kOverlayTextColour, mx, my, 1, 0, h, h, 4,
+                         asciiToU16(std::to_string(l.pieces)) + u"枚");
+    }
+}
+
+void Session::prepare() {
+    if (wallMode_) layouter_.prepareOutlines();
+    else layouter_.preparePiles();
 }
 
 void Session::cmbTypeChange(size_t index) {
@@ -41,30 +211,33 @@ void Session::cmbTypeChange(size_t index) {
     const size_t before = layout.nSection;
     layouter_.setSection(index);
     try {
-        layouter_.preparePiles();
+        prepare();
     } catch (...) {
         // Back to the section whose files loaded before; the failure itself
         // is what the user is told.
         layouter_.setSection(before);
         try {
-            layouter_.preparePiles();
+            prepare();
             layAgain();
         } catch (...) {
             // Its files went too: no run rather than one from half an outline.
             layout.nPileCount = 0;
+            wall_ = {};
             store.clearGin(gins.nGinResult);
             moved_ = false;
             view.redrawGin(gins.nGinResult);
         }
         throw;
     }
-    layouter_.layoutPiles(layout.nReverse);
+    if (wallMode_) layWallRun();
+    else layouter_.layoutPiles(layout.nReverse);
     moved_ = false;
     // Another width makes another wall: show the whole of it.
-    view.fitGin(gins.nGinResult, 1.0);
+    fitRun();
 }
 
 std::u16string Session::countText() const {
+    if (wallMode_) return wallCountText(wall_);
     return pileCountText(layout.nPileCount, layouter_.section().widthMm, layouter_.indicatedLength());
 }
 
@@ -85,10 +258,24 @@ void Session::btnReverseClick() {
     layAgain();
 }
 
+void Session::btnStartClick() {
+    if (!wallMode_ || path_.vertices.empty()) return;
+    if (path_.closed) start_ = (start_ + 1) % path_.vertices.size();
+    else reversed_ = !reversed_;  // the other end is the other way
+    layAgain();
+}
+
+void Session::btnDirectionClick() {
+    if (!wallMode_ || path_.vertices.empty()) return;
+    reversed_ = !reversed_;
+    layAgain();
+}
+
 void Session::layAgain() {
     // The run is rebuilt at the origin: whatever a failed OK moved is gone,
-    // so the next OK must move it onto hp1 again.
-    layouter_.layoutPiles(layout.nReverse);
+    // so the next OK must move it onto hp1 again. A wall is laid in place.
+    if (wallMode_) layWallRun();
+    else layouter_.layoutPiles(layout.nReverse);
     moved_ = false;
     view.redrawGin(gins.nGinResult);
 }
@@ -96,7 +283,7 @@ void Session::layAgain() {
 void Session::writeRunResult() {
     // A failed write leaves the run moved; moving it again on the next OK
     // would hand the host a run shifted twice.
-    if (!moved_) {
+    if (!moved_ && !wallMode_) {
         moveGin(store, gins.nGinResult, header.hp[1].x, header.hp[1].y);
         moved_ = true;
     }

@@ -2,6 +2,7 @@
 // the show sequence, the run's controls, OK.
 #pragma once
 #include <string>
+#include <string_view>
 
 #include "gaibu_reader.h"
 #include "gin_store.h"
@@ -12,6 +13,14 @@
 #include "view.h"
 
 namespace ravo {
+
+// What the batch file asked for: two points (the default), points in order,
+// or the wall line selected in the host.
+enum class RunMode { TwoPoints, Points, Selection };
+
+// The mode named on the command line ("/points", "/select"); anything else
+// is the two-point run.
+RunMode runModeFromCommandLine(std::u16string_view commandLine);
 
 struct Services {
     const FileSystem& fs;
@@ -50,6 +59,17 @@ public:
     // skipped.
     bool runShowSteps(const std::u16string& exeDir);
 
+    void setRunMode(RunMode mode) { mode_ = mode; }
+    // A wall along a path (points in order or a selection) rather than the
+    // two-point run.
+    bool wallMode() const { return wallMode_; }
+    bool closedLoop() const { return wallMode_ && path_.closed; }
+    // The wall's start moves on to the next vertex of a loop, or to the other
+    // end of an open path; the direction turns round. Each lays it again.
+    void btnStartClick();
+    void btnDirectionClick();
+    const WallLayout& wall() const { return wall_; }
+
     // The section to lay; before the first show, or through cmbTypeChange.
     void chooseSection(size_t index) { layouter_.setSection(index); }
     // Lays the run again with another section, keeping the corners and the
@@ -73,8 +93,23 @@ public:
 
 private:
     void layAgain();  // lays the run afresh at the origin and repaints it
-
+    // The path from the points or the selection read; a fault is shown and
+    // leaves no path.
+    void takePath();
+    // Lays the wall along the path from its start and direction, and what
+    // the preview shows under it.
+    void layWallRun();
+    void drawOverlay(const WallPath& drawn);
+    void addOverlayLine(double x1, double y1, double x2, double y2, int32_t colour);
+    void prepare();  // the outlines of the section, for the run or the wall
+    void fitRun();   // the view fitted to the run, or to what was given
     PileLayout layouter_;
+    RunMode mode_ = RunMode::TwoPoints;
+    bool wallMode_ = false;
+    WallPath path_;  // empty when the input gave none
+    size_t start_ = 0;
+    bool reversed_ = false;
+    WallLayout wall_;
     bool moved_ = false;
     bool headerRead_ = false;  // the host file was read whole
 };

@@ -385,6 +385,9 @@ void View::redrawGin(int nGin) {
     ltodReported_ = false;
     updateCullBox();
     clearImage();
+    const bool underlay = underlay_ >= 0 && underlay_ != nGin;
+    if (underlay)
+        for (int i = 0; i <= store_.lastLineIndex(underlay_); ++i) drawLineRecord(store_.lineRec(underlay_, i));
     const int last = store_.lastLineIndex(nGin);
     const recLine* recs = store_.lineData(nGin);
     inRepaint_ = true;  // the view does not change while the gin is drawn
@@ -420,6 +423,7 @@ void View::redrawGin(int nGin) {
     }
     inRepaint_ = false;
     drawGinTexts(nGin);
+    if (underlay) drawGinTexts(underlay_);
     target_->present();
 }
 

@@ -52,6 +52,10 @@ public:
     void zoomWindow(double x1, double y1, double x2, double y2);
     void FormResize();
 
+    // A gin drawn with every repaint: its lines under the gin drawn, its
+    // texts over it (-1: none).
+    void setUnderlay(int nGin) { underlay_ = nGin; }
+
     // Drawing (the gin-level operations and the primitives).
     void redrawGin(int nGin);
     void clearImage();
@@ -145,6 +149,7 @@ private:
         double left, right, bottom, top;
     } cull_{};
     bool inRepaint_ = false;
+    int underlay_ = -1;
     std::vector<PixelRun> runs_;  // a far line's visible runs, kept to spare allocations
 };
 

@@ -1,0 +1,533 @@
+#include "wall.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <unordered_map>
+
+#include "functions.h"
+#include "pile_layout.h"
+#include "text.h"
+#include "x87.h"
+
+namespace ravo {
+
+namespace {
+
+using LD = long double;
+
+double toDouble(LD v) { return static_cast<double>(v); }
+
+// "(1234.5, -20)": a place named in a message, to 0.001 mm.
+std::u16string placeText(double x, double y) {
+    auto one = [](double v) {
+        char buf[64];
+        std::snprintf(buf, sizeof buf, "%.3f", v);
+        std::string s = buf;
+        while (s.back() == '0') s.pop_back();
+        if (s.back() == '.') s.pop_back();
+        if (s == "-0") s = "0";
+        return asciiToU16(s);
+    };
+    return u"（" + one(x) + u", " + one(y) + u"）";
+}
+
+// The signed turn from direction a to direction b, degrees, + to the left.
+double turnDegrees(LD ax, LD ay, LD bx, LD by) {
+    const LD cross = ax * by - ay * bx, dot = ax * bx + ay * by;
+    return toDouble(x87::atan2(cross, dot) * 180.0L / kPiFull);
+}
+
+// Merges vertices where the path runs straight on: a segment joins the leg
+// before it while its direction stays within kStraightTolerance of the
+// leg's own (so a finely divided curve becomes legs, not one long drift).
+// A fold-back is refused. A loop starts at its first vertex that is a
+// corner.
+std::u16string straighten(WallPath& path) {
+    std::vector<WallPoint>& v = path.vertices;
+    const size_t n = v.size();
+    if (n < 2) return u"割り付ける線がありません（長さのある線が選択されていません）";
+    auto turnAt = [](const WallPoint& prev, const WallPoint& at, const WallPoint& next) {
+        return turnDegrees(static_cast<LD>(at.x) - prev.x, static_cast<LD>(at.y) - prev.y,
+                           static_cast<LD>(next.x) - at.x, static_cast<LD>(next.y) - at.y);
+    };
+    size_t first = 0;
+    if (path.closed) {
+        while (first < n && std::fabs(turnAt(v[(first + n - 1) % n], v[first], v[(first + 1) % n])) < kStraightTolerance)
+            ++first;
+        if (first == n) return u"閉じた線に角がありません";
+    }
+    const size_t count = path.closed ? n + 1 : n;  // a loop comes back to its start
+    auto at = [&](size_t k) -> const WallPoint& { return v[(first + k) % n]; };
+    std::vector<WallPoint> kept{at(0)};
+    for (size_t k = 1; k + 1 < count; ++k) {
+        const WallPoint& legStart = kept.back();
+        if (std::fabs(turnAt(legStart, at(k), at(k + 1))) >= kStraightTolerance) kept.push_back(at(k));
+    }
+    if (!path.closed) kept.push_back(at(n - 1));
+    v.swap(kept);
+    const size_t m = v.size();
+    if (path.closed && m < 3) return u"閉じた線に角が足りません（3 つ以上必要です）";
+    for (size_t i = 0; i < m; ++i) {
+        if (!path.closed && (i == 0 || i + 1 == m)) continue;
+        if (std::fabs(turnAt(v[(i + m - 1) % m], v[i], v[(i + 1) % m])) > kFoldBackLimit)
+            return u"線が折り返しています" + placeText(v[i].x, v[i].y) + u"。折り返す線には割り付けできません";
+    }
+    return {};
+}
+
+// Squared distance between segments ab and cd.
+LD segmentDistance2(const WallPoint& a, const WallPoint& b, const WallPoint& c, const WallPoint& d) {
+    auto pointSeg = [](const WallPoint& p, const WallPoint& s, const WallPoint& e) {
+        const LD dx = static_cast<LD>(e.x) - s.x, dy = static_cast<LD>(e.y) - s.y;
+        const LD len2 = dx * dx + dy * dy;
+        LD t = len2 > 0 ? ((static_cast<LD>(p.x) - s.x) * dx + (static_cast<LD>(p.y) - s.y) * dy) / len2 : 0;
+        t = std::clamp(t, 0.0L, 1.0L);
+        const LD ex = s.x + t * dx - p.x, ey = s.y + t * dy - p.y;
+        return ex * ex + ey * ey;
+    };
+    auto orient = [](const WallPoint& p, const WallPoint& q, const WallPoint& r) {
+        const LD v = (static_cast<LD>(q.x) - p.x) * (static_cast<LD>(r.y) - p.y) -
+                     (static_cast<LD>(q.y) - p.y) * (static_cast<LD>(r.x) - p.x);
+        return v > 0 ? 1 : v < 0 ? -1 : 0;
+    };
+    const int o1 = orient(a, b, c), o2 = orient(a, b, d), o3 = orient(c, d, a), o4 = orient(c, d, b);
+    if (o1 * o2 < 0 && o3 * o4 < 0) return 0;  // proper crossing
+    return std::min({pointSeg(a, c, d), pointSeg(b, c, d), pointSeg(c, a, b), pointSeg(d, a, b)});
+}
+
+using SegmentEnds = std::pair<WallPoint, WallPoint>;
+
+// The first pair of segments closer than kJoinTolerance that `skip` does not
+// pass over, as the place where: the end of one that lies nearest the other.
+// An empty text when there is none. A sweep along x.
+template <class Skip>
+std::u16string firstTouch(const std::vector<SegmentEnds>& segs, Skip skip) {
+    struct Box {
+        double minX, maxX;
+        size_t index;
+    };
+    std::vector<Box> boxes(segs.size());
+    for (size_t i = 0; i < segs.size(); ++i) {
+        const auto& [a, b] = segs[i];
+        boxes[i] = {std::min(a.x, b.x) - kJoinTolerance, std::max(a.x, b.x) + kJoinTolerance, i};
+    }
+    std::sort(boxes.begin(), boxes.end(), [](const Box& p, const Box& q) { return p.minX < q.minX; });
+    std::vector<Box> active;
+    const LD tol2 = static_cast<LD>(kJoinTolerance) * kJoinTolerance;
+    for (const Box& box : boxes) {
+        std::erase_if(active, [&](const Box& o) { return o.maxX < box.minX; });
+        for (const Box& o : active) {
+            if (skip(box.index, o.index)) continue;
+            const auto& [a, b] = segs[box.index];
+            const auto& [c, d] = segs[o.index];
+            if (segmentDistance2(a, b, c, d) >= tol2) continue;
+            const WallPoint* at = &a;
+            LD best = segmentDistance2(a, a, c, d);
+            for (const WallPoint* p : {&b, &c, &d}) {
+                const bool ofFirst = p == &b;
+                const LD dd = ofFirst ? segmentDistance2(*p, *p, c, d) : segmentDistance2(*p, *p, a, b);
+                if (dd < best) best = dd, at = p;
+            }
+            return placeText(at->x, at->y);
+        }
+        active.push_back(box);
+    }
+    return {};
+}
+
+// A leg that comes within kJoinTolerance of another, not next to it.
+std::u16string touchingLegs(const WallPath& path) {
+    const auto& v = path.vertices;
+    const size_t legs = path.legCount();
+    std::vector<SegmentEnds> segs(legs);
+    for (size_t i = 0; i < legs; ++i) segs[i] = {v[i], v[(i + 1) % v.size()]};
+    return firstTouch(segs, [&](size_t i, size_t j) {
+        const size_t gap = i > j ? i - j : j - i;
+        return gap == 1 || (path.closed && gap == legs - 1);  // neighbours share a vertex
+    });
+}
+
+std::u16string checkPath(WallPath& path) {
+    std::u16string fault = straighten(path);
+    if (!fault.empty()) return fault;
+    const std::u16string where = touchingLegs(path);
+    if (!where.empty()) return u"線が交差または接触しています" + where + u"。一筆書きの線を選択してください";
+    return {};
+}
+
+LD signedArea2(const std::vector<WallPoint>& v) {
+    LD a = 0;
+    for (size_t i = 0; i < v.size(); ++i) {
+        const WallPoint& p = v[i];
+        const WallPoint& q = v[(i + 1) % v.size()];
+        a += static_cast<LD>(p.x) * q.y - static_cast<LD>(q.x) * p.y;
+    }
+    return a;
+}
+
+bool finite(const WallSegment& s) {
+    return std::isfinite(s.x1) && std::isfinite(s.y1) && std::isfinite(s.x2) && std::isfinite(s.y2);
+}
+
+// Beyond this (mm, 1,000 km) the 0.1 mm grid would lose its meaning.
+constexpr double kLargestCoordinate = 1e9;
+
+}  // namespace
+
+PathResult chainSegments(std::span<const WallSegment> segments) {
+    PathResult out;
+    // Ends within the tolerance become one node: a grid of tolerance-sized
+    // cells, each end compared with the nodes in its cell and the 8 around.
+    std::vector<WallPoint> nodes;
+    std::unordered_map<uint64_t, std::vector<uint32_t>> cells;
+    auto cellKey = [](int64_t cx, int64_t cy) {
+        return (static_cast<uint64_t>(cx) * 0x9E3779B97F4A7C15ull) ^ static_cast<uint64_t>(cy);
+    };
+    auto nodeOf = [&](double x, double y) {
+        const int64_t cx = static_cast<int64_t>(std::floor(x / kJoinTolerance));
+        const int64_t cy = static_cast<int64_t>(std::floor(y / kJoinTolerance));
+        for (int64_t i = cx - 1; i <= cx + 1; ++i)
+            for (int64_t j = cy - 1; j <= cy + 1; ++j) {
+                auto it = cells.find(cellKey(i, j));
+                if (it == cells.end()) continue;
+                for (uint32_t k : it->second)
+                    if (distance2D(nodes[k].x, nodes[k].y, x, y) <= kJoinTolerance) return k;
+            }
+        nodes.push_back({x, y});
+        const uint32_t k = static_cast<uint32_t>(nodes.size() - 1);
+        cells[cellKey(cx, cy)].push_back(k);
+        return k;
+    };
+    struct Edge {
+        uint32_t a, b;
+    };
+    std::vector<Edge> edges;
+    edges.reserve(segments.size());
+    for (const WallSegment& s : segments) {
+        if (!finite(s)) continue;
+        if (std::max({std::fabs(s.x1), std::fabs(s.y1), std::fabs(s.x2), std::fabs(s.y2)}) > kLargestCoordinate) {
+            out.fault = u"座標が大きすぎる線があります" + placeText(s.x1, s.y1);
+            return out;
+        }
+        if (distance2D(s.x1, s.y1, s.x2, s.y2) < kJoinTolerance) continue;
+        const uint32_t a = nodeOf(s.x1, s.y1), b = nodeOf(s.x2, s.y2);
+        if (a != b) edges.push_back({std::min(a, b), std::max(a, b)});
+    }
+    // The same line twice is one line.
+    std::sort(edges.begin(), edges.end(), [](const Edge& p, const Edge& q) { return p.a != q.a ? p.a < q.a : p.b < q.b; });
+    edges.erase(std::unique(edges.begin(), edges.end(), [](const Edge& p, const Edge& q) { return p.a == q.a && p.b == q.b; }),
+                edges.end());
+    if (edges.empty()) {
+        out.fault = u"割り付ける線がありません（長さのある線分が選択されていません）";
+        return out;
+    }
+    const size_t nodeCount = nodes.size();
+    std::vector<uint32_t> degree(nodeCount, 0);
+    for (const Edge& e : edges) ++degree[e.a], ++degree[e.b];
+    for (size_t k = 0; k < nodeCount; ++k)
+        if (degree[k] > 2) {
+            out.fault = u"線が分岐しています" + placeText(nodes[k].x, nodes[k].y) + u"。枝分かれのない 1 本の線を選択してください";
+            return out;
+        }
+    // Each node's (at most two) edges.
+    std::vector<uint32_t> firstEdge(nodeCount, UINT32_MAX), secondEdge(nodeCount, UINT32_MAX);
+    for (uint32_t i = 0; i < edges.size(); ++i)
+        for (uint32_t n : {edges[i].a, edges[i].b}) (firstEdge[n] == UINT32_MAX ? firstEdge[n] : secondEdge[n]) = i;
+    std::vector<bool> used(edges.size(), false);
+    auto walk = [&](uint32_t start, std::vector<WallPoint>& into) {
+        uint32_t at = start;
+        into.push_back(nodes[at]);
+        for (;;) {
+            uint32_t e = firstEdge[at];
+            if (e != UINT32_MAX && used[e]) e = secondEdge[at];
+            if (e == UINT32_MAX || used[e]) break;
+            used[e] = true;
+            at = edges[e].a == at ? edges[e].b : edges[e].a;
+            into.push_back(nodes[at]);
+        }
+    };
+    size_t chains = 0;
+    std::vector<WallPoint> chain;
+    // Open chains from their ends first, then what is left are loops.
+    for (uint32_t k = 0; k < nodeCount; ++k)
+        if (degree[k] == 1 && !used[firstEdge[k]]) {
+            ++chains;
+            std::vector<WallPoint> one;
+            walk(k, one);
+            if (chains == 1) chain.swap(one);
+        }
+    bool closed = false;
+    for (uint32_t k = 0; k < nodeCount; ++k)
+        if (degree[k] == 2 && !used[firstEdge[k]]) {
+            ++chains;
+            std::vector<WallPoint> one;
+            walk(k, one);
+            one.pop_back();  // back at its first node
+            if (chains == 1) chain.swap(one), closed = true;
+        }
+    if (chains > 1) {
+        // Chains that touch (a line ending on another's middle) are a branch.
+        std::vector<uint32_t> chainOf(nodeCount, UINT32_MAX);
+        uint32_t id = 0;
+        for (uint32_t start = 0; start < nodeCount; ++start) {
+            if (chainOf[start] != UINT32_MAX) continue;
+            std::vector<uint32_t> stack{start};
+            chainOf[start] = id;
+            while (!stack.empty()) {
+                const uint32_t at = stack.back();
+                stack.pop_back();
+                for (uint32_t e : {firstEdge[at], secondEdge[at]}) {
+                    if (e == UINT32_MAX) continue;
+                    const uint32_t to = edges[e].a == at ? edges[e].b : edges[e].a;
+                    if (chainOf[to] == UINT32_MAX) chainOf[to] = id, stack.push_back(to);
+                }
+            }
+            ++id;
+        }
+        std::vector<SegmentEnds> segs;
+        std::vector<uint32_t> owner;
+        for (const Edge& e : edges) {
+            segs.push_back({nodes[e.a], nodes[e.b]});
+            owner.push_back(chainOf[e.a]);
+        }
+        const std::u16string where = firstTouch(segs, [&](size_t i, size_t j) { return owner[i] == owner[j]; });
+        if (!where.empty()) {
+            out.fault = u"線が分岐または接触しています" + where + u"。枝分かれのない 1 本の線を選択してください";
+            return out;
+        }
+        out.fault = u"線が " + asciiToU16(std::to_string(chains)) + u" 本に分かれています。つながった 1 本の線を選択してください";
+        return out;
+    }
+    out.path.vertices = std::move(chain);
+    out.path.closed = closed;
+    out.fault = checkPath(out.path);
+    if (!out.ok()) return out;
+    // The default start and direction.
+    std::vector<WallPoint>& v = out.path.vertices;
+    if (closed) {
+        if (signedArea2(v) < 0) std::reverse(v.begin(), v.end());
+        const auto lowest = std::min_element(v.begin(), v.end(), [](const WallPoint& p, const WallPoint& q) {
+            return p.y != q.y ? p.y < q.y : p.x < q.x;
+        });
+        std::rotate(v.begin(), lowest, v.end());
+    } else if (v.back().x < v.front().x || (v.back().x == v.front().x && v.back().y < v.front().y)) {
+        std::reverse(v.begin(), v.end());
+    }
+    return out;
+}
+
+PathResult pathFromPoints(std::span<const WallPoint> points) {
+    PathResult out;
+    std::vector<WallPoint>& v = out.path.vertices;
+    for (const WallPoint& p : points) {
+        if (!std::isfinite(p.x) || !std::isfinite(p.y) || std::fabs(p.x) > kLargestCoordinate ||
+            std::fabs(p.y) > kLargestCoordinate) {
+            out.fault = u"指示した点の座標が正しくありません";
+            return out;
+        }
+        if (!v.empty() && distance2D(v.back().x, v.back().y, p.x, p.y) <= kJoinTolerance) continue;
+        v.push_back(p);
+    }
+    if (v.size() >= 3 && distance2D(v.back().x, v.back().y, v.front().x, v.front().y) <= kJoinTolerance) {
+        v.pop_back();
+        out.path.closed = true;
+    }
+    if (v.size() < 2) {
+        out.fault = u"点が足りません（離れた 2 点以上を指示してください）";
+        return out;
+    }
+    out.fault = checkPath(out.path);
+    return out;
+}
+
+WallPath restartPath(const WallPath& path, size_t start, bool reversed) {
+    WallPath out = path;
+    auto& v = out.vertices;
+    if (v.empty()) return out;
+    if (path.closed) {
+        std::rotate(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(start % v.size()), v.end());
+        if (reversed) std::reverse(v.begin() + 1, v.end());
+    } else if ((start != 0) != reversed) {
+        std::reverse(v.begin(), v.end());
+    }
+    return out;
+}
+
+WallLayout layWall(const WallPath& path, const WallSpec& spec) {
+    WallLayout out;
+    const auto& v = path.vertices;
+    const size_t legCount = path.legCount();
+    if (legCount == 0 || (path.closed && legCount < 3)) {
+        out.fault = u"割り付ける線がありません";
+        return out;
+    }
+    const LD w = spec.width, c = spec.reach;
+    struct Dir {
+        LD x, y, len;
+    };
+    auto dirOf = [](LD dx, LD dy) {
+        const LD len = x87::sqrt(dx * dx + dy * dy);
+        return Dir{dx / len, dy / len, len};
+    };
+    std::vector<Dir> drawn(legCount);
+    for (size_t i = 0; i < legCount; ++i) {
+        const WallPoint& a = v[i];
+        const WallPoint& b = v[(i + 1) % v.size()];
+        drawn[i] = dirOf(static_cast<LD>(b.x) - a.x, static_cast<LD>(b.y) - a.y);
+    }
+    size_t k = 0;  // pieces so far: U piles alternate from the start
+    auto mirroredAt = [&](size_t index) {
+        return spec.alternates ? ((index + static_cast<size_t>(spec.orientation != 0)) & 1u) != 0 : spec.orientation != 0;
+    };
+    auto tooMany = [&](LD more) {
+        if (static_cast<LD>(k) + more <= kMaxPileCount) return false;
+        out.fault = pileCountMessage();
+        out.pieces.clear();
+        out.legs.clear();
+        return true;
+    };
+    // Lays one leg from `start` along `d`: n pieces from offset s, the last a
+    // corner when the leg ends at one, a closing piece of width g before it.
+    auto layLeg = [&](size_t leg, LD sx, LD sy, const Dir& d, LD s, int64_t n, LD g, bool cornerAtEnd, double turn) {
+        const double angle = toDouble(static_cast<LD>(vecAngle(toDouble(d.x), toDouble(d.y))) * 180.0L / kPiFull);
+        WallLeg L;
+        L.x1 = toDouble(sx);
+        L.y1 = toDouble(sy);
+        LD at = s;
+        for (int64_t i = 0; i < n; ++i) {
+            const bool last = i == n - 1;
+            if (last && g > kWholePileTolerance) {
+                WallPiece closing;
+                closing.kind = PieceKind::Closing;
+                closing.leg = static_cast<int32_t>(leg);
+                closing.x = toDouble(sx + at * d.x);
+                closing.y = toDouble(sy + at * d.y);
+                closing.angle = angle;
+                closing.width = toDouble(g);
+                closing.mirrored = mirroredAt(k++);
+                out.pieces.push_back(closing);
+                ++out.closings;
+                ++L.closing;
+                ++L.pieces;
+                at += g;
+            }
+            WallPiece p;
+            p.leg = static_cast<int32_t>(leg);
+            p.x = toDouble(sx + at * d.x);
+            p.y = toDouble(sy + at * d.y);
+            p.angle = angle;
+            p.width = toDouble(w);
+            p.mirrored = mirroredAt(k++);
+            if (last && cornerAtEnd) {
+                p.kind = PieceKind::Corner;
+                p.turn = turn;
+                ++out.corners;
+            }
+            out.pieces.push_back(p);
+            ++L.pieces;
+            at += w;
+        }
+        const LD ex = sx + at * d.x, ey = sy + at * d.y;
+        L.x2 = toDouble(ex);
+        L.y2 = toDouble(ey);
+        out.legs.push_back(L);
+        out.length += at;
+        return std::pair{ex, ey};
+    };
+    auto counted = [&](LD s, LD length) -> int64_t {
+        // The smallest n >= 1 with s + n·w >= length − tolerance.
+        const LD q = (length - static_cast<LD>(kWholePileTolerance) - s) / w;
+        if (q > kMaxPileCount + 1.0L) return kMaxPileCount + 1;
+        return std::max<int64_t>(1, static_cast<int64_t>(std::ceil(q)));
+    };
+    auto turnAfter = [&](size_t leg) {
+        const Dir& a = drawn[leg];
+        const Dir& b = drawn[(leg + 1) % legCount];
+        return turnDegrees(a.x, a.y, b.x, b.y);
+    };
+    LD px = v[0].x, py = v[0].y;
+    if (!path.closed) {
+        for (size_t i = 0; i < legCount; ++i) {
+            const LD s = i == 0 ? 0 : c;
+            const int64_t n = counted(s, drawn[i].len);
+            if (tooMany(static_cast<LD>(n) + 1)) return out;
+            const bool corner = i + 1 < legCount;
+            std::tie(px, py) = layLeg(i, px, py, drawn[i], s, n, 0, corner, corner ? turnAfter(i) : 0);
+        }
+        if (spec.startCorner) out.pieces.front().outline = PieceOutline::StartCorner;
+        if (spec.endCorner) out.pieces.back().outline = PieceOutline::EndCorner;
+        return out;
+    }
+    const size_t m = legCount;
+    for (size_t i = 0; i + 2 < m; ++i) {
+        const int64_t n = counted(c, drawn[i].len);
+        if (tooMany(static_cast<LD>(n) + 1)) return out;
+        std::tie(px, py) = layLeg(i, px, py, drawn[i], c, n, 0, true, turnAfter(i));
+    }
+    // The second-to-last leg runs to where its axis meets the line through
+    // the start vertex along the last leg; the last ends at the start vertex.
+    auto refuse = [&](const char16_t* why) {
+        out.fault = std::u16string(u"閉合できません（") + why + u"）";
+        out.pieces.clear();
+        out.legs.clear();
+        return out;
+    };
+    const Dir& d = drawn[m - 2];
+    const Dir& e = drawn[m - 1];
+    const LD cross = d.x * e.y - d.y * e.x;
+    if (std::fabs(cross) < std::sin(static_cast<LD>(kStraightTolerance) * kPiFull / 180))
+        return refuse(u"最後の 2 辺が平行です");
+    const LD vx = v[0].x, vy = v[0].y;
+    const LD a = ((vx - px) * e.y - (vy - py) * e.x) / cross;
+    auto fitted = [&](LD available) { return static_cast<int64_t>(std::floor((available - c + kWholePileTolerance) / w)); };
+    if (!(a >= c + w - static_cast<LD>(kWholePileTolerance))) return refuse(u"最後から 2 番目の辺が短すぎます");
+    const int64_t n1 = fitted(a);
+    if (tooMany(static_cast<LD>(n1) + 1)) return out;
+    const LD g1 = a - c - n1 * w;
+    std::tie(px, py) = layLeg(m - 2, px, py, d, c, n1, g1, true, turnAfter(m - 2));
+    const Dir last = dirOf(vx - px, vy - py);
+    if (!(last.len >= c + w - static_cast<LD>(kWholePileTolerance)) || last.x * e.x + last.y * e.y <= 0)
+        return refuse(u"最後の辺が短すぎます");
+    const int64_t n2 = fitted(last.len);
+    if (tooMany(static_cast<LD>(n2) + 1)) return out;
+    const LD g2 = last.len - c - n2 * w;
+    layLeg(m - 1, px, py, last, c, n2, g2, true, turnDegrees(last.x, last.y, drawn[0].x, drawn[0].y));
+    out.oddLoop = spec.alternates && (out.pieces.size() % 2 == 1);
+    return out;
+}
+
+namespace {
+
+std::u16string metres(long double mm) {
+    const long long whole = std::llround(mm);
+    char buf[48];
+    std::snprintf(buf, sizeof buf, "%lld.%03lld", whole / 1000, whole % 1000);
+    return asciiToU16(buf);
+}
+
+}  // namespace
+
+std::u16string wallCountText(const WallLayout& layout) {
+    std::u16string text = asciiToU16(std::to_string(layout.pieces.size())) + u"枚";
+    if (layout.pieces.empty()) return text;
+    std::u16string parts;
+    if (layout.corners > 0) parts += u"コーナー" + asciiToU16(std::to_string(layout.corners));
+    if (layout.closings > 0) parts += (parts.empty() ? u"" : u"・") + (u"調整" + asciiToU16(std::to_string(layout.closings)));
+    if (!parts.empty()) text += u"（" + parts + u"）";
+    text += u"  延長 " + metres(layout.length) + u" m";
+    if (layout.oddLoop) text += u"  ※奇数枚のため始点で向きが合いません";
+    return text;
+}
+
+std::u16string cornerName(double turn) {
+    const double between = 180.0 - std::fabs(turn);
+    if (std::fabs(between - 90.0) <= kRightAngleTolerance) return u"コーナー矢板";
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.1f", between);
+    std::string s = buf;
+    if (s.size() > 2 && s.compare(s.size() - 2, 2, ".0") == 0) s.resize(s.size() - 2);
+    return u"異形コーナー矢板 " + asciiToU16(s) + u"°";
+}
+
+}  // namespace ravo

@@ -1,0 +1,287 @@
+#include "core/wall.h"
+
+#include <cmath>
+#include <filesystem>
+
+#include "core/session.h"
+#include "recording_canvas.h"
+#include "test_support.h"
+
+namespace ravo {
+namespace {
+
+std::vector<WallSegment> segmentsOf(std::initializer_list<WallPoint> pts, bool closed) {
+    std::vector<WallPoint> v(pts);
+    std::vector<WallSegment> out;
+    for (size_t i = 0; i + 1 < v.size(); ++i) out.push_back({v[i].x, v[i].y, v[i + 1].x, v[i + 1].y});
+    if (closed) out.push_back({v.back().x, v.back().y, v.front().x, v.front().y});
+    return out;
+}
+
+std::vector<int32_t> legPieces(const WallLayout& w) {
+    std::vector<int32_t> n;
+    for (const WallLeg& l : w.legs) n.push_back(l.pieces - l.closing);
+    return n;
+}
+
+// The acceptance cases: rectangles in three sections, an open path with one
+// corner, an L-shaped loop closed by two closing piles.
+TEST(Wall, AcceptanceCases) {
+    const auto rect = segmentsOf({{0, 0}, {10000, 0}, {10000, 6000}, {0, 6000}}, true);
+    const struct {
+        double width;
+        bool alternates;
+        std::vector<int32_t> legs;
+        double x, y;  // the laid axis's far corner
+    } rects[] = {
+        {400, true, {25, 15, 25, 15}, 10200, 6200},
+        {600, true, {17, 10, 17, 10}, 10400, 6200},
+        {900, false, {11, 7, 11, 7}, 10100, 6500},
+    };
+    for (const auto& r : rects) {
+        SCOPED_TRACE(r.width);
+        const PathResult p = chainSegments(rect);
+        ASSERT_TRUE(p.ok()) << u16ToUtf8(p.fault);
+        ASSERT_TRUE(p.path.closed);
+        const WallLayout w = layWall(p.path, {r.width, 200, r.alternates, 0, false, false});
+        ASSERT_TRUE(w.ok()) << u16ToUtf8(w.fault);
+        EXPECT_EQ(legPieces(w), r.legs);
+        EXPECT_EQ(w.corners, 4);
+        EXPECT_EQ(w.closings, 0);
+        EXPECT_EQ(w.legs[1].x2, r.x);
+        EXPECT_EQ(w.legs[1].y2, r.y);
+        EXPECT_EQ(w.legs[3].x2, 0);  // back at the start vertex
+        EXPECT_EQ(w.legs[3].y2, 0);
+        bool mirroredSeen = false;
+        for (const WallPiece& piece : w.pieces) mirroredSeen |= piece.mirrored;
+        EXPECT_EQ(mirroredSeen, r.alternates);
+    }
+    const WallLayout w2 = layWall(chainSegments(rect).path, {400, 200, true, 0, false, false});
+    EXPECT_EQ(u16ToUtf8(wallCountText(w2)), "80枚（コーナー4）  延長 32.800 m");
+    EXPECT_FALSE(w2.oddLoop);
+
+    // Open: 20 + 10, one corner, the wall ends 200 past the drawn end.
+    const PathResult open = pathFromPoints(std::vector<WallPoint>{{0, 0}, {8000, 0}, {8000, 4000}});
+    ASSERT_TRUE(open.ok());
+    const WallLayout w5 = layWall(open.path, {400, 200, true, 0, false, false});
+    EXPECT_EQ(legPieces(w5), (std::vector<int32_t>{20, 10}));
+    EXPECT_EQ(w5.corners, 1);
+    EXPECT_EQ(w5.legs[1].x2, 8000);
+    EXPECT_EQ(w5.legs[1].y2, 4200);
+    EXPECT_EQ(w5.pieces[19].kind, PieceKind::Corner);
+    EXPECT_EQ(w5.pieces[19].turn, 90);
+    EXPECT_EQ(w5.pieces[20].x, 8000);
+    EXPECT_EQ(w5.pieces[20].y, 200);
+
+    // The L: 25/10/10/10/14/20 piles, 6 corners, a 200 closing pile on each
+    // of the last two legs, 91 pieces: odd.
+    const PathResult l = chainSegments(
+        segmentsOf({{0, 0}, {10000, 0}, {10000, 4000}, {6000, 4000}, {6000, 8000}, {0, 8000}}, true));
+    ASSERT_TRUE(l.ok());
+    const WallLayout w6 = layWall(l.path, {400, 200, true, 0, false, false});
+    ASSERT_TRUE(w6.ok()) << u16ToUtf8(w6.fault);
+    EXPECT_EQ(legPieces(w6), (std::vector<int32_t>{25, 10, 10, 10, 14, 20}));
+    EXPECT_EQ(w6.corners, 6);
+    EXPECT_EQ(w6.closings, 2);
+    for (const WallPiece& piece : w6.pieces)
+        if (piece.kind == PieceKind::Closing) {
+            EXPECT_NEAR(piece.width, 200, 1e-9);
+        }
+    EXPECT_TRUE(w6.oddLoop);
+    EXPECT_EQ(u16ToUtf8(wallCountText(w6)),
+              "91枚（コーナー6・調整2）  延長 37.200 m  ※奇数枚のため始点で向きが合いません");
+}
+
+// What is chained: the default start and direction, whatever order and
+// direction the records come in; ends within 0.1 joined, short pieces and
+// duplicates dropped, straight runs of many segments one leg.
+TEST(Wall, ChainingNormalises) {
+    std::vector<WallSegment> segs = {
+        {0, 6000, 0, 0},             // clockwise, out of order
+        {10000, 6000, 0.05, 6000},   // an end 0.05 off
+        {10000, 0, 10000, 3000}, {10000, 3000, 10000, 6000},  // one leg in two segments
+        {10000, 0, 0, 0},   {0, 0, 10000, 0},  // the same line twice
+        {5000, 6000, 5000.05, 6000.05},        // too short to count
+    };
+    const PathResult p = chainSegments(segs);
+    ASSERT_TRUE(p.ok()) << u16ToUtf8(p.fault);
+    ASSERT_EQ(p.path.vertices.size(), 4u);
+    EXPECT_TRUE(p.path.closed);
+    EXPECT_EQ(p.path.vertices[0].x, 0);  // lowest, leftmost
+    EXPECT_EQ(p.path.vertices[1].x, 10000);  // counter-clockwise
+    EXPECT_EQ(p.path.vertices[1].y, 0);
+    // An open path starts at its left end.
+    const PathResult o = chainSegments(std::vector<WallSegment>{{8000, 4000, 8000, 0}, {8000, 0, 0, 0}});
+    ASSERT_TRUE(o.ok());
+    EXPECT_FALSE(o.path.closed);
+    EXPECT_EQ(o.path.vertices.front().x, 0);
+    // Restarting: another vertex, the other way.
+    const WallPath r = restartPath(p.path, 2, true);
+    EXPECT_EQ(r.vertices[0].x, 10000);
+    EXPECT_EQ(r.vertices[0].y, 6000);
+    EXPECT_EQ(r.vertices[1].x, 10000);
+    EXPECT_EQ(r.vertices[1].y, 0);
+    // A circle of 3,600 segments becomes legs, not one drift.
+    std::vector<WallSegment> circle;
+    for (int i = 0; i < 3600; ++i) {
+        const double a = i * 2 * M_PI / 3600, b = (i + 1) * 2 * M_PI / 3600;
+        circle.push_back({50000 * std::cos(a), 50000 * std::sin(a), 50000 * std::cos(b), 50000 * std::sin(b)});
+    }
+    const PathResult c = chainSegments(circle);
+    ASSERT_TRUE(c.ok()) << u16ToUtf8(c.fault);
+    EXPECT_GT(c.path.vertices.size(), 100u);
+    EXPECT_LE(c.path.vertices.size(), 3600u);
+}
+
+// Faults name what and where; nothing is laid.
+TEST(Wall, FaultsNameWhatAndWhere) {
+    const struct {
+        std::vector<WallSegment> segs;
+        const char* fault;
+    } cases[] = {
+        {{{0, 0, 500, 0}, {500, 0, 1000, 0}, {500, 0, 500, 500}}, "線が分岐しています（500, 0）"},
+        {{{0, 0, 1000, 0}, {500, 0, 500, 500}}, "線が分岐または接触しています（500, 0）"},
+        {{{0, 0, 1000, 0}, {1000, 0, 1000, 1000}, {1000, 1000, 0, 1000}, {0, 1000, 0, 0},
+          {5000, 0, 6000, 0}, {6000, 0, 6000, 1000}, {6000, 1000, 5000, 1000}, {5000, 1000, 5000, 0}},
+         "線が 2 本に分かれています"},
+        {{}, "割り付ける線がありません"},
+        {{{0, 0, 0.05, 0}}, "割り付ける線がありません"},
+        {{{0, 0, 1000, 0}, {1000, 0, 0, 0.5}}, "線が折り返しています（1000, 0）"},
+        {{{0, 0, 1000, 0}, {1000, 0, 1000, 1000}, {1000, 1000, 500, -500}}, "線が交差または接触しています"},
+    };
+    for (const auto& c : cases) {
+        const PathResult p = chainSegments(c.segs);
+        EXPECT_NE(u16ToUtf8(p.fault).find(c.fault), std::string::npos) << u16ToUtf8(p.fault) << " for " << c.fault;
+    }
+    // A loop whose second-to-last leg has no room for a pile once the legs
+    // before it have grown to whole piles.
+    const PathResult tiny =
+        pathFromPoints(std::vector<WallPoint>{{0, 0}, {10000, 0}, {10000, 6000}, {9700, 6000}, {0, 0}});
+    ASSERT_TRUE(tiny.ok());
+    const WallLayout t = layWall(tiny.path, {400, 200, true, 0, false, false});
+    EXPECT_EQ(u16ToUtf8(t.fault).rfind("閉合できません（", 0), 0u) << u16ToUtf8(t.fault);
+    EXPECT_TRUE(t.pieces.empty());
+}
+
+// Points in order: a repeated point dropped, the last on the first closes
+// the loop, the user's direction kept; two points are a straight run.
+TEST(Wall, PointsInOrder) {
+    const PathResult p = pathFromPoints(
+        std::vector<WallPoint>{{0, 0}, {0, 0.05}, {0, 6000}, {10000, 6000}, {10000, 0}, {0.05, 0}});
+    ASSERT_TRUE(p.ok()) << u16ToUtf8(p.fault);
+    EXPECT_TRUE(p.path.closed);
+    ASSERT_EQ(p.path.vertices.size(), 4u);
+    EXPECT_EQ(p.path.vertices[1].y, 6000);  // clockwise, as indicated
+    const WallLayout w = layWall(p.path, {400, 200, true, 0, false, false});
+    ASSERT_TRUE(w.ok());
+    EXPECT_EQ(w.pieces.size(), 80u);
+    EXPECT_EQ(w.pieces[14].kind, PieceKind::Corner);  // 6000 up first: 15 piles
+    EXPECT_EQ(w.pieces[14].turn, -90);                // right turns
+    const PathResult two = pathFromPoints(std::vector<WallPoint>{{100, 200}, {900, 200}});
+    ASSERT_TRUE(two.ok());
+    EXPECT_FALSE(two.path.closed);
+    EXPECT_EQ(pathFromPoints(std::vector<WallPoint>{{1, 1}, {1.05, 1}}).ok(), false);
+}
+
+TEST(Wall, CornerNames) {
+    EXPECT_EQ(u16ToUtf8(cornerName(90)), "コーナー矢板");
+    EXPECT_EQ(u16ToUtf8(cornerName(-90.4)), "コーナー矢板");
+    EXPECT_EQ(u16ToUtf8(cornerName(45)), "異形コーナー矢板 135°");
+    EXPECT_EQ(u16ToUtf8(cornerName(-60.25)), "異形コーナー矢板 119.8°");
+}
+
+TEST(Wall, RunModeFromTheCommandLine) {
+    EXPECT_EQ(runModeFromCommandLine(u"\"C:\\jww\\Ravo鋼矢板.exe\""), RunMode::TwoPoints);
+    EXPECT_EQ(runModeFromCommandLine(u"\"C:\\a b\\Ravo鋼矢板.exe\" /select"), RunMode::Selection);
+    EXPECT_EQ(runModeFromCommandLine(u"Ravo.exe  /POINTS "), RunMode::Points);
+    EXPECT_EQ(runModeFromCommandLine(u"Ravo.exe /selection"), RunMode::TwoPoints);
+    EXPECT_EQ(runModeFromCommandLine(u""), RunMode::TwoPoints);
+}
+
+// The session with the shipped outlines: a selection and points in order,
+// from the host file to the result.
+struct WallSession : ::testing::Test {
+    test::Platform pf;
+    test::TempDir dir;
+    std::string oldCwd;
+    test::RecordingCanvas canvas{289, 229};
+
+    void SetUp() override {
+        oldCwd = std::filesystem::current_path();
+        std::filesystem::current_path(RAVO_SOURCE_DIR);  // the outlines are opened from here
+    }
+    void TearDown() override { std::filesystem::current_path(oldCwd); }
+
+    std::unique_ptr<Session> run(RunMode mode, const std::string& temp) {
+        dir.write("temp.txt", temp);
+        auto s = std::make_unique<Session>(Services{pf.fs, pf.codec, pf.messages, NumberFormat{}});
+        s->setRunMode(mode);
+        s->view.initView(canvas);
+        s->bViewReady = true;
+        EXPECT_TRUE(s->runShowSteps(dir.upath()));
+        return s;
+    }
+    std::string ok(Session& s) {
+        s.writeRunResult();
+        return dir.read("jwc_temp.txt");
+    }
+};
+
+TEST_F(WallSession, TwoPointsInOrderAreTheTwoPointRun) {
+    auto two = run(RunMode::TwoPoints, "hq\r\nhp1 100 200\r\nhp2 900 200\r\n");
+    two->chkStartClick(true);
+    const std::string want = ok(*two);
+    auto points = run(RunMode::Points, "hq\r\nhp1 100 200\r\nhp2 900 200\r\n");
+    EXPECT_FALSE(points->wallMode());
+    points->chkStartClick(true);
+    EXPECT_EQ(ok(*points), want);
+}
+
+TEST_F(WallSession, SelectedRectangleInPlace) {
+    auto s = run(RunMode::Selection,
+                 "hq\r\nhs 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1\r\n#\r\n 0 0 10000 0\r\n 10000 0 10000 6000\r\n"
+                 " 10000 6000 0 6000\r\n 0 6000 0 0\r\nci 0 0 500\r\n");
+    ASSERT_TRUE(s->wallMode());
+    EXPECT_TRUE(s->closedLoop());
+    EXPECT_EQ(u16ToUtf8(s->countText()), "80枚（コーナー4）  延長 32.800 m");
+    EXPECT_TRUE(pf.messages.shown.empty()) << (pf.messages.shown.empty() ? "" : u16ToUtf8(pf.messages.shown[0]));
+    const std::string result = ok(*s);
+    const size_t lines = static_cast<size_t>(std::count(result.begin(), result.end(), '\n'));
+    EXPECT_EQ(lines, static_cast<size_t>(s->store.lastLineIndex(0) + 1));
+    EXPECT_GT(lines, 80u * 20u);  // every pile's outline and 4 plates
+    EXPECT_EQ(result.find(" hd"), std::string::npos);
+    // The next vertex as start: the short side first.
+    s->btnStartClick();
+    EXPECT_EQ(s->wall().legs[0].pieces, 15);
+    EXPECT_EQ(u16ToUtf8(s->countText()), "80枚（コーナー4）  延長 32.800 m");
+}
+
+TEST_F(WallSession, FaultsLeaveNothingToHandBack) {
+    auto s = run(RunMode::Selection, "hq\r\n#\r\n 0 0 500 0\r\n 500 0 1000 0\r\n 500 0 500 500\r\n");
+    ASSERT_EQ(pf.messages.shown.size(), 1u);
+    EXPECT_EQ(u16ToUtf8(pf.messages.shown[0]).rfind("線が分岐しています（500, 0）", 0), 0u);
+    EXPECT_EQ(u16ToUtf8(s->countText()), "0枚");
+    EXPECT_EQ(ok(*s), "");
+    // Layer groups of different scales.
+    auto m = run(RunMode::Selection,
+                 "hq\r\nhs 100 50 1 1 1 1 1 1 1 1 1 1 1 1 1 1\r\n#\r\nlg0\r\n 0 0 1000 0\r\nlg1\r\n 1000 0 1000 1000\r\n");
+    ASSERT_EQ(pf.messages.shown.size(), 2u);
+    EXPECT_EQ(u16ToUtf8(pf.messages.shown[1]).rfind("縮尺の異なるレイヤグループ", 0), 0u);
+    EXPECT_EQ(ok(*m), "");
+}
+
+TEST_F(WallSession, PointsInOrderCloseTheLoop) {
+    auto s = run(RunMode::Points,
+                 "hq\r\nhp1 0 0\r\nhp2 10000 0\r\nhp3 10000 4000\r\nhp4 6000 4000\r\nhp5 6000 8000\r\n"
+                 "hp6 0 8000\r\nhp7 0 0\r\n");
+    ASSERT_TRUE(s->closedLoop());
+    EXPECT_EQ(u16ToUtf8(s->countText()),
+              "91枚（コーナー6・調整2）  延長 37.200 m  ※奇数枚のため始点で向きが合いません");
+    // Another section lays it again; the choice of start stays.
+    s->cmbTypeChange(findSection(u"IIw"));
+    EXPECT_EQ(s->wall().legs[0].pieces, 17);
+    EXPECT_FALSE(ok(*s).empty());
+}
+
+}  // namespace
+}  // namespace ravo
