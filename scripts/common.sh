@@ -139,5 +139,7 @@ assemble_package() {
         mkdir -p "$out/data/$(basename "$section")"
         cp "$section"pile_*.dat "$out/data/$(basename "$section")/"
     done
-    "$ROOT/dist/make-bat.sh" "$out/Ravo鋼矢板.bat"
+    "$ROOT/dist/make-bat.sh" "$out/Ravo鋼矢板.bat" two-point
+    "$ROOT/dist/make-bat.sh" "$out/Ravo鋼矢板_線選択.bat" select
+    "$ROOT/dist/make-bat.sh" "$out/Ravo鋼矢板_連続点.bat" points
 }

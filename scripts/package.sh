@@ -39,6 +39,7 @@ bad() { echo "check FAILED: $*"; fail=1; }
 listing=$(python3 "$ROOT/tools/package/zip_utf8.py" names "$out/Ravo鋼矢板.zip" 2>&1)
 missing=""
 for name in "Ravo鋼矢板/Ravo鋼矢板.exe" "Ravo鋼矢板/Ravo鋼矢板.bat" "Ravo鋼矢板/はじめにお読みください.txt" \
+            "Ravo鋼矢板/Ravo鋼矢板_線選択.bat" "Ravo鋼矢板/Ravo鋼矢板_連続点.bat" \
             "Ravo鋼矢板/data/pile_n.dat" "Ravo鋼矢板/data/25H/pile_n.dat"; do
     grep -qxF "utf8 $name" <<<"$listing" || missing+=" $name"
 done

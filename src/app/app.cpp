@@ -13,6 +13,8 @@ void MainWindowMessages::showMessage(std::u16string_view text) {
 
 App::App() {
     session_ = std::make_unique<Session>(Services{fs_, codec_, messages_, NumberFormat{regionalDecimalSeparator()}});
+    // The batch file names the input: "/select" or "/points", else two points.
+    session_->setRunMode(runModeFromCommandLine(fromWide(GetCommandLineW())));
     main_ = std::make_unique<TfrmMain>(*this);
     dump_ = std::make_unique<TfrmDump>(*this);
 }

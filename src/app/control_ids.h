@@ -20,6 +20,8 @@ enum MainControl : int {
     lblType = 113,
     cmbType = 114,
     lblCount = 115,
+    btnStart = 116,
+    btnDirection = 117,
 };
 
 enum DumpControl : int {

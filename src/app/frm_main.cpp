@@ -10,7 +10,7 @@ namespace ravo {
 
 namespace {
 
-constexpr int kClientWidth = 310, kClientHeight = 364;
+constexpr int kClientWidth = 310, kClientHeight = 393;
 constexpr DWORD kFrameStyle = WS_OVERLAPPED | WS_CAPTION | WS_THICKFRAME | WS_CLIPCHILDREN;  // no border icons
 
 constexpr unsigned LB = kAnchorLeft | kAnchorBottom;
@@ -25,9 +25,9 @@ constexpr int kForm = 0;
 // own classes; the image sits in the panel's corner at the panel's outer size
 // less 5 pixels, so its right and bottom edges run under the panel's border.
 const ControlSpec kControls[] = {
-    {ids::btnDump, kForm, L"BUTTON", L"Dump", kButton, 0, 96, 336, 57, 25, RB, false},
-    {ids::btnOK, kForm, L"BUTTON", L"OK", kButton, 0, 182, 336, 57, 25, RB, true},
-    {ids::btnCancel, kForm, L"BUTTON", L"キャンセル", kButton, 0, 245, 336, 57, 25, RB, true},
+    {ids::btnDump, kForm, L"BUTTON", L"Dump", kButton, 0, 96, 365, 57, 25, RB, false},
+    {ids::btnOK, kForm, L"BUTTON", L"OK", kButton, 0, 182, 365, 57, 25, RB, true},
+    {ids::btnCancel, kForm, L"BUTTON", L"キャンセル", kButton, 0, 245, 365, 57, 25, RB, true},
     {ids::pnlImage, kForm, ids::kPanelClass, L"", 0, WS_EX_STATICEDGE, 8, 8, 294, 234, ALL, true},
     {ids::imgGin, ids::pnlImage, ids::kImageClass, L"", 0, 0, 0, 0, 0, 0, ALL, true, Fit::ParentLess5},
     {ids::lblType, kForm, L"STATIC", L"型式", kLabel, 0, 8, 261, 26, 13, LB, true, Fit::Text},
@@ -43,8 +43,12 @@ const ControlSpec kControls[] = {
     {ids::btnReverse, kForm, L"BUTTON", L"反転", kButton, 0, 159, 305, 49, 25, LB, true},
     {ids::chkStart, kForm, L"BUTTON", L"起点", kCheck, 0, 52, 305, 45, 17, LB, true},
     {ids::chkEnd, kForm, L"BUTTON", L"終点", kCheck, 0, 103, 305, 50, 17, LB, true},
+    // A wall along a path: its start and its direction (disabled for the
+    // two-point run).
+    {ids::btnStart, kForm, L"BUTTON", L"始点移動", kButton, 0, 8, 334, 65, 25, LB, true},
+    {ids::btnDirection, kForm, L"BUTTON", L"逆方向", kButton, 0, 77, 334, 65, 25, LB, true},
     {ids::Label1, kForm, L"STATIC", L"コーナー", kLabel, 0, 8, 305, 38, 13, LB, true, Fit::Text},
-    {ids::lblURL, kForm, L"STATIC", kMakerUrlCaption, kLabel | SS_NOTIFY, 0, 8, 343, 41, 13, LB, true, Fit::Text},
+    {ids::lblURL, kForm, L"STATIC", kMakerUrlCaption, kLabel | SS_NOTIFY, 0, 8, 372, 41, 13, LB, true, Fit::Text},
 };
 
 }  // namespace
@@ -105,9 +109,11 @@ void TfrmMain::FormShow() {
         fromHost = s.runShowSteps(App::exeDir());
     } catch (...) {
         showCount();  // "0枚" when the outlines did not load: nothing is laid
+        enableRunControls();
         throw;
     }
     showCount();
+    enableRunControls();
     if (!fromHost) {
         MessageBoxW(nullptr, wide(startFromHostMessage()), wide(kAppTitle), MB_OK);
         DestroyWindow(hwnd_);
@@ -138,13 +144,36 @@ void TfrmMain::btnDumpClick() {
 
 void TfrmMain::chkStartClick() {
     app_.session().chkStartClick(Button_GetCheck(control(ids::chkStart)) == BST_CHECKED);
+    showCount();
 }
 
 void TfrmMain::chkEndClick() {
     app_.session().chkEndClick(Button_GetCheck(control(ids::chkEnd)) == BST_CHECKED);
+    showCount();
 }
 
-void TfrmMain::btnReverseClick() { app_.session().btnReverseClick(); }
+void TfrmMain::btnReverseClick() {
+    app_.session().btnReverseClick();
+    showCount();  // a U loop's odd count speaks of the orientation
+}
+
+void TfrmMain::btnStartClick() {
+    app_.session().btnStartClick();
+    showCount();
+}
+
+void TfrmMain::btnDirectionClick() {
+    app_.session().btnDirectionClick();
+    showCount();
+}
+
+void TfrmMain::enableRunControls() {
+    const Session& s = app_.session();
+    EnableWindow(control(ids::btnStart), s.wallMode());
+    EnableWindow(control(ids::btnDirection), s.wallMode());
+    EnableWindow(control(ids::chkStart), !s.closedLoop());
+    EnableWindow(control(ids::chkEnd), !s.closedLoop());
+}
 
 void TfrmMain::cmbTypeChange() {
     Session& s = app_.session();
@@ -221,6 +250,8 @@ void TfrmMain::onCommand(int id, int code, HWND) {
     case ids::chkStart: chkStartClick(); break;
     case ids::chkEnd: chkEndClick(); break;
     case ids::btnReverse: btnReverseClick(); break;
+    case ids::btnStart: btnStartClick(); break;
+    case ids::btnDirection: btnDirectionClick(); break;
     case ids::btnZoomUp: btnZoomUpClick(); break;
     case ids::btnZoomDown: btnZoomDownClick(); break;
     case ids::btnHome: btnHomeClick(); break;

@@ -44,6 +44,11 @@ private:
     void chkStartClick();
     void chkEndClick();
     void btnReverseClick();
+    void btnStartClick();
+    void btnDirectionClick();
+    // The controls that make sense for what was laid: the wall's start and
+    // direction for a path, the end corners for all but a loop.
+    void enableRunControls();
     void cmbTypeChange();
     Settings settings() const;
     void showCount();

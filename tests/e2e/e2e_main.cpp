@@ -40,8 +40,8 @@ void HostFolder::writeFile(const std::wstring& name, const std::string& bytes) c
     ASSERT_TRUE(driver::writeFileBytes(path(name), bytes)) << narrow(name);
 }
 
-std::unique_ptr<driver::Process> HostFolder::start() {
-    auto p = std::make_unique<driver::Process>(path(kExeName), dir_);
+std::unique_ptr<driver::Process> HostFolder::start(const std::wstring& args) {
+    auto p = std::make_unique<driver::Process>(path(kExeName), dir_, args);
     EXPECT_TRUE(p->started());
     return p;
 }

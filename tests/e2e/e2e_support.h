@@ -36,7 +36,8 @@ protected:
     void writeTemp(const std::string& body) const { writeFile(L"temp.txt", body); }
 
     void removeDataFolder() const { driver::removeTree(path(L"data")); }
-    std::unique_ptr<driver::Process> start();
+    // The exe with `args` on its command line ("/select", "/points").
+    std::unique_ptr<driver::Process> start(const std::wstring& args = L"");
     // Starts and waits for the main window; fails the test without it.
     HWND startToWindow();
     // Presses OK or Cancel and expects the program to end with code 0.

@@ -74,7 +74,7 @@ TEST_F(HostFolder, ControlsMatchTheLayoutTable) {
     RECT client{};
     GetClientRect(main, &client);
     EXPECT_EQ(client.right, 310);
-    EXPECT_EQ(client.bottom, 364);
+    EXPECT_EQ(client.bottom, 393);
     const DWORD style = static_cast<DWORD>(GetWindowLongW(main, GWL_STYLE));
     EXPECT_FALSE(style & WS_SYSMENU) << "expected no border icons";
     EXPECT_TRUE(style & WS_THICKFRAME) << "expected a sizeable frame";
@@ -86,9 +86,11 @@ TEST_F(HostFolder, ControlsMatchTheLayoutTable) {
         {ids::btnZoomUp, "+", 214, 305, 25, 25, true},
         {ids::btnZoomDown, "-", 245, 305, 25, 25, true},
         {ids::btnHome, "H", 276, 305, 25, 25, true},
-        {ids::btnDump, "Dump", 96, 336, 57, 25, false},
-        {ids::btnOK, "OK", 182, 336, 57, 25, true},
-        {ids::btnCancel, "キャンセル", 245, 336, 57, 25, true},
+        {ids::btnStart, "始点移動", 8, 334, 65, 25, true},
+        {ids::btnDirection, "逆方向", 77, 334, 65, 25, true},
+        {ids::btnDump, "Dump", 96, 365, 57, 25, false},
+        {ids::btnOK, "OK", 182, 365, 57, 25, true},
+        {ids::btnCancel, "キャンセル", 245, 365, 57, 25, true},
     };
     for (const Expected& e : table) {
         HWND c = driver::child(main, e.id);
@@ -115,7 +117,7 @@ TEST_F(HostFolder, ControlsMatchTheLayoutTable) {
     EXPECT_EQ(lr.top, 305);
     RECT ur = driver::clientRectOf(driver::child(main, ids::lblURL));
     EXPECT_EQ(ur.left, 8);
-    EXPECT_EQ(ur.top, 343);
+    EXPECT_EQ(ur.top, 372);
     // The section row under the preview, the list next after the image in
     // tab order.
     RECT tr = driver::clientRectOf(driver::child(main, ids::lblType));
@@ -134,6 +136,10 @@ TEST_F(HostFolder, ControlsMatchTheLayoutTable) {
     RECT nr = driver::clientRectOf(count);
     EXPECT_EQ(nr.left, 8);
     EXPECT_EQ(nr.top, 283);
+    // The two-point run has no path to start elsewhere on.
+    EXPECT_FALSE(IsWindowEnabled(driver::child(main, ids::btnStart)));
+    EXPECT_FALSE(IsWindowEnabled(driver::child(main, ids::btnDirection)));
+    EXPECT_TRUE(IsWindowEnabled(driver::child(main, ids::chkStart)));
     closeWith(main, ids::btnCancel);
 }
 
@@ -149,21 +155,21 @@ TEST_F(HostFolder, ResizeKeepsAnchoredControlsInPlace) {
     // Bottom right: same distances to the right and bottom edges.
     RECT ok = driver::clientRectOf(driver::child(main, ids::btnOK));
     EXPECT_EQ(ok.left, 182 + 190);
-    EXPECT_EQ(ok.top, 336 + 36);
+    EXPECT_EQ(ok.top, 365 + 7);
     RECT cancel = driver::clientRectOf(driver::child(main, ids::btnCancel));
     EXPECT_EQ(cancel.right, 500 - 8);
     EXPECT_EQ(cancel.bottom, 400 - 3);
     // Bottom left: same left, same distance to the bottom.
     RECT home = driver::clientRectOf(driver::child(main, ids::btnHome));
     EXPECT_EQ(home.left, 276);
-    EXPECT_EQ(home.top, 305 + 36);
+    EXPECT_EQ(home.top, 305 + 7);
     // The panel and the image grow with the window.
     RECT panel = driver::clientRectOf(driver::child(main, ids::pnlImage));
     EXPECT_EQ(panel.right - panel.left, 294 + 190);
-    EXPECT_EQ(panel.bottom - panel.top, 234 + 36);
+    EXPECT_EQ(panel.bottom - panel.top, 234 + 7);
     RECT img = driver::clientRectOf(driver::child(main, ids::imgGin));
     EXPECT_EQ(img.right - img.left, 289 + 190);
-    EXPECT_EQ(img.bottom - img.top, 229 + 36);
+    EXPECT_EQ(img.bottom - img.top, 229 + 7);
     closeWith(main, ids::btnCancel);
 }
 

@@ -1,4 +1,5 @@
 // The batch file the host runs: its bytes and its directives.
+#include <algorithm>
 #include <fstream>
 
 #include "test_support.h"
@@ -6,8 +7,20 @@
 namespace ravo {
 namespace {
 
-std::string batBytes() {
-    std::ifstream in(RAVO_BAT_PATH, std::ios::binary);
+// The three batch files: two points, a selection, points in order.
+const struct {
+    const char* variant;
+    std::vector<std::string> directives;
+    const char* call;  // how the exe is called
+} kBats[] = {
+    {"two-point", {"#jww", "#cd", "#h0", "#1", "#2", "#e"}, "\"%~dp0Ravo\x8d\x7c\x96\xee\x94\xc2.exe\""},
+    {"select", {"#jww", "#cd", "#h1", "#g1", "#hc", "#ht1", "#ht3", "#ht4", "#e"},
+     "\"%~dp0Ravo\x8d\x7c\x96\xee\x94\xc2.exe\" /select"},
+    {"points", {"#jww", "#cd", "#h0", "#1-", "#2-", "#99#", "#e"}, "\"%~dp0Ravo\x8d\x7c\x96\xee\x94\xc2.exe\" /points"},
+};
+
+std::string batBytes(const char* variant) {
+    std::ifstream in(std::string(RAVO_BAT_DIR) + "/" + variant + ".bat", std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
@@ -19,7 +32,9 @@ std::vector<std::string> batLines(const std::string& bytes) {
 }
 
 TEST(BatchFile, CodePage932WithCrLfAndNoBom) {
-    const std::string bytes = batBytes();
+  for (const auto& bat : kBats) {
+    SCOPED_TRACE(bat.variant);
+    const std::string bytes = batBytes(bat.variant);
     ASSERT_FALSE(bytes.empty());
     EXPECT_NE(bytes.substr(0, 3), "\xEF\xBB\xBF");
     EXPECT_EQ(bytes.substr(bytes.size() - 2), "\r\n");
@@ -36,10 +51,13 @@ TEST(BatchFile, CodePage932WithCrLfAndNoBom) {
     EXPECT_EQ(text.find(u'\uFFFD'), std::u16string::npos);
     EXPECT_NE(text.find(u"Ravo鋼矢板.exe"), std::u16string::npos);
     EXPECT_EQ(codec.encode(text), bytes);
+  }
 }
 
 TEST(BatchFile, DirectivesTheHostReads) {
-    const auto lines = batLines(batBytes());
+  for (const auto& bat : kBats) {
+    SCOPED_TRACE(bat.variant);
+    const auto lines = batLines(batBytes(bat.variant));
     ASSERT_GT(lines.size(), 10u);
     EXPECT_EQ(lines[0].substr(0, 4), "@REM");  // the memo the host shows
     std::vector<std::string> directives;
@@ -48,8 +66,7 @@ TEST(BatchFile, DirectivesTheHostReads) {
         EXPECT_LT(l.find('#'), 10u) << l;
         directives.push_back(l.substr(4, l.find(' ', 5) == std::string::npos ? std::string::npos : l.find(' ', 5) - 4));
     }
-    const std::vector<std::string> expected = {"#jww", "#cd", "#h0", "#1", "#2", "#e"};
-    EXPECT_EQ(directives, expected);
+    EXPECT_EQ(directives, bat.directives);
     // No remark (the memo, the prompts, the notes) holds a double-byte
     // character whose second byte the command processor would take as an
     // operator.
@@ -64,11 +81,10 @@ TEST(BatchFile, DirectivesTheHostReads) {
                 }
             }
     }
-    // The exe is called quoted: the second byte of 鋼 in code page 932 is '|'.
-    bool quotedCall = false;
-    for (const std::string& l : lines)
-        if (l.find("Ravo") != std::string::npos && l.find(".exe\"") != std::string::npos && l[0] == '"') quotedCall = true;
-    EXPECT_TRUE(quotedCall);
+    // The exe is called quoted (the second byte of 鋼 in code page 932 is
+    // '|'), with the variant's argument.
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), std::string(bat.call)), 1) << bat.call;
+  }
 }
 
 }  // namespace

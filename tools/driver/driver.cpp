@@ -81,10 +81,10 @@ BOOL CALLBACK findChildProc(HWND c, LPARAM lp) {
 
 }  // namespace
 
-Process::Process(const std::wstring& exe, const std::wstring& workDir) {
+Process::Process(const std::wstring& exe, const std::wstring& workDir, const std::wstring& args) {
     STARTUPINFOW si{};
     si.cb = sizeof si;
-    std::wstring cmd = L"\"" + exe + L"\"";
+    std::wstring cmd = L"\"" + exe + L"\"" + (args.empty() ? L"" : L" " + args);
     if (!CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, workDir.c_str(), &si, &info_))
         info_ = {};
 }

@@ -19,8 +19,9 @@ struct MessageBoxInfo {
 
 class Process {
 public:
-    // Starts `exe` with `workDir` as the current directory.
-    Process(const std::wstring& exe, const std::wstring& workDir);
+    // Starts `exe` with `workDir` as the current directory, and `args` after
+    // its quoted name on the command line.
+    Process(const std::wstring& exe, const std::wstring& workDir, const std::wstring& args = L"");
     ~Process();
     Process(const Process&) = delete;
     Process& operator=(const Process&) = delete;

@@ -1,15 +1,20 @@
 #!/usr/bin/env python3
 """The host's side of the external transformation, for people without JWW.
 
-Writes the host's transfer file JWC_TEMP.TXT (code page 932) with the two
-indicated points and the drawing's entities into the tool's folder, runs the
-tool's batch file the way the host does (under Wine on Linux), waits for it,
-reads the transfer file back and renders the drawing the host would then
-show: the drawing's own lines in grey, the returned segments in black, as
-an SVG and a PNG.
+Writes the host's transfer file JWC_TEMP.TXT (code page 932) into the tool's
+folder, runs the tool's batch file the way the host does (under Wine on
+Linux), waits for it, reads the transfer file back and renders the drawing
+the host would then show: the drawing's own lines in grey, the returned
+segments in black, as an SVG and a PNG. Three ways in, one batch file each:
 
-    hostsim.py --tool-dir DIR --p1 X Y --p2 X Y [--drawing EXPORT] [--press ok|cancel|user]
-               [--type SECTION] [--out PREFIX] [--screenshot FILE.bmp]
+    hostsim.py --tool-dir DIR --p1 X Y --p2 X Y [--drawing EXPORT]   two indicated points
+    hostsim.py --tool-dir DIR --points X Y X Y ... [--drawing EXPORT] points indicated in order
+    hostsim.py --tool-dir DIR --select --drawing EXPORT              the drawing's lines selected
+               [--press ok|cancel|user] [--type SECTION] [--out PREFIX] [--screenshot FILE.bmp]
+
+With --select the drawing's lines are what the user selected: they are
+exported after the "#" line, each with a leading blank as the host writes
+them, and no point.
 
 --type makes SECTION (II, III, ..., IIw, ..., 10H, ...) the one the tool
 remembers, as if the user had chosen it last time. The picture's title names
@@ -30,7 +35,7 @@ import sys
 import threading
 import zlib
 
-BAT = "Ravo鋼矢板.bat"
+BATS = {"two-point": "Ravo鋼矢板.bat", "points": "Ravo鋼矢板_連続点.bat", "select": "Ravo鋼矢板_線選択.bat"}
 INI = "Ravo鋼矢板.ini"
 
 
@@ -112,25 +117,25 @@ def drawing_lines(data):
     return entities, others
 
 
-def write_transfer(folder, p1, p2, drawing):
+def write_transfer(folder, points, drawing, selected=False):
     for stale in (find_case_insensitive(folder, "JWC_TEMP.TXT"), find_case_insensitive(folder, "temp.txt")):
         if stale:
             os.remove(stale)
     entities, others = drawing_lines(drawing) if drawing is not None else ([], [])
-    out = [b"hq", ("hp1 %r %r" % p1).encode(), ("hp2 %r %r" % p2).encode()]
+    out = [b"hq"] + [("hp%d %r %r" % (i + 1, p[0], p[1])).encode() for i, p in enumerate(points)]
     out += others
     out.append(b"#")
-    out += [("%r %r %r %r" % e).encode() for e in entities]
+    out += [((" " if selected else "") + "%r %r %r %r" % e).encode() for e in entities]
     with open(os.path.join(folder, "JWC_TEMP.TXT"), "wb") as f:
         f.write(b"\r\n".join(out) + b"\r\n")
     return entities
 
 
-def run_batch(folder, press, driver, screenshot, timeout):
+def run_batch(folder, bat, press, driver, screenshot, timeout):
     on_windows = os.name == "nt"
     # The scripts name the Wine of the build they chose (wine or wine64).
     wine = os.environ.get("WINE", "wine")
-    cmd = ["cmd", "/c", BAT] if on_windows else [wine, "cmd", "/c", BAT]
+    cmd = ["cmd", "/c", bat] if on_windows else [wine, "cmd", "/c", bat]
     helper = None
     if press in ("ok", "cancel"):
         args = [driver, "attach", "--press", press]
@@ -246,8 +251,10 @@ def write_png(path, own, returned, title, width=1000):
 def main():
     ap = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     ap.add_argument("--tool-dir", required=True)
-    ap.add_argument("--p1", nargs=2, type=float, required=True)
-    ap.add_argument("--p2", nargs=2, type=float, required=True)
+    ap.add_argument("--p1", nargs=2, type=float)
+    ap.add_argument("--p2", nargs=2, type=float)
+    ap.add_argument("--points", nargs="+", type=float, help="X Y of each point, in order")
+    ap.add_argument("--select", action="store_true", help="the drawing's lines are the selection")
     ap.add_argument("--drawing")
     ap.add_argument("--press", choices=["ok", "cancel", "user"], default="ok")
     ap.add_argument("--driver", default=os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..",
@@ -258,12 +265,24 @@ def main():
     ap.add_argument("--timeout", type=float, default=120)
     ap.add_argument("--type", choices=sorted(SECTIONS), help="the section the tool remembers before it starts")
     a = ap.parse_args()
+    if a.select:
+        mode, points = "select", []
+        if not a.drawing:
+            ap.error("--select takes the selected lines from --drawing")
+    elif a.points:
+        if len(a.points) % 2 or len(a.points) < 4:
+            ap.error("--points takes X Y of two or more points")
+        mode, points = "points", [tuple(a.points[i:i + 2]) for i in range(0, len(a.points), 2)]
+    elif a.p1 and a.p2:
+        mode, points = "two-point", [tuple(a.p1), tuple(a.p2)]
+    else:
+        ap.error("give --p1 and --p2, --points or --select")
     if a.type:
         remember_section(a.tool_dir, a.type)
 
     drawing = open(a.drawing, "rb").read() if a.drawing else None
-    own = write_transfer(a.tool_dir, tuple(a.p1), tuple(a.p2), drawing)
-    code, said = run_batch(a.tool_dir, a.press, a.driver, a.screenshot, a.timeout)
+    own = write_transfer(a.tool_dir, points, drawing, mode == "select")
+    code, said = run_batch(a.tool_dir, BATS[mode], a.press, a.driver, a.screenshot, a.timeout)
     for line in said.splitlines():
         print("tool: " + line)
     state, segs, note = read_back(a.tool_dir)
@@ -273,7 +292,11 @@ def main():
     print("batch exit code: %d" % code)
     print("host reads: %s%s" % (state, (" (" + note + ")") if note else ""))
     print("segments returned: %d" % len(segs))
-    title = title_of(remembered_section(a.tool_dir), tuple(a.p1), tuple(a.p2))
+    section = remembered_section(a.tool_dir)
+    if mode == "two-point":
+        title = title_of(section, points[0], points[1])
+    else:  # the wall's count is the tool's to tell: the title names the way in
+        title = "%s型 %s %d本の線分" % (section, "線選択" if mode == "select" else "連続点", len(segs))
     print("title: " + title)
     if a.out:
         write_svg(a.out + ".svg", own, segs, title)

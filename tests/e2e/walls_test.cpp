@@ -1,0 +1,88 @@
+// Walls along the user's own lines: the exe started as the selection and the
+// points batch files start it, worked through its window.
+#include <algorithm>
+
+#include "e2e_support.h"
+
+namespace ravo::e2e {
+namespace {
+
+struct Walls : HostFolder {
+    HWND startWith(const std::wstring& args) {
+        proc_ = start(args);
+        HWND main = proc_->waitWindow(ids::kMainClass);
+        EXPECT_NE(main, nullptr) << "expected the main window";
+        return main;
+    }
+    std::string count(HWND main) const { return narrow(driver::windowText(driver::child(main, ids::lblCount))); }
+    long resultLines() const {
+        const std::string r = readFile(L"jwc_temp.txt");
+        return std::count(r.begin(), r.end(), '\n');
+    }
+};
+
+// A selected rectangle (10 m x 6 m) closes into a cofferdam with a corner
+// pile at each turn, in place; its start moves round and the count stays.
+TEST_F(Walls, SelectedRectangleBecomesACofferdam) {
+    writeTemp("hq\r\nhs 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1\r\n#\r\n 10000 6000 0 6000\r\n 0 0 10000 0\r\n"
+              " 0 6000 0 0\r\n 10000 0 10000 6000\r\n");
+    HWND main = startWith(L"/select");
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(count(main), "80枚（コーナー4）  延長 32.800 m");
+    EXPECT_TRUE(IsWindowEnabled(driver::child(main, ids::btnStart)));
+    EXPECT_FALSE(IsWindowEnabled(driver::child(main, ids::chkStart))) << "a loop has no ends to turn";
+    driver::clickAndWait(driver::child(main, ids::btnStart));
+    driver::clickAndWait(driver::child(main, ids::btnDirection));
+    EXPECT_EQ(count(main), "80枚（コーナー4）  延長 32.800 m");
+    closeWith(main, ids::btnOK);
+    // 80 piles of 20 segments and 4 plates of 6.
+    EXPECT_EQ(resultLines(), 80 * 20 + 4 * 6);
+}
+
+// A T-shaped selection: the message names the branch point; nothing is
+// laid, and OK hands back nothing.
+TEST_F(Walls, BranchedSelectionIsRefusedWithItsPlace) {
+    writeTemp("hq\r\n#\r\n 0 0 500 0\r\n 500 0 1000 0\r\n 500 0 500 500\r\n");
+    proc_ = start(L"/select");
+    driver::MessageBoxInfo box;
+    ASSERT_TRUE(proc_->waitMessageBox(box, 60000));
+    EXPECT_EQ(narrow(box.text).rfind("線が分岐しています（500, 0）", 0), 0u) << narrow(box.text);
+    EXPECT_FALSE(box.hasIcon);
+    driver::dismiss(box);
+    driver::waitClosed(box.hwnd);
+    HWND main = proc_->waitWindow(ids::kMainClass);
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(count(main), "0枚");
+    closeWith(main, ids::btnOK);
+    EXPECT_EQ(readFile(L"jwc_temp.txt"), "");
+}
+
+// Points in order: two of them are the two-point run, byte for byte; an
+// open path of three turns one corner.
+TEST_F(Walls, PointsInOrder) {
+    writeTemp("hq\r\nhp1 100 200\r\nhp2 900 200\r\n");
+    HWND main = startToWindow();
+    ASSERT_NE(main, nullptr);
+    driver::clickAndWait(driver::child(main, ids::chkStart));
+    closeWith(main, ids::btnOK);
+    const std::string twoPoint = readFile(L"jwc_temp.txt");
+    ASSERT_FALSE(twoPoint.empty());
+    writeTemp("hq\r\nhp1 100 200\r\nhp2 900 200\r\n");
+    main = startWith(L"/points");
+    ASSERT_NE(main, nullptr);
+    EXPECT_FALSE(IsWindowEnabled(driver::child(main, ids::btnStart)));
+    driver::clickAndWait(driver::child(main, ids::chkStart));
+    closeWith(main, ids::btnOK);
+    EXPECT_EQ(readFile(L"jwc_temp.txt"), twoPoint);
+
+    writeTemp("hq\r\nhp1 0 0\r\nhp2 8000 0\r\nhp3 8000 4000\r\n");
+    main = startWith(L"/points");
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(count(main), "30枚（コーナー1）  延長 12.200 m");
+    EXPECT_TRUE(IsWindowEnabled(driver::child(main, ids::chkEnd)));
+    closeWith(main, ids::btnOK);
+    EXPECT_EQ(resultLines(), 30 * 20 + 6);
+}
+
+}  // namespace
+}  // namespace ravo::e2e
