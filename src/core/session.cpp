@@ -87,7 +87,8 @@ bool Session::runShowSteps(const std::u16string& exeDir) {
 void Session::fitRun() {
     // With nothing laid, what was selected or indicated is shown.
     const bool laid = store.lastLineIndex(gins.nGinResult) >= 0;
-    view.fitGin(laid || !wallMode_ ? gins.nGinResult : gins.nGinOverlay, 1.0);
+    // A wall leaves room round it for the counts beside its legs.
+    view.fitGin(laid || !wallMode_ ? gins.nGinResult : gins.nGinOverlay, wallMode_ ? 0.9 : 1.0);
 }
 
 void Session::takePath() {
@@ -179,12 +180,13 @@ void Session::drawOverlay(const WallPath& drawn) {
     const double perPixel = std::max({(maxX - minX) * 1.1 / width, (maxY - minY) * 1.1 / height, 1e-6});
     store.addLineRec(gins.nGinOverlay, kKindCircle, 0, 0, kStartMarkColour, kSolidLineType, v[0].x, v[0].y, v[0].x,
                      v[0].y, 5 * perPixel);
-    // Each leg's count beside its middle, outside a loop (left of an open path).
+    // Each leg's count beside its middle: inside a loop, where the fitted
+    // view always has room, and left of an open path.
     long double area = 0;
     for (size_t i = 0; i < v.size(); ++i)
         area += static_cast<long double>(v[i].x) * v[(i + 1) % v.size()].y -
                 static_cast<long double>(v[(i + 1) % v.size()].x) * v[i].y;
-    const double side = drawn.closed && area > 0 ? -1 : 1;  // +1: to the left
+    const double side = drawn.closed && area < 0 ? -1 : 1;  // +1: to the left
     const double textHeight = 12 * perPixel, h = textHeight * 72 / 96 / 50;
     const double away = layouter_.section().widthMm * 0.5 + textHeight * 1.5;
     for (const WallLeg& l : wall_.legs) {

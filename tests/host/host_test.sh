@@ -33,10 +33,21 @@ check "OK hands back the run" "segments returned: 40" $sim --tool-dir "$d" --p1 
 [ -s "$d/result.png" ] && [ -s "$d/result.svg" ] && echo "host ok drawing rendered" || { echo "host FAILED drawing rendered"; status=1; }
 
 d=$(fresh section)
-check "a remembered hat section: 2 piles of 18 segments" "segments returned: 36" \
+check "a remembered hat section: 2 piles of 17 segments and the last joint" "segments returned: 35" \
     $sim --tool-dir "$d" --p1 100 200 --p2 1900 200 --type 25H --press ok --out "$d/result"
 grep -qF "25H型 2枚  延長 1.800 m" "$d/result.svg" && echo "host ok the picture's title counts the piles" \
     || { echo "host FAILED the picture's title counts the piles"; status=1; }
+
+# The other two batch files: a selected rectangle closes into a cofferdam
+# (80 piles of 20 segments, 4 plates of 6); three points in order lay an
+# open wall with one corner (30 piles, 1 plate).
+printf '0 0 10000 0\r\n10000 0 10000 6000\r\n10000 6000 0 6000\r\n0 6000 0 0\r\n' > "$work.rectangle.txt"
+d=$(fresh select)
+check "a selected rectangle becomes a cofferdam" "segments returned: 1624" \
+    $sim --tool-dir "$d" --select --drawing "$work.rectangle.txt" --press ok --out "$d/result"
+d=$(fresh points)
+check "points in order lay a wall with a corner" "segments returned: 606" \
+    $sim --tool-dir "$d" --points 0 0 8000 0 8000 4000 --press ok
 
 d=$(fresh cancel)
 check "Cancel hands back nothing" "host reads: empty" $sim --tool-dir "$d" --p1 100 200 --p2 900 200 --press cancel
