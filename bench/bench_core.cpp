@@ -2,6 +2,7 @@
 // writing a long run.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -13,6 +14,7 @@
 #include "core/text.h"
 #include "core/transforms.h"
 #include "core/view.h"
+#include "core/wall.h"
 #include "platform/posix/posix_platform.h"
 
 namespace ravo {
@@ -94,6 +96,55 @@ void BM_LayoutTenThousandPiles(benchmark::State& state) {
     state.counters["segments"] = f.session.store.lastLineIndex(0) + 1;
 }
 BENCHMARK(BM_LayoutTenThousandPiles)->Unit(benchmark::kMillisecond);
+
+// A selection of 100,000 lines in random order and direction: a closed
+// outline of 50,000 teeth (every vertex a corner), chained into one loop.
+void BM_ChainHundredThousandLines(benchmark::State& state) {
+    std::vector<WallPoint> v;
+    for (int i = 0; i < 50000; ++i) {
+        v.push_back({i * 1000.0, 0});
+        v.push_back({i * 1000.0 + 500, 300});
+    }
+    v.push_back({50000 * 1000.0, -5000});
+    v.push_back({0, -5000});
+    std::vector<WallSegment> segs;
+    for (size_t i = 0; i < v.size(); ++i) {
+        const WallPoint& a = v[i];
+        const WallPoint& b = v[(i + 1) % v.size()];
+        segs.push_back(i % 3 ? WallSegment{a.x, a.y, b.x, b.y} : WallSegment{b.x, b.y, a.x, a.y});
+    }
+    std::shuffle(segs.begin(), segs.end(), std::mt19937(5));
+    for (auto _ : state) {
+        const PathResult r = chainSegments(segs);
+        if (!r.ok()) state.SkipWithError("the loop did not chain");
+        benchmark::DoNotOptimize(r.path.vertices.size());
+    }
+    state.counters["lines"] = static_cast<double>(segs.size());
+}
+BENCHMARK(BM_ChainHundredThousandLines)->Unit(benchmark::kMillisecond);
+
+// The longest wall: a closed rectangle of 25,000 pieces (near the cap),
+// laid and its pieces' outlines put in the result gin.
+void BM_LayLongestWall(benchmark::State& state) {
+    RunFixture f(2);
+    f.session.layouter().prepareOutlines();
+    WallPath path;
+    path.vertices = {{0, 0}, {2999000, 0}, {2999000, 1999000}, {0, 1999000}};
+    path.closed = true;
+    WallSpec spec;
+    spec.reach = f.session.layouter().cornerReach();
+    size_t pieces = 0;
+    for (auto _ : state) {
+        const WallLayout w = layWall(path, spec);
+        if (!w.ok()) state.SkipWithError("the wall was refused");
+        f.session.layouter().layWallPieces(w);
+        pieces = w.pieces.size();
+        benchmark::DoNotOptimize(f.session.store.lastLineIndex(0));
+    }
+    state.counters["pieces"] = static_cast<double>(pieces);
+    state.counters["segments"] = f.session.store.lastLineIndex(0) + 1;
+}
+BENCHMARK(BM_LayLongestWall)->Unit(benchmark::kMillisecond);
 
 void BM_WriteTenThousandPiles(benchmark::State& state) {
     RunFixture f(10000);

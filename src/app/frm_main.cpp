@@ -200,7 +200,7 @@ void TfrmMain::showCount() {
 
 void TfrmMain::btnZoomUpClick() { app_.session().preview.btnZoomUpClick(); }
 void TfrmMain::btnZoomDownClick() { app_.session().preview.btnZoomDownClick(); }
-void TfrmMain::btnHomeClick() { app_.session().preview.btnHomeClick(); }
+void TfrmMain::btnHomeClick() { app_.session().btnHomeClick(); }
 
 void TfrmMain::FormResize() {
     if (app_.session().bViewReady) app_.session().view.FormResize();

@@ -68,6 +68,8 @@ public:
     // end of an open path; the direction turns round. Each lays it again.
     void btnStartClick();
     void btnDirectionClick();
+    // "H": the whole run (a wall with room round it for its counts).
+    void btnHomeClick() { fitRun(); }
     const WallLayout& wall() const { return wall_; }
 
     // The section to lay; before the first show, or through cmbTypeChange.

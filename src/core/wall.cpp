@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <unordered_map>
+#include <tuple>
 
 #include "functions.h"
 #include "pile_layout.h"
@@ -38,6 +38,20 @@ double turnDegrees(LD ax, LD ay, LD bx, LD by) {
     return toDouble(x87::atan2(cross, dot) * 180.0L / kPiFull);
 }
 
+// The turn compared without its angle: straight on (below
+// kStraightTolerance) and folded back (beyond kFoldBackLimit) by the ratio
+// of cross to dot product, the tangent of the turn.
+const LD kTanStraight = 1.7453292519057202e-4L;  // tan 0.01°
+const LD kTanFoldBack = 1.7455064928217585e-2L;  // tan (180° − 179°)
+bool runsStraightOn(LD ax, LD ay, LD bx, LD by) {
+    const LD cross = ax * by - ay * bx, dot = ax * bx + ay * by;
+    return dot > 0 && (cross < 0 ? -cross : cross) < kTanStraight * dot;
+}
+bool foldsBack(LD ax, LD ay, LD bx, LD by) {
+    const LD cross = ax * by - ay * bx, dot = ax * bx + ay * by;
+    return dot < 0 && (cross < 0 ? -cross : cross) < kTanFoldBack * -dot;
+}
+
 // Merges vertices where the path runs straight on: a segment joins the leg
 // before it while its direction stays within kStraightTolerance of the
 // leg's own (so a finely divided curve becomes legs, not one long drift).
@@ -47,14 +61,13 @@ std::u16string straighten(WallPath& path) {
     std::vector<WallPoint>& v = path.vertices;
     const size_t n = v.size();
     if (n < 2) return u"割り付ける線がありません（長さのある線が選択されていません）";
-    auto turnAt = [](const WallPoint& prev, const WallPoint& at, const WallPoint& next) {
-        return turnDegrees(static_cast<LD>(at.x) - prev.x, static_cast<LD>(at.y) - prev.y,
-                           static_cast<LD>(next.x) - at.x, static_cast<LD>(next.y) - at.y);
+    auto straightAt = [](const WallPoint& prev, const WallPoint& at, const WallPoint& next) {
+        return runsStraightOn(static_cast<LD>(at.x) - prev.x, static_cast<LD>(at.y) - prev.y,
+                              static_cast<LD>(next.x) - at.x, static_cast<LD>(next.y) - at.y);
     };
     size_t first = 0;
     if (path.closed) {
-        while (first < n && std::fabs(turnAt(v[(first + n - 1) % n], v[first], v[(first + 1) % n])) < kStraightTolerance)
-            ++first;
+        while (first < n && straightAt(v[(first + n - 1) % n], v[first], v[(first + 1) % n])) ++first;
         if (first == n) return u"閉じた線に角がありません";
     }
     const size_t count = path.closed ? n + 1 : n;  // a loop comes back to its start
@@ -62,7 +75,7 @@ std::u16string straighten(WallPath& path) {
     std::vector<WallPoint> kept{at(0)};
     for (size_t k = 1; k + 1 < count; ++k) {
         const WallPoint& legStart = kept.back();
-        if (std::fabs(turnAt(legStart, at(k), at(k + 1))) >= kStraightTolerance) kept.push_back(at(k));
+        if (!straightAt(legStart, at(k), at(k + 1))) kept.push_back(at(k));
     }
     if (!path.closed) kept.push_back(at(n - 1));
     v.swap(kept);
@@ -70,25 +83,26 @@ std::u16string straighten(WallPath& path) {
     if (path.closed && m < 3) return u"閉じた線に角が足りません（3 つ以上必要です）";
     for (size_t i = 0; i < m; ++i) {
         if (!path.closed && (i == 0 || i + 1 == m)) continue;
-        if (std::fabs(turnAt(v[(i + m - 1) % m], v[i], v[(i + 1) % m])) > kFoldBackLimit)
+        const WallPoint &prev = v[(i + m - 1) % m], &next = v[(i + 1) % m];
+        if (foldsBack(static_cast<LD>(v[i].x) - prev.x, static_cast<LD>(v[i].y) - prev.y,
+                      static_cast<LD>(next.x) - v[i].x, static_cast<LD>(next.y) - v[i].y))
             return u"線が折り返しています" + placeText(v[i].x, v[i].y) + u"。折り返す線には割り付けできません";
     }
     return {};
 }
 
-// Squared distance between segments ab and cd.
-LD segmentDistance2(const WallPoint& a, const WallPoint& b, const WallPoint& c, const WallPoint& d) {
+// Squared distance between segments ab and cd (a tolerance test: doubles).
+double segmentDistance2(const WallPoint& a, const WallPoint& b, const WallPoint& c, const WallPoint& d) {
     auto pointSeg = [](const WallPoint& p, const WallPoint& s, const WallPoint& e) {
-        const LD dx = static_cast<LD>(e.x) - s.x, dy = static_cast<LD>(e.y) - s.y;
-        const LD len2 = dx * dx + dy * dy;
-        LD t = len2 > 0 ? ((static_cast<LD>(p.x) - s.x) * dx + (static_cast<LD>(p.y) - s.y) * dy) / len2 : 0;
-        t = std::clamp(t, 0.0L, 1.0L);
-        const LD ex = s.x + t * dx - p.x, ey = s.y + t * dy - p.y;
+        const double dx = e.x - s.x, dy = e.y - s.y;
+        const double len2 = dx * dx + dy * dy;
+        double t = len2 > 0 ? ((p.x - s.x) * dx + (p.y - s.y) * dy) / len2 : 0;
+        t = std::clamp(t, 0.0, 1.0);
+        const double ex = s.x + t * dx - p.x, ey = s.y + t * dy - p.y;
         return ex * ex + ey * ey;
     };
     auto orient = [](const WallPoint& p, const WallPoint& q, const WallPoint& r) {
-        const LD v = (static_cast<LD>(q.x) - p.x) * (static_cast<LD>(r.y) - p.y) -
-                     (static_cast<LD>(q.y) - p.y) * (static_cast<LD>(r.x) - p.x);
+        const double v = (q.x - p.x) * (r.y - p.y) - (q.y - p.y) * (r.x - p.x);
         return v > 0 ? 1 : v < 0 ? -1 : 0;
     };
     const int o1 = orient(a, b, c), o2 = orient(a, b, d), o3 = orient(c, d, a), o4 = orient(c, d, b);
@@ -104,29 +118,30 @@ using SegmentEnds = std::pair<WallPoint, WallPoint>;
 template <class Skip>
 std::u16string firstTouch(const std::vector<SegmentEnds>& segs, Skip skip) {
     struct Box {
-        double minX, maxX;
+        double minX, maxX, minY, maxY;
         size_t index;
     };
     std::vector<Box> boxes(segs.size());
     for (size_t i = 0; i < segs.size(); ++i) {
         const auto& [a, b] = segs[i];
-        boxes[i] = {std::min(a.x, b.x) - kJoinTolerance, std::max(a.x, b.x) + kJoinTolerance, i};
+        boxes[i] = {std::min(a.x, b.x) - kJoinTolerance, std::max(a.x, b.x) + kJoinTolerance,
+                    std::min(a.y, b.y) - kJoinTolerance, std::max(a.y, b.y) + kJoinTolerance, i};
     }
     std::sort(boxes.begin(), boxes.end(), [](const Box& p, const Box& q) { return p.minX < q.minX; });
     std::vector<Box> active;
-    const LD tol2 = static_cast<LD>(kJoinTolerance) * kJoinTolerance;
+    const double tol2 = kJoinTolerance * kJoinTolerance;
     for (const Box& box : boxes) {
         std::erase_if(active, [&](const Box& o) { return o.maxX < box.minX; });
         for (const Box& o : active) {
-            if (skip(box.index, o.index)) continue;
+            if (o.maxY < box.minY || o.minY > box.maxY || skip(box.index, o.index)) continue;
             const auto& [a, b] = segs[box.index];
             const auto& [c, d] = segs[o.index];
             if (segmentDistance2(a, b, c, d) >= tol2) continue;
             const WallPoint* at = &a;
-            LD best = segmentDistance2(a, a, c, d);
+            double best = segmentDistance2(a, a, c, d);
             for (const WallPoint* p : {&b, &c, &d}) {
                 const bool ofFirst = p == &b;
-                const LD dd = ofFirst ? segmentDistance2(*p, *p, c, d) : segmentDistance2(*p, *p, a, b);
+                const double dd = ofFirst ? segmentDistance2(*p, *p, c, d) : segmentDistance2(*p, *p, a, b);
                 if (dd < best) best = dd, at = p;
             }
             return placeText(at->x, at->y);
@@ -177,120 +192,150 @@ constexpr double kLargestCoordinate = 1e9;
 
 PathResult chainSegments(std::span<const WallSegment> segments) {
     PathResult out;
-    // Ends within the tolerance become one node: a grid of tolerance-sized
-    // cells, each end compared with the nodes in its cell and the 8 around.
-    std::vector<WallPoint> nodes;
-    std::unordered_map<uint64_t, std::vector<uint32_t>> cells;
-    auto cellKey = [](int64_t cx, int64_t cy) {
-        return (static_cast<uint64_t>(cx) * 0x9E3779B97F4A7C15ull) ^ static_cast<uint64_t>(cy);
-    };
-    auto nodeOf = [&](double x, double y) {
-        const int64_t cx = static_cast<int64_t>(std::floor(x / kJoinTolerance));
-        const int64_t cy = static_cast<int64_t>(std::floor(y / kJoinTolerance));
-        for (int64_t i = cx - 1; i <= cx + 1; ++i)
-            for (int64_t j = cy - 1; j <= cy + 1; ++j) {
-                auto it = cells.find(cellKey(i, j));
-                if (it == cells.end()) continue;
-                for (uint32_t k : it->second)
-                    if (distance2D(nodes[k].x, nodes[k].y, x, y) <= kJoinTolerance) return k;
-            }
-        nodes.push_back({x, y});
-        const uint32_t k = static_cast<uint32_t>(nodes.size() - 1);
-        cells[cellKey(cx, cy)].push_back(k);
-        return k;
-    };
-    struct Edge {
-        uint32_t a, b;
-    };
-    std::vector<Edge> edges;
-    edges.reserve(segments.size());
+    // The usable segments: finite, within reach, not shorter than the tolerance.
+    std::vector<const WallSegment*> usable;
+    usable.reserve(segments.size());
     for (const WallSegment& s : segments) {
         if (!finite(s)) continue;
         if (std::max({std::fabs(s.x1), std::fabs(s.y1), std::fabs(s.x2), std::fabs(s.y2)}) > kLargestCoordinate) {
             out.fault = u"座標が大きすぎる線があります" + placeText(s.x1, s.y1);
             return out;
         }
-        if (distance2D(s.x1, s.y1, s.x2, s.y2) < kJoinTolerance) continue;
-        const uint32_t a = nodeOf(s.x1, s.y1), b = nodeOf(s.x2, s.y2);
-        if (a != b) edges.push_back({std::min(a, b), std::max(a, b)});
+        if (distance2D(s.x1, s.y1, s.x2, s.y2) >= kJoinTolerance) usable.push_back(&s);
     }
-    // The same line twice is one line.
-    std::sort(edges.begin(), edges.end(), [](const Edge& p, const Edge& q) { return p.a != q.a ? p.a < q.a : p.b < q.b; });
-    edges.erase(std::unique(edges.begin(), edges.end(), [](const Edge& p, const Edge& q) { return p.a == q.a && p.b == q.b; }),
-                edges.end());
-    if (edges.empty()) {
+    // Ends within the tolerance become one node. The ends sorted by their
+    // tolerance-sized cell, so each is compared with those of its own cell
+    // and the cells next to it, in memory order; joined through union-find.
+    struct End {
+        int64_t cx, cy;
+        double x, y;
+        uint32_t id;  // segment * 2 + which end
+    };
+    std::vector<End> ends;
+    ends.reserve(2 * usable.size());
+    for (uint32_t i = 0; i < usable.size(); ++i)
+        for (uint32_t e = 0; e < 2; ++e) {
+            const double x = e ? usable[i]->x2 : usable[i]->x1, y = e ? usable[i]->y2 : usable[i]->y1;
+            ends.push_back({static_cast<int64_t>(std::floor(x / kJoinTolerance)),
+                            static_cast<int64_t>(std::floor(y / kJoinTolerance)), x, y, 2 * i + e});
+        }
+    auto cellLess = [](const End& p, const End& q) { return p.cx != q.cx ? p.cx < q.cx : p.cy < q.cy; };
+    std::sort(ends.begin(), ends.end(), [&](const End& p, const End& q) {
+        return cellLess(p, q) || (!cellLess(q, p) && p.id < q.id);
+    });
+    std::vector<uint32_t> parent(ends.size());
+    for (uint32_t i = 0; i < parent.size(); ++i) parent[i] = i;
+    auto find = [&](uint32_t i) {
+        while (parent[i] != i) i = parent[i] = parent[parent[i]];
+        return i;
+    };
+    const double tol2 = kJoinTolerance * kJoinTolerance;
+    auto joinGroups = [&](size_t a0, size_t a1, size_t b0, size_t b1) {
+        for (size_t i = a0; i < a1; ++i)
+            for (size_t j = std::max(b0, i + 1); j < b1; ++j) {
+                const double dx = ends[i].x - ends[j].x, dy = ends[i].y - ends[j].y;
+                if (dx * dx + dy * dy <= tol2) {
+                    const uint32_t ri = find(static_cast<uint32_t>(i)), rj = find(static_cast<uint32_t>(j));
+                    if (ri != rj) parent[std::max(ri, rj)] = std::min(ri, rj);
+                }
+            }
+    };
+    auto groupAt = [&](size_t from, int64_t cx, int64_t cy) {
+        const End key{cx, cy, 0, 0, 0};
+        const auto lo = std::lower_bound(ends.begin() + static_cast<std::ptrdiff_t>(from), ends.end(), key, cellLess);
+        const auto hi = std::upper_bound(lo, ends.end(), key, cellLess);
+        return std::pair{static_cast<size_t>(lo - ends.begin()), static_cast<size_t>(hi - ends.begin())};
+    };
+    for (size_t g0 = 0; g0 < ends.size();) {
+        size_t g1 = g0 + 1;
+        while (g1 < ends.size() && !cellLess(ends[g0], ends[g1])) ++g1;
+        joinGroups(g0, g1, g0, g1);
+        // The cells after this one in the order: above it, and the column to its right.
+        const int64_t cx = ends[g0].cx, cy = ends[g0].cy;
+        for (auto [nx, ny] : {std::pair{cx, cy + 1}, {cx + 1, cy - 1}, {cx + 1, cy}, {cx + 1, cy + 1}}) {
+            const auto [b0, b1] = groupAt(g1, nx, ny);
+            if (b0 < b1) joinGroups(g0, g1, b0, b1);
+        }
+        g0 = g1;
+    }
+    // Node numbers in the order of their first end in the input, each at the
+    // place of that end.
+    std::vector<uint32_t> firstOfRoot(ends.size(), UINT32_MAX);  // by root: the smallest end id
+    for (uint32_t i = 0; i < ends.size(); ++i) {
+        uint32_t& f = firstOfRoot[find(i)];
+        f = std::min(f, ends[i].id);
+    }
+    std::vector<uint32_t> nodeOfEnd(ends.size());
+    for (uint32_t i = 0; i < ends.size(); ++i) nodeOfEnd[ends[i].id] = firstOfRoot[find(i)];
+    std::vector<uint32_t> number(ends.size(), UINT32_MAX);
+    std::vector<WallPoint> nodes;
+    for (uint32_t id = 0; id < nodeOfEnd.size(); ++id) {
+        const uint32_t first = nodeOfEnd[id];
+        if (number[first] == UINT32_MAX) {
+            number[first] = static_cast<uint32_t>(nodes.size());
+            const WallSegment& s = *usable[first / 2];
+            nodes.push_back(first % 2 ? WallPoint{s.x2, s.y2} : WallPoint{s.x1, s.y1});
+        }
+    }
+    // Each node's neighbours: a chain has at most two. The same line twice
+    // is one line; a third neighbour is a branch.
+    struct Adjacent {
+        uint32_t n[2] = {UINT32_MAX, UINT32_MAX};
+        uint32_t count = 0;
+    };
+    std::vector<Adjacent> adj(nodes.size());
+    size_t edgeCount = 0;
+    for (uint32_t i = 0; i < usable.size(); ++i) {
+        const uint32_t a = number[nodeOfEnd[2 * i]], b = number[nodeOfEnd[2 * i + 1]];
+        if (a == b || adj[a].n[0] == b || adj[a].n[1] == b) continue;
+        for (uint32_t k : {a, b})
+            if (adj[k].count == 2) {
+                out.fault = u"線が分岐しています" + placeText(nodes[k].x, nodes[k].y) + u"。枝分かれのない 1 本の線を選択してください";
+                return out;
+            }
+        adj[a].n[adj[a].count++] = b;
+        adj[b].n[adj[b].count++] = a;
+        ++edgeCount;
+    }
+    if (edgeCount == 0) {
         out.fault = u"割り付ける線がありません（長さのある線分が選択されていません）";
         return out;
     }
-    const size_t nodeCount = nodes.size();
-    std::vector<uint32_t> degree(nodeCount, 0);
-    for (const Edge& e : edges) ++degree[e.a], ++degree[e.b];
-    for (size_t k = 0; k < nodeCount; ++k)
-        if (degree[k] > 2) {
-            out.fault = u"線が分岐しています" + placeText(nodes[k].x, nodes[k].y) + u"。枝分かれのない 1 本の線を選択してください";
-            return out;
-        }
-    // Each node's (at most two) edges.
-    std::vector<uint32_t> firstEdge(nodeCount, UINT32_MAX), secondEdge(nodeCount, UINT32_MAX);
-    for (uint32_t i = 0; i < edges.size(); ++i)
-        for (uint32_t n : {edges[i].a, edges[i].b}) (firstEdge[n] == UINT32_MAX ? firstEdge[n] : secondEdge[n]) = i;
-    std::vector<bool> used(edges.size(), false);
-    auto walk = [&](uint32_t start, std::vector<WallPoint>& into) {
-        uint32_t at = start;
-        into.push_back(nodes[at]);
-        for (;;) {
-            uint32_t e = firstEdge[at];
-            if (e != UINT32_MAX && used[e]) e = secondEdge[at];
-            if (e == UINT32_MAX || used[e]) break;
-            used[e] = true;
-            at = edges[e].a == at ? edges[e].b : edges[e].a;
-            into.push_back(nodes[at]);
-        }
-    };
-    size_t chains = 0;
+    // The chains: open ones walked from an end, then what is left are loops.
+    std::vector<uint32_t> chainOf(nodes.size(), UINT32_MAX);
+    uint32_t chains = 0;
     std::vector<WallPoint> chain;
-    // Open chains from their ends first, then what is left are loops.
-    for (uint32_t k = 0; k < nodeCount; ++k)
-        if (degree[k] == 1 && !used[firstEdge[k]]) {
-            ++chains;
-            std::vector<WallPoint> one;
-            walk(k, one);
-            if (chains == 1) chain.swap(one);
-        }
     bool closed = false;
-    for (uint32_t k = 0; k < nodeCount; ++k)
-        if (degree[k] == 2 && !used[firstEdge[k]]) {
-            ++chains;
-            std::vector<WallPoint> one;
-            walk(k, one);
-            one.pop_back();  // back at its first node
-            if (chains == 1) chain.swap(one), closed = true;
+    auto walk = [&](uint32_t start, bool keep) {
+        uint32_t prev = UINT32_MAX, at = start;
+        for (;;) {
+            chainOf[at] = chains;
+            if (keep) chain.push_back(nodes[at]);
+            const Adjacent& n = adj[at];
+            const uint32_t next = n.n[0] != prev ? n.n[0] : (n.count == 2 ? n.n[1] : UINT32_MAX);
+            if (next == UINT32_MAX || next == start) break;
+            prev = at;
+            at = next;
+        }
+        ++chains;
+    };
+    for (uint32_t k = 0; k < nodes.size(); ++k)
+        if (adj[k].count == 1 && chainOf[k] == UINT32_MAX) walk(k, chains == 0);
+    for (uint32_t k = 0; k < nodes.size(); ++k)
+        if (adj[k].count == 2 && chainOf[k] == UINT32_MAX) {
+            if (chains == 0) closed = true;
+            walk(k, chains == 0);
         }
     if (chains > 1) {
         // Chains that touch (a line ending on another's middle) are a branch.
-        std::vector<uint32_t> chainOf(nodeCount, UINT32_MAX);
-        uint32_t id = 0;
-        for (uint32_t start = 0; start < nodeCount; ++start) {
-            if (chainOf[start] != UINT32_MAX) continue;
-            std::vector<uint32_t> stack{start};
-            chainOf[start] = id;
-            while (!stack.empty()) {
-                const uint32_t at = stack.back();
-                stack.pop_back();
-                for (uint32_t e : {firstEdge[at], secondEdge[at]}) {
-                    if (e == UINT32_MAX) continue;
-                    const uint32_t to = edges[e].a == at ? edges[e].b : edges[e].a;
-                    if (chainOf[to] == UINT32_MAX) chainOf[to] = id, stack.push_back(to);
-                }
-            }
-            ++id;
-        }
         std::vector<SegmentEnds> segs;
         std::vector<uint32_t> owner;
-        for (const Edge& e : edges) {
-            segs.push_back({nodes[e.a], nodes[e.b]});
-            owner.push_back(chainOf[e.a]);
-        }
+        for (uint32_t k = 0; k < nodes.size(); ++k)
+            for (uint32_t i = 0; i < adj[k].count; ++i)
+                if (adj[k].n[i] > k) {
+                    segs.push_back({nodes[k], nodes[adj[k].n[i]]});
+                    owner.push_back(chainOf[k]);
+                }
         const std::u16string where = firstTouch(segs, [&](size_t i, size_t j) { return owner[i] == owner[j]; });
         if (!where.empty()) {
             out.fault = u"線が分岐または接触しています" + where + u"。枝分かれのない 1 本の線を選択してください";
