@@ -81,8 +81,8 @@ struct RunFixture {
     Session session{Services{fs, codec, msgs, NumberFormat{}}};
     explicit RunFixture(int piles) {
         std::filesystem::current_path(RAVO_SOURCE_DIR);
-        session.header.hp[1] = {1000.5, -2000.25};
-        session.header.hp[2] = {1000.5 + piles * 400.0 * 0.6, -2000.25 + piles * 400.0 * 0.8};
+        session.header().hp[1] = {1000.5, -2000.25};
+        session.header().hp[2] = {1000.5 + piles * 400.0 * 0.6, -2000.25 + piles * 400.0 * 0.8};
     }
 };
 
@@ -91,9 +91,9 @@ void BM_LayoutTenThousandPiles(benchmark::State& state) {
     for (auto _ : state) {
         f.session.layouter().preparePiles();
         f.session.layouter().layoutPiles(0);
-        benchmark::DoNotOptimize(f.session.store.lastLineIndex(0));
+        benchmark::DoNotOptimize(f.session.store().lastLineIndex(0));
     }
-    state.counters["segments"] = f.session.store.lastLineIndex(0) + 1;
+    state.counters["segments"] = f.session.store().lastLineIndex(0) + 1;
 }
 BENCHMARK(BM_LayoutTenThousandPiles)->Unit(benchmark::kMillisecond);
 
@@ -139,10 +139,10 @@ void BM_LayLongestWall(benchmark::State& state) {
         if (!w.ok()) state.SkipWithError("the wall was refused");
         f.session.layouter().layWallPieces(w);
         pieces = w.pieces.size();
-        benchmark::DoNotOptimize(f.session.store.lastLineIndex(0));
+        benchmark::DoNotOptimize(f.session.store().lastLineIndex(0));
     }
     state.counters["pieces"] = static_cast<double>(pieces);
-    state.counters["segments"] = f.session.store.lastLineIndex(0) + 1;
+    state.counters["segments"] = f.session.store().lastLineIndex(0) + 1;
 }
 BENCHMARK(BM_LayLongestWall)->Unit(benchmark::kMillisecond);
 
@@ -153,7 +153,7 @@ void BM_WriteTenThousandPiles(benchmark::State& state) {
     const std::u16string out = utf8ToU16((std::filesystem::temp_directory_path() / "ravo-bench-result.txt").string());
     size_t bytes = 0;
     for (auto _ : state) {
-        writeResult(f.session.store, 0, out, f.fs, f.session.fmt(), f.codec);
+        writeResult(f.session.store(), 0, out, f.fs, f.session.fmt(), f.codec);
         bytes = std::filesystem::file_size(PosixFileSystem::nativePath(out));
     }
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(bytes));
@@ -166,7 +166,7 @@ void BM_FormatTenThousandPiles(benchmark::State& state) {
     f.session.layouter().layoutPiles(0);
     size_t bytes = 0;
     for (auto _ : state) {
-        std::string s = formatResult(f.session.store, 0, f.session.fmt(), f.codec);
+        std::string s = formatResult(f.session.store(), 0, f.session.fmt(), f.codec);
         bytes = s.size();
         benchmark::DoNotOptimize(s.data());
     }
@@ -185,10 +185,10 @@ void BM_ReadLayWrite(benchmark::State& state) {
         Cp932Codec codec;
         RecordingMessages msgs;
         Session s(Services{fs, codec, msgs, NumberFormat{}});
-        GaibuReader(s.header, s.store, s.fmt(), codec).readBytes(data);
+        GaibuReader(s.header(), s.store(), s.fmt(), codec).readBytes(data);
         s.layouter().preparePiles();
         s.layouter().layoutPiles(0);
-        s.strOutFile = out;
+        s.setOutFile(out);
         s.writeRunResult();
     }
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(data.size()));
@@ -225,15 +225,15 @@ void BM_RepaintRecording(benchmark::State& state) {
     f.session.layouter().preparePiles();
     f.session.layouter().layoutPiles(0);
     CountingCanvas canvas;
-    f.session.view.initView(canvas);
-    f.session.view.fitGin(0, 1.0);
-    for (int i = 0; i < state.range(0); ++i) f.session.view.zoomIn(0);
+    f.session.attachImage(canvas);
+    f.session.view().fitGin(0, 1.0);
+    for (int i = 0; i < state.range(0); ++i) f.session.view().zoomIn(0);
     for (auto _ : state) {
         canvas.lines = 0;
-        f.session.view.redrawGin(0);
+        f.session.view().redrawGin(0);
         benchmark::DoNotOptimize(canvas.sum);
     }
-    state.counters["segments"] = f.session.store.lastLineIndex(0) + 1;
+    state.counters["segments"] = f.session.store().lastLineIndex(0) + 1;
     state.counters["drawn"] = static_cast<double>(canvas.lines);  // what reaches GDI
 }
 BENCHMARK(BM_RepaintRecording)->Arg(0)->Arg(50)->Unit(benchmark::kMillisecond);

@@ -86,7 +86,6 @@ HWND TfrmMain::makeControl(const ControlSpec& row, HWND parent, const RECT& r) {
 
 void TfrmMain::FormCreate() {
     Session& s = app_.session();
-    s.bViewReady = false;
     urlBrush_.reset(CreateSolidBrush(RGB(255, 255, 255)));
     layout_.create(hwnd_, kControls, std::size(kControls), scale_, font_.get(), kClientWidth, kClientHeight, this);
 
@@ -94,15 +93,12 @@ void TfrmMain::FormCreate() {
     s.chooseSection(findSection(fromWide(settings().pileSection())));
     HWND types = control(ids::cmbType);
     for (const PileSection& p : pileSections()) ComboBox_AddString(types, wide(std::u16string(p.caption)));
-    ComboBox_SetCurSel(types, static_cast<int>(s.layout.nSection));
+    ComboBox_SetCurSel(types, static_cast<int>(s.sectionIndex()));
 }
 
 void TfrmMain::FormShow() {
     Session& s = app_.session();
-    if (!s.bViewReady) {
-        s.view.initView(image_.canvas());
-        s.bViewReady = true;
-    }
+    s.attachImage(image_.canvas());
     SetWindowTextW(hwnd_, wide(kCaption));
     bool fromHost = false;
     try {
@@ -179,17 +175,17 @@ void TfrmMain::cmbTypeChange() {
     Session& s = app_.session();
     HWND types = control(ids::cmbType);
     const int chosen = ComboBox_GetCurSel(types);
-    if (chosen < 0 || static_cast<size_t>(chosen) == s.layout.nSection) return;
+    if (chosen < 0 || static_cast<size_t>(chosen) == s.sectionIndex()) return;
     try {
         s.cmbTypeChange(static_cast<size_t>(chosen));
     } catch (...) {
         // The previous section is back; so is the list's choice.
-        ComboBox_SetCurSel(types, static_cast<int>(s.layout.nSection));
+        ComboBox_SetCurSel(types, static_cast<int>(s.sectionIndex()));
         showCount();
         throw;
     }
     showCount();
-    settings().setPileSection(wide(std::u16string(pileSections()[s.layout.nSection].name)));
+    settings().setPileSection(wide(std::u16string(pileSections()[s.sectionIndex()].name)));
 }
 
 void TfrmMain::showCount() {
@@ -198,33 +194,26 @@ void TfrmMain::showCount() {
     layout_.fitText(label);
 }
 
-void TfrmMain::btnZoomUpClick() { app_.session().preview.btnZoomUpClick(); }
-void TfrmMain::btnZoomDownClick() { app_.session().preview.btnZoomDownClick(); }
+void TfrmMain::btnZoomUpClick() { app_.session().btnZoomUpClick(); }
+void TfrmMain::btnZoomDownClick() { app_.session().btnZoomDownClick(); }
 void TfrmMain::btnHomeClick() { app_.session().btnHomeClick(); }
 
-void TfrmMain::FormResize() {
-    if (app_.session().bViewReady) app_.session().view.FormResize();
-}
+void TfrmMain::FormResize() { app_.session().imageResized(); }
 
 void TfrmMain::WMMousewheel(WPARAM wp) {
-    const ViewState& v = app_.session().viewState;
-    // An image shrunk to nothing has no fraction to zoom about.
-    if (v.nDevWidth == 0 || v.nDevHeight == 0 || !app_.session().bViewReady) return;
     // The message's own point is in screen coordinates; the cursor is taken
     // afresh and measured from the panel's outer corner.
     POINT pt{};
     GetCursorPos(&pt);
     ScreenToClient(hwnd_, &pt);
     const RECT panel = childRect(panel_.hwnd());
-    const double fx = static_cast<double>(pt.x - panel.left) / v.nDevWidth;
-    const double fy = static_cast<double>(pt.y - panel.top) / v.nDevHeight;
-    app_.session().preview.mouseWheel(static_cast<int32_t>(wp), fx, fy);
+    app_.session().wheel(static_cast<int32_t>(wp), pt.x - panel.left, pt.y - panel.top);
 }
 
-void TfrmMain::imgGinMouseDown(int button, int x, int y) { app_.session().preview.imgGinMouseDown(button, x, y); }
-void TfrmMain::imgGinMouseMove(int x, int y) { app_.session().preview.imgGinMouseMove(x, y); }
-void TfrmMain::imgGinMouseUp(int x, int y) { app_.session().preview.imgGinMouseUp(x, y); }
-void TfrmMain::imgGinCaptureLost() { app_.session().preview.cancelGestures(); }
+void TfrmMain::imgGinMouseDown(int button, int x, int y) { app_.session().mouseDown(button, x, y); }
+void TfrmMain::imgGinMouseMove(int x, int y) { app_.session().mouseMove(x, y); }
+void TfrmMain::imgGinMouseUp(int x, int y) { app_.session().mouseUp(x, y); }
+void TfrmMain::imgGinCaptureLost() { app_.session().captureLost(); }
 
 LRESULT TfrmMain::onCtlColorStatic(HDC dc, HWND ctl) {
     if (ctl == control(ids::lblURL)) {

@@ -22,9 +22,26 @@ constexpr int32_t kSolidLineType = 101;
 
 Session::Session(const Services& services)
     : sv_(services),
-      store(services.messages),
-      layouter_(layout, gins, store, header, sv_.fs, sv_.fmt, sv_.codec, sv_.messages) {
-    view.setUnderlay(gins.nGinOverlay);
+      store_(services.messages),
+      layouter_(layout_, gins_, store_, header_, sv_.fs, sv_.fmt, sv_.codec, sv_.messages) {
+    view_.setUnderlay(gins_.nGinOverlay);
+}
+
+void Session::attachImage(Canvas& image) {
+    if (bViewReady_) return;
+    view_.initView(image);
+    bViewReady_ = true;
+}
+
+void Session::imageResized() {
+    if (bViewReady_) view_.FormResize();
+}
+
+void Session::wheel(int32_t wparam, int32_t x, int32_t y) {
+    // An image shrunk to nothing has no fraction to zoom about.
+    if (!bViewReady_ || viewState_.nDevWidth == 0 || viewState_.nDevHeight == 0) return;
+    preview_.mouseWheel(wparam, static_cast<double>(x) / viewState_.nDevWidth,
+                        static_cast<double>(y) / viewState_.nDevHeight);
 }
 
 RunMode runModeFromCommandLine(std::u16string_view line) {
@@ -52,23 +69,23 @@ RunMode runModeFromCommandLine(std::u16string_view line) {
 }
 
 bool Session::runShowSteps(const std::u16string& exeDir) {
-    strExeDir = exeDir;
-    if (!strExeDir.empty() && strExeDir.back() != u'\\' && strExeDir.back() != u'/') strExeDir.push_back(u'\\');
-    strInFile = strExeDir + u"temp.txt";
-    strOutFile = strExeDir + u"jwc_temp.txt";
-    if (sv_.fs.fileExists(strOutFile)) truncateFile(sv_.fs, strOutFile);
-    if (!sv_.fs.fileExists(strInFile)) return false;
+    strExeDir_ = exeDir;
+    if (!strExeDir_.empty() && strExeDir_.back() != u'\\' && strExeDir_.back() != u'/') strExeDir_.push_back(u'\\');
+    strInFile_ = strExeDir_ + u"temp.txt";
+    strOutFile_ = strExeDir_ + u"jwc_temp.txt";
+    if (sv_.fs.fileExists(strOutFile_)) truncateFile(sv_.fs, strOutFile_);
+    if (!sv_.fs.fileExists(strInFile_)) return false;
     try {
-        GaibuReader(header, store, sv_.fmt, sv_.codec, gins.nGinResult).readGaibuFile(sv_.fs, strInFile);
+        GaibuReader(header_, store_, sv_.fmt, sv_.codec, gins_.nGinResult).readGaibuFile(sv_.fs, strInFile_);
     } catch (...) {
         // The host's own entities are never handed back: an OK after a
         // failed read must not return the user's drawing shifted by hp1.
-        store.clearGin(gins.nGinResult);
+        store_.clearGin(gins_.nGinResult);
         throw;
     }
     headerRead_ = true;
     int given = 0;
-    while (given + 1 < kPointSlots && header.hpGiven[given + 1]) ++given;
+    while (given + 1 < kPointSlots && header_.hpGiven[given + 1]) ++given;
     // Points in order that are only two are the two-point run itself.
     if (mode_ == RunMode::Selection || (mode_ == RunMode::Points && given != 2)) {
         wallMode_ = true;
@@ -79,16 +96,16 @@ bool Session::runShowSteps(const std::u16string& exeDir) {
         return true;
     }
     layouter_.preparePiles();
-    layouter_.layoutPiles(layout.nReverse);
-    view.fitGin(gins.nGinResult, 1.0);
+    layouter_.layoutPiles(layout_.nReverse);
+    view_.fitGin(gins_.nGinResult, 1.0);
     return true;
 }
 
 void Session::fitRun() {
     // With nothing laid, what was selected or indicated is shown.
-    const bool laid = store.lastLineIndex(gins.nGinResult) >= 0;
+    const bool laid = store_.lastLineIndex(gins_.nGinResult) >= 0;
     // A wall leaves room round it for the counts beside its legs.
-    view.fitGin(laid || !wallMode_ ? gins.nGinResult : gins.nGinOverlay, wallMode_ ? 0.9 : 1.0);
+    view_.fitGin(laid || !wallMode_ ? gins_.nGinResult : gins_.nGinOverlay, wallMode_ ? 0.9 : 1.0);
 }
 
 void Session::takePath() {
@@ -96,7 +113,7 @@ void Session::takePath() {
     std::vector<WallSegment> segs;
     if (mode_ == RunMode::Points) {
         std::vector<WallPoint> points;
-        for (int i = 1; i < kPointSlots && header.hpGiven[i]; ++i) points.push_back({header.hp[i].x, header.hp[i].y});
+        for (int i = 1; i < kPointSlots && header_.hpGiven[i]; ++i) points.push_back({header_.hp[i].x, header_.hp[i].y});
         for (size_t i = 0; i + 1 < points.size(); ++i)
             segs.push_back({points[i].x, points[i].y, points[i + 1].x, points[i + 1].y});
         r = pathFromPoints(points);
@@ -106,11 +123,11 @@ void Session::takePath() {
         // back at one: a selection over groups of different scales is refused.
         double scale = 0;
         bool mixed = false;
-        for (int i = 0; i <= store.lastLineIndex(gins.nGinResult); ++i) {
-            const recLine& rec = store.lineRec(gins.nGinResult, i);
+        for (int i = 0; i <= store_.lastLineIndex(gins_.nGinResult); ++i) {
+            const recLine& rec = store_.lineRec(gins_.nGinResult, i);
             if (rec.kind != kKindLine) continue;
             segs.push_back({rec.X1, rec.Y1, rec.X2, rec.Y2});
-            const double s = rec.LG >= 0 && rec.LG < 16 ? header.hs[rec.LG] : 0;
+            const double s = rec.LG >= 0 && rec.LG < 16 ? header_.hs[rec.LG] : 0;
             if (s > 0 && scale > 0 && s != scale) mixed = true;
             if (s > 0) scale = s;
         }
@@ -118,7 +135,7 @@ void Session::takePath() {
                   : chainSegments(segs);
     }
     // The host's entities are never handed back.
-    store.clearGin(gins.nGinResult);
+    store_.clearGin(gins_.nGinResult);
     start_ = 0;
     reversed_ = false;
     if (r.ok()) {
@@ -127,20 +144,20 @@ void Session::takePath() {
     }
     path_ = {};
     // What was given, thin, so the user sees what the message speaks of.
-    store.clearGin(gins.nGinOverlay);
+    store_.clearGin(gins_.nGinOverlay);
     for (const WallSegment& sg : segs) addOverlayLine(sg.x1, sg.y1, sg.x2, sg.y2, kOverlayLineColour);
     sv_.messages.showMessage(r.fault);
 }
 
 void Session::addOverlayLine(double x1, double y1, double x2, double y2, int32_t colour) {
-    store.addLineRec(gins.nGinOverlay, kKindLine, 0, 0, colour, kSolidLineType, x1, y1, x2, y2, 0.0);
+    store_.addLineRec(gins_.nGinOverlay, kKindLine, 0, 0, colour, kSolidLineType, x1, y1, x2, y2, 0.0);
 }
 
 void Session::layWallRun() {
     if (path_.vertices.empty() || !layouter_.outlinesReady()) {
         wall_ = {};
-        store.clearGin(gins.nGinResult);
-        layout.nPileCount = 0;
+        store_.clearGin(gins_.nGinResult);
+        layout_.nPileCount = 0;
         return;
     }
     const WallPath drawn = restartPath(path_, start_, reversed_);
@@ -149,9 +166,9 @@ void Session::layWallRun() {
     spec.width = section.widthMm;
     spec.reach = layouter_.cornerReach();
     spec.alternates = section.alternates();
-    spec.orientation = layout.nReverse;
-    spec.startCorner = !drawn.closed && layout.bStartCorner;
-    spec.endCorner = !drawn.closed && layout.bEndCorner;
+    spec.orientation = layout_.nReverse;
+    spec.startCorner = !drawn.closed && layout_.bStartCorner;
+    spec.endCorner = !drawn.closed && layout_.bEndCorner;
     wall_ = layWall(drawn, spec);
     if (!wall_.ok()) sv_.messages.showMessage(wall_.fault);
     layouter_.layWallPieces(wall_);
@@ -159,7 +176,7 @@ void Session::layWallRun() {
 }
 
 void Session::drawOverlay(const WallPath& drawn) {
-    store.clearGin(gins.nGinOverlay);
+    store_.clearGin(gins_.nGinOverlay);
     const auto& v = drawn.vertices;
     for (size_t i = 0; i < drawn.legCount(); ++i) {
         const WallPoint& a = v[i];
@@ -175,13 +192,13 @@ void Session::drawOverlay(const WallPath& drawn) {
             minX = std::min(minX, x), maxX = std::max(maxX, x);
             minY = std::min(minY, y), maxY = std::max(maxY, y);
         }
-    const double width = viewState.nDevWidth > 0 ? viewState.nDevWidth : 289;
-    const double height = viewState.nDevHeight > 0 ? viewState.nDevHeight : 229;
+    const double width = viewState_.nDevWidth > 0 ? viewState_.nDevWidth : 289;
+    const double height = viewState_.nDevHeight > 0 ? viewState_.nDevHeight : 229;
     const double perPixel = std::max({(maxX - minX) * 1.1 / width, (maxY - minY) * 1.1 / height, 1e-6});
-    store.addLineRec(gins.nGinOverlay, kKindCircle, 0, 0, kStartMarkColour, kSolidLineType, v[0].x, v[0].y, v[0].x,
+    store_.addLineRec(gins_.nGinOverlay, kKindCircle, 0, 0, kStartMarkColour, kSolidLineType, v[0].x, v[0].y, v[0].x,
                      v[0].y, 5 * perPixel);
     // Each leg's count beside its middle: inside a loop, where the fitted
-    // view always has room, and left of an open path.
+    // view_ always has room, and left of an open path.
     long double area = 0;
     for (size_t i = 0; i < v.size(); ++i)
         area += static_cast<long double>(v[i].x) * v[(i + 1) % v.size()].y -
@@ -194,7 +211,7 @@ void Session::drawOverlay(const WallPath& drawn) {
         if (!(len > 0)) continue;
         const double nx = -dy / len * side, ny = dx / len * side;
         const double mx = (l.x1 + l.x2) / 2 + nx * away, my = (l.y1 + l.y2) / 2 + ny * away;
-        store.addMoji_NB(gins.nGinOverlay, 0, 0, kOverlayTextColour, mx, my, 1, 0, h, h, 4,
+        store_.addMoji_NB(gins_.nGinOverlay, 0, 0, kOverlayTextColour, mx, my, 1, 0, h, h, 4,
                          asciiToU16(std::to_string(l.pieces)) + u"枚");
     }
 }
@@ -210,7 +227,7 @@ void Session::cmbTypeChange(size_t index) {
         layouter_.setSection(index);
         return;
     }
-    const size_t before = layout.nSection;
+    const size_t before = layout_.nSection;
     layouter_.setSection(index);
     try {
         prepare();
@@ -223,16 +240,16 @@ void Session::cmbTypeChange(size_t index) {
             layAgain();
         } catch (...) {
             // Its files went too: no run rather than one from half an outline.
-            layout.nPileCount = 0;
+            layout_.nPileCount = 0;
             wall_ = {};
-            store.clearGin(gins.nGinResult);
+            store_.clearGin(gins_.nGinResult);
             moved_ = false;
-            view.redrawGin(gins.nGinResult);
+            view_.redrawGin(gins_.nGinResult);
         }
         throw;
     }
     if (wallMode_) layWallRun();
-    else layouter_.layoutPiles(layout.nReverse);
+    else layouter_.layoutPiles(layout_.nReverse);
     moved_ = false;
     // Another width makes another wall: show the whole of it.
     fitRun();
@@ -240,23 +257,23 @@ void Session::cmbTypeChange(size_t index) {
 
 std::u16string Session::countText() const {
     if (wallMode_) return wallCountText(wall_);
-    return pileCountText(layout.nPileCount, layouter_.section().widthMm, layouter_.indicatedLength());
+    return pileCountText(layout_.nPileCount, layouter_.section().widthMm, layouter_.indicatedLength());
 }
 
 void Session::chkStartClick(bool checked) {
-    if (!bViewReady) return;
-    layout.bStartCorner = checked;
+    if (!bViewReady_) return;
+    layout_.bStartCorner = checked;
     layAgain();
 }
 
 void Session::chkEndClick(bool checked) {
-    if (!bViewReady) return;
-    layout.bEndCorner = checked;
+    if (!bViewReady_) return;
+    layout_.bEndCorner = checked;
     layAgain();
 }
 
 void Session::btnReverseClick() {
-    layout.nReverse = 1 - layout.nReverse;
+    layout_.nReverse = 1 - layout_.nReverse;
     layAgain();
 }
 
@@ -277,19 +294,19 @@ void Session::layAgain() {
     // The run is rebuilt at the origin: whatever a failed OK moved is gone,
     // so the next OK must move it onto hp1 again. A wall is laid in place.
     if (wallMode_) layWallRun();
-    else layouter_.layoutPiles(layout.nReverse);
+    else layouter_.layoutPiles(layout_.nReverse);
     moved_ = false;
-    view.redrawGin(gins.nGinResult);
+    view_.redrawGin(gins_.nGinResult);
 }
 
 void Session::writeRunResult() {
     // A failed write leaves the run moved; moving it again on the next OK
     // would hand the host a run shifted twice.
     if (!moved_ && !wallMode_) {
-        moveGin(store, gins.nGinResult, header.hp[1].x, header.hp[1].y);
+        moveGin(store_, gins_.nGinResult, header_.hp[1].x, header_.hp[1].y);
         moved_ = true;
     }
-    writeResult(store, gins.nGinResult, strOutFile, sv_.fs, sv_.fmt, sv_.codec);
+    writeResult(store_, gins_.nGinResult, strOutFile_, sv_.fs, sv_.fmt, sv_.codec);
 }
 
 std::u16string startFromHostMessage() {

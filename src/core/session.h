@@ -29,28 +29,18 @@ struct Services {
     NumberFormat fmt;
 };
 
+// The one door of the core for the main window: one verb per thing the
+// user does, and what the window shows. The state is its own.
 class Session {
 public:
     explicit Session(const Services& services);
 
-private:
-    Services sv_;  // first: the members below use it
-
-public:
     const Services& services() const { return sv_; }
     const NumberFormat& fmt() const { return sv_.fmt; }
 
-    GinStore store;
-    GaibuHeader header;
-    GinNumbers gins;
-    LayoutState layout;
-    ViewState viewState;
-    View view{viewState, store, sv_.messages};
-    GestureState gestures;
-    Preview preview{view, gestures, gins.nGinResult};
-
-    bool bViewReady = false;
-    std::u16string strExeDir, strInFile, strOutFile;
+    // The preview's image: the view draws on it from now on.
+    void attachImage(Canvas& image);
+    bool viewReady() const { return bViewReady_; }
 
     // Steps 3 to 5 of the first show: paths, empty the result, read the
     // host file, lay the run, fit the view to it. Returns false when there is
@@ -84,6 +74,19 @@ public:
     void chkStartClick(bool checked);
     void chkEndClick(bool checked);
     void btnReverseClick();
+    size_t sectionIndex() const { return layout_.nSection; }
+
+    // The preview: the image resized; the wheel (its message's first
+    // parameter) with the cursor at pixel (x, y) from the image's panel
+    // corner; the mouse on the image; "+" and "-".
+    void imageResized();
+    void wheel(int32_t wparam, int32_t x, int32_t y);
+    void mouseDown(int button, int32_t x, int32_t y) { preview_.imgGinMouseDown(button, x, y); }
+    void mouseMove(int32_t x, int32_t y) { preview_.imgGinMouseMove(x, y); }
+    void mouseUp(int32_t x, int32_t y) { preview_.imgGinMouseUp(x, y); }
+    void captureLost() { preview_.cancelGestures(); }
+    void btnZoomUpClick() { preview_.btnZoomUpClick(); }
+    void btnZoomDownClick() { preview_.btnZoomDownClick(); }
 
     // Moves the run onto hp1 (once per laying of the run, however often OK
     // is pressed) and writes it. Raises IoError; the run then stays moved for
@@ -91,9 +94,33 @@ public:
     void writeRunResult();
     bool movedToHp1() const { return moved_; }
 
+    // The state itself, for the dump window and for tests.
+    const GinStore& store() const { return store_; }
+    GinStore& store() { return store_; }
+    const GaibuHeader& header() const { return header_; }
+    GaibuHeader& header() { return header_; }
+    const LayoutState& layout() const { return layout_; }
+    LayoutState& layout() { return layout_; }
+    const ViewState& viewState() const { return viewState_; }
+    View& view() { return view_; }
+    // Where OK writes: the show sequence sets it beside the exe.
+    const std::u16string& outFile() const { return strOutFile_; }
+    void setOutFile(const std::u16string& path) { strOutFile_ = path; }
     PileLayout& layouter() { return layouter_; }
 
 private:
+    Services sv_;  // first: the members below use it
+    GinStore store_;
+    GaibuHeader header_;
+    GinNumbers gins_;
+    LayoutState layout_;
+    ViewState viewState_;
+    View view_{viewState_, store_, sv_.messages};
+    GestureState gestures_;
+    Preview preview_{view_, gestures_, gins_.nGinResult};
+    bool bViewReady_ = false;
+    std::u16string strExeDir_, strInFile_, strOutFile_;
+
     void layAgain();  // lays the run afresh at the origin and repaints it
     // The path from the points or the selection read; a fault is shown and
     // leaves no path.

@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "core/session.h"
+#include "recording_canvas.h"
 #include "test_support.h"
 
 namespace ravo {
@@ -21,7 +22,8 @@ TEST(Golden, DiagonalRunWithCornerAndReverse) {
     Session s(Services{pf.fs, pf.codec, pf.messages, NumberFormat{}});
     ASSERT_TRUE(s.runShowSteps(dir.upath()));
     std::filesystem::current_path(old);
-    s.bViewReady = true;
+    test::RecordingCanvas canvas(289, 229);
+    s.attachImage(canvas);
     s.chkStartClick(true);
     s.btnReverseClick();
     s.writeRunResult();

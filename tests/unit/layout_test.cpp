@@ -14,6 +14,7 @@
 #include "core/result_writer.h"
 #include "core/session.h"
 #include "core/transforms.h"
+#include "recording_canvas.h"
 #include "test_support.h"
 
 namespace ravo {
@@ -219,6 +220,7 @@ TEST(PileCount, DecimalRunsOfWholeWidths) {
 struct LayoutTest : ::testing::Test {
     test::Platform pf;
     test::TempDir dir;
+    test::RecordingCanvas canvas{289, 229};
     std::unique_ptr<Session> s;
     std::string oldCwd;
 
@@ -229,20 +231,20 @@ struct LayoutTest : ::testing::Test {
         oldCwd = std::filesystem::current_path();
         std::filesystem::current_path(dir.path());  // outlines resolve against it
         s = std::make_unique<Session>(Services{pf.fs, pf.codec, pf.messages, NumberFormat{}});
-        s->bViewReady = true;
+        s->attachImage(canvas);
     }
     void TearDown() override { std::filesystem::current_path(oldCwd); }
 
     void lay(double x1, double y1, double x2, double y2) {
-        s->header.hp[1] = {x1, y1};
-        s->header.hp[2] = {x2, y2};
+        s->header().hp[1] = {x1, y1};
+        s->header().hp[2] = {x2, y2};
         s->layouter().preparePiles();
-        s->layouter().layoutPiles(s->layout.nReverse);
+        s->layouter().layoutPiles(s->layout().nReverse);
     }
     // The tag (y of the first point before turning) of every pile.
     std::vector<int> tags() const {
         std::vector<int> t;
-        for (int i = 0; i <= s->store.lastLineIndex(0); ++i) t.push_back(static_cast<int>(std::lround(s->store.getLine(0, i).Y1)));
+        for (int i = 0; i <= s->store().lastLineIndex(0); ++i) t.push_back(static_cast<int>(std::lround(s->store().getLine(0, i).Y1)));
         return t;
     }
 };
@@ -251,19 +253,19 @@ using Tags = std::vector<int>;
 
 TEST_F(LayoutTest, CountsOffsetsAndVariants) {
     lay(0, 0, 1000, 0);
-    EXPECT_EQ(s->layout.nPileCount, 3);
-    EXPECT_EQ(s->layout.dAngle, 0);
+    EXPECT_EQ(s->layout().nPileCount, 3);
+    EXPECT_EQ(s->layout().dAngle, 0);
     EXPECT_EQ(tags(), (Tags{1, -1, 1}));
-    EXPECT_EQ(s->store.getLine(0, 1).X1, 400);
-    EXPECT_EQ(s->store.getLine(0, 2).X2, 801);
-    s->layout.nReverse = 1;
+    EXPECT_EQ(s->store().getLine(0, 1).X1, 400);
+    EXPECT_EQ(s->store().getLine(0, 2).X2, 801);
+    s->layout().nReverse = 1;
     s->layouter().layoutPiles(1);
     EXPECT_EQ(tags(), (Tags{-1, 1, -1}));
     lay(0, 0, 800, 0);
-    EXPECT_EQ(s->layout.nPileCount, 2);
+    EXPECT_EQ(s->layout().nPileCount, 2);
     lay(5, 5, 5, 5);
-    EXPECT_EQ(s->layout.nPileCount, 0);
-    EXPECT_EQ(s->store.lastLineIndex(0), -1);
+    EXPECT_EQ(s->layout().nPileCount, 0);
+    EXPECT_EQ(s->store().lastLineIndex(0), -1);
 }
 
 TEST_F(LayoutTest, CornersReplaceTheOrdinaryOutline) {
@@ -278,79 +280,79 @@ TEST_F(LayoutTest, CornersReplaceTheOrdinaryOutline) {
 }
 
 TEST_F(LayoutTest, ClicksBeforeTheViewIsReadyDoNothing) {
+    s = std::make_unique<Session>(Services{pf.fs, pf.codec, pf.messages, NumberFormat{}});  // no image yet
     lay(0, 0, 800, 0);
-    s->bViewReady = false;
     s->chkStartClick(true);
     s->chkEndClick(true);
-    EXPECT_FALSE(s->layout.bStartCorner);
-    EXPECT_FALSE(s->layout.bEndCorner);
+    EXPECT_FALSE(s->layout().bStartCorner);
+    EXPECT_FALSE(s->layout().bEndCorner);
     EXPECT_EQ(tags(), (Tags{1, -1}));
 }
 
 TEST_F(LayoutTest, ReverseTwiceIsBitForBitTheSame) {
     lay(12.5, -3, 4012.7, 1999.1);
-    std::vector<recLine> before(s->store.lineData(0), s->store.lineData(0) + s->store.lastLineIndex(0) + 1);
+    std::vector<recLine> before(s->store().lineData(0), s->store().lineData(0) + s->store().lastLineIndex(0) + 1);
     s->btnReverseClick();
     s->btnReverseClick();
-    ASSERT_EQ(s->store.lastLineIndex(0) + 1, static_cast<int>(before.size()));
-    EXPECT_EQ(std::memcmp(before.data(), s->store.lineData(0), before.size() * sizeof(recLine)), 0);
+    ASSERT_EQ(s->store().lastLineIndex(0) + 1, static_cast<int>(before.size()));
+    EXPECT_EQ(std::memcmp(before.data(), s->store().lineData(0), before.size() * sizeof(recLine)), 0);
 }
 
 TEST_F(LayoutTest, AnglesInExtendedPrecision) {
     lay(0, 0, 480, 640);
-    EXPECT_EQ(s->layout.nPileCount, 2);
-    EXPECT_NEAR(s->layout.dAngle, 53.13010235415598, 1e-12);
-    LineData second = s->store.getLine(0, 1);  // from (400, -1) before turning
+    EXPECT_EQ(s->layout().nPileCount, 2);
+    EXPECT_NEAR(s->layout().dAngle, 53.13010235415598, 1e-12);
+    LineData second = s->store().getLine(0, 1);  // from (400, -1) before turning
     double x, y;
-    rotatePoint(s->layout.dAngle, 400, 0, x, y);
+    rotatePoint(s->layout().dAngle, 400, 0, x, y);
     EXPECT_NEAR(x, 240, 1e-9);
     EXPECT_NEAR(y, 320, 1e-9);
     EXPECT_NE(second.X1, 400);
 
     lay(0, 0, 0, 800);
-    EXPECT_LT(s->layout.dAngle, 90);
-    EXPECT_GT(s->layout.dAngle, 89.9999999999);
-    rotatePoint(s->layout.dAngle, 400, 0, x, y);
+    EXPECT_LT(s->layout().dAngle, 90);
+    EXPECT_GT(s->layout().dAngle, 89.9999999999);
+    rotatePoint(s->layout().dAngle, 400, 0, x, y);
     EXPECT_GT(x, 1e-13);  // about 1.3e-12, not on the axis
     EXPECT_LT(x, 1e-11);
     EXPECT_NEAR(y, 400, 1e-9);
     lay(0, 0, -800, 0);
-    EXPECT_LT(s->layout.dAngle, 180);
-    EXPECT_GT(s->layout.dAngle, 179.9999999999);
+    EXPECT_LT(s->layout().dAngle, 180);
+    EXPECT_GT(s->layout().dAngle, 179.9999999999);
     lay(0, 0, 0, -800);
-    EXPECT_LT(s->layout.dAngle, 270);
-    EXPECT_GT(s->layout.dAngle, 269.9999999999);
+    EXPECT_LT(s->layout().dAngle, 270);
+    EXPECT_GT(s->layout().dAngle, 269.9999999999);
     lay(0, 0, 800, 0);
-    EXPECT_EQ(s->layout.dAngle, 0);
+    EXPECT_EQ(s->layout().dAngle, 0);
 }
 
 TEST_F(LayoutTest, HugeRunIsRefusedBeforeAnyAllocation) {
     lay(-1e308, 0, 1e308, 0);
     ASSERT_EQ(pf.messages.shown.size(), 1u);
     EXPECT_EQ(pf.messages.shown[0], pileCountMessage());
-    EXPECT_EQ(s->layout.nPileCount, 0);
-    EXPECT_EQ(s->store.lastLineIndex(0), -1);
-    EXPECT_EQ(s->store.lastLineIndex(1), 0);  // the outlines are still loaded
+    EXPECT_EQ(s->layout().nPileCount, 0);
+    EXPECT_EQ(s->store().lastLineIndex(0), -1);
+    EXPECT_EQ(s->store().lastLineIndex(1), 0);  // the outlines are still loaded
     lay(0, 0, 400.0 * kMaxPileCount + 1, 0);
     EXPECT_EQ(pf.messages.shown.size(), 2u);
     lay(1e15, -1e15, 1e15 + 800, -1e15);  // far out but short: laid
-    EXPECT_EQ(s->layout.nPileCount, 2);
+    EXPECT_EQ(s->layout().nPileCount, 2);
 }
 
 // An outline that does not load leaves no run: not one laid from half the
 // outlines, and no count for it.
 TEST_F(LayoutTest, MissingStartCornerFileLaysNothing) {
     std::filesystem::remove(dir.path("data/pile_l.dat"));
-    s->header.hp[1] = {0, 0};
-    s->header.hp[2] = {1200, 0};
+    s->header().hp[1] = {0, 0};
+    s->header().hp[2] = {1200, 0};
     EXPECT_RAISES(s->layouter().preparePiles(), IoError, "指定されたファイルが見つかりません");
-    EXPECT_EQ(s->layout.nPileCount, 0);
+    EXPECT_EQ(s->layout().nPileCount, 0);
     EXPECT_EQ(u16ToUtf8(s->countText()), "0枚");
-    EXPECT_EQ(s->store.lastLineIndex(1), 0);
-    EXPECT_EQ(s->store.lastLineIndex(2), 0);
-    EXPECT_EQ(s->store.lastLineIndex(3), -1);
-    EXPECT_EQ(s->store.lastLineIndex(6), -1);
-    EXPECT_EQ(s->store.lastLineIndex(0), -1);
+    EXPECT_EQ(s->store().lastLineIndex(1), 0);
+    EXPECT_EQ(s->store().lastLineIndex(2), 0);
+    EXPECT_EQ(s->store().lastLineIndex(3), -1);
+    EXPECT_EQ(s->store().lastLineIndex(6), -1);
+    EXPECT_EQ(s->store().lastLineIndex(0), -1);
     s->chkStartClick(true);
     EXPECT_EQ(tags(), Tags{});
 }
@@ -374,7 +376,7 @@ TEST_F(LayoutTest, OkAfterFailedWritesMovesTheRunAsLaidOnce) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         s = std::make_unique<Session>(Services{pf.fs, pf.codec, pf.messages, NumberFormat{}});
-        s->bViewReady = true;
+        s->attachImage(canvas);
         dir.write("temp.txt", "hp1 100 200\r\nhp2 900 200\r\n");
         ASSERT_TRUE(s->runShowSteps(dir.upath()));
         std::filesystem::remove(dir.path("jwc_temp.txt"));
@@ -401,9 +403,9 @@ TEST_F(LayoutTest, ShowStepsWithoutHostFile) {
 TEST_F(LayoutTest, FailedReadHandsTheHostNothingOfItsOwn) {
     dir.write("temp.txt", "hp1 100 200\r\nhp2 900 200\r\n0 0 10 10\r\n5 x 1 1\r\n");
     EXPECT_THROW(s->runShowSteps(dir.upath()), ConvertError);
-    EXPECT_EQ(s->store.lastLineIndex(0), -1);
+    EXPECT_EQ(s->store().lastLineIndex(0), -1);
     s->cmbTypeChange(kDefaultSection);  // nothing to lay after a failed read
-    EXPECT_EQ(s->store.lastLineIndex(0), -1);
+    EXPECT_EQ(s->store().lastLineIndex(0), -1);
     s->writeRunResult();
     EXPECT_EQ(dir.read("jwc_temp.txt"), "");
 }
@@ -490,38 +492,38 @@ TEST(Sections, EverySectionAsShipped) {
 
         Session s(Services{pf.fs, pf.codec, pf.messages, NumberFormat{}});
         s.chooseSection(k);
-        EXPECT_EQ(s.layout.dPitch, want.width);
+        EXPECT_EQ(s.layout().dPitch, want.width);
         int perPile = 0;
         for (int piles : {1, 2, 7}) {
-            s.header.hp[2] = {want.width * piles, 0};
+            s.header().hp[2] = {want.width * piles, 0};
             s.layouter().preparePiles();
             s.layouter().layoutPiles(0);
-            perPile = s.store.lastLineIndex(1) + 1;
-            EXPECT_EQ(s.layout.nPileCount, piles);
-            s.header.hp[2] = {want.width * piles + 0.0011, 0};
+            perPile = s.store().lastLineIndex(1) + 1;
+            EXPECT_EQ(s.layout().nPileCount, piles);
+            s.header().hp[2] = {want.width * piles + 0.0011, 0};
             s.layouter().preparePiles();
             s.layouter().layoutPiles(0);
-            EXPECT_EQ(s.layout.nPileCount, piles + 1);
+            EXPECT_EQ(s.layout().nPileCount, piles + 1);
         }
-        s.header.hp[2] = {want.width * 3, 0};
-        s.layout.bStartCorner = s.layout.bEndCorner = true;
+        s.header().hp[2] = {want.width * 3, 0};
+        s.layout().bStartCorner = s.layout().bEndCorner = true;
         s.layouter().preparePiles();
         s.layouter().layoutPiles(0);
         std::set<std::array<double, 4>> seen;
         bool endClosed = false;
-        for (int i = 0; i <= s.store.lastLineIndex(0); ++i) {
-            LineData d = s.store.getLine(0, i);
+        for (int i = 0; i <= s.store().lastLineIndex(0); ++i) {
+            LineData d = s.store().getLine(0, i);
             if (std::pair{d.X1, d.Y1} > std::pair{d.X2, d.Y2}) std::swap(d.X1, d.X2), std::swap(d.Y1, d.Y2);
             EXPECT_TRUE(seen.insert({d.X1, d.Y1, d.X2, d.Y2}).second) << d.X1 << " " << d.Y1 << " " << d.X2 << " " << d.Y2;
             endClosed |= d.X1 == 3 * want.width && d.X2 == 3 * want.width && d.Y1 == 0 && d.Y2 > 0;
         }
         EXPECT_TRUE(endClosed);
-        s.layout.bStartCorner = s.layout.bEndCorner = false;
-        s.header.hp[2] = {want.width * 2, 0};
+        s.layout().bStartCorner = s.layout().bEndCorner = false;
+        s.header().hp[2] = {want.width * 2, 0};
         s.layouter().preparePiles();
         s.layouter().layoutPiles(0);
         // The second pile is the first one a pitch on, mirrored or not.
-        const LineData first = s.store.getLine(0, 0), second = s.store.getLine(0, perPile);
+        const LineData first = s.store().getLine(0, 0), second = s.store().getLine(0, perPile);
         EXPECT_EQ(second.X1, first.X1 + want.width);
         EXPECT_EQ(second.Y2, want.alternates ? -first.Y2 : first.Y2);
         EXPECT_NE(first.Y2, 0);
@@ -548,9 +550,9 @@ TEST_F(LayoutTest, MissingSectionKeepsThePreviousRun) {
     ASSERT_TRUE(s->runShowSteps(dir.upath()));
     const auto before = tags();
     EXPECT_THROW(s->cmbTypeChange(findSection(u"25H")), IoError);
-    EXPECT_EQ(s->layout.nSection, kDefaultSection);
-    EXPECT_EQ(s->layout.dPitch, 400);
-    EXPECT_EQ(s->layout.nPileCount, 3);
+    EXPECT_EQ(s->layout().nSection, kDefaultSection);
+    EXPECT_EQ(s->layout().dPitch, 400);
+    EXPECT_EQ(s->layout().nPileCount, 3);
     EXPECT_EQ(tags(), before);
     EXPECT_EQ(u16ToUtf8(s->countText()), "3枚  延長 1.200 m（指示 1.000 m）");
 }

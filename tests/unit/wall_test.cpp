@@ -216,8 +216,7 @@ struct WallSession : ::testing::Test {
         dir.write("temp.txt", temp);
         auto s = std::make_unique<Session>(Services{pf.fs, pf.codec, pf.messages, NumberFormat{}});
         s->setRunMode(mode);
-        s->view.initView(canvas);
-        s->bViewReady = true;
+        s->attachImage(canvas);
         EXPECT_TRUE(s->runShowSteps(dir.upath()));
         return s;
     }
@@ -247,7 +246,7 @@ TEST_F(WallSession, SelectedRectangleInPlace) {
     EXPECT_TRUE(pf.messages.shown.empty()) << (pf.messages.shown.empty() ? "" : u16ToUtf8(pf.messages.shown[0]));
     const std::string result = ok(*s);
     const size_t lines = static_cast<size_t>(std::count(result.begin(), result.end(), '\n'));
-    EXPECT_EQ(lines, static_cast<size_t>(s->store.lastLineIndex(0) + 1));
+    EXPECT_EQ(lines, static_cast<size_t>(s->store().lastLineIndex(0) + 1));
     EXPECT_GT(lines, 80u * 20u);  // every pile's outline and 4 plates
     EXPECT_EQ(result.find(" hd"), std::string::npos);
     // The next vertex as start: the short side first.
