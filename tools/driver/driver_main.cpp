@@ -242,15 +242,14 @@ double polyPolylineMs(const std::vector<Seg>& segs, int w, int h, int reps) {
 
 // ravo-driver bench-repaint <exe> <folder>: a 5,000-pile run, its repaint
 // timed through the real window against one PolyPolyline of its segments.
-int benchRepaint(int argc, wchar_t** argv) {
-    if (argc < 4) return 2;
-    const std::wstring exe = argv[2], folder = argv[3];
-    const int piles = 5000, reps = 15;
-    char temp[200];
-    std::snprintf(temp, sizeof temp, "hq\r\nhp1 0 0\r\nhp2 %.6f %.6f\r\n", piles * 400.0 * 0.8660254037844386 - 1,
-                  piles * 400.0 * 0.5 - 1);
+// One repaint measurement: the tool started on `temp` with `args`, "H"
+// clicked to repaint everything, zoomed in, one message round trip; then OK
+// and the result drawn by one PolyPolyline for comparison.
+int benchRepaintOf(const std::wstring& exe, const std::wstring& folder, const std::wstring& args, const char* temp,
+                   const wchar_t* what) {
+    const int reps = 15;
     writeFileBytes(joinPath(folder, L"temp.txt"), temp);
-    Process p(exe, folder);
+    Process p(exe, folder, args);
     HWND main = p.waitWindow(ravo::ids::kMainClass, 30000, true);
     if (!main) {
         say(L"error: no window");
@@ -303,13 +302,29 @@ int benchRepaint(int argc, wchar_t** argv) {
     const double visible = 100.0 / std::pow(1.1, zooms);
     wchar_t line[400];
     swprintf(line, 400,
-             L"repaint %d piles (%zu segments), image %dx%d: full %.2f ms, one PolyPolyline %.2f ms, ratio %.2f; "
+             L"repaint %ls (%zu segments), image %dx%d: full %.2f ms, one PolyPolyline %.2f ms, ratio %.2f; "
              L"zoomed in %d steps (about %.2f %% of the run's length on the image): %.2f ms; "
              L"one message to the tool and back %.3f ms",
-             piles, segs.size(), static_cast<int>(rc.right), static_cast<int>(rc.bottom), full, peer, full / peer, zooms,
+             what, segs.size(), static_cast<int>(rc.right), static_cast<int>(rc.bottom), full, peer, full / peer, zooms,
              visible, zoomed, roundTrip);
     say(line);
     return 0;
+}
+
+// ravo-driver bench-repaint <exe> <folder>: a straight run of 5,000 piles,
+// then a selected loop of 24,988 pieces (a rectangle 2,999 m by 1,999 m).
+int benchRepaint(int argc, wchar_t** argv) {
+    if (argc < 4) return 2;
+    const std::wstring exe = argv[2], folder = argv[3];
+    const int piles = 5000;
+    char temp[200];
+    std::snprintf(temp, sizeof temp, "hq\r\nhp1 0 0\r\nhp2 %.6f %.6f\r\n", piles * 400.0 * 0.8660254037844386 - 1,
+                  piles * 400.0 * 0.5 - 1);
+    if (benchRepaintOf(exe, folder, L"", temp, L"5000 piles") != 0) return 1;
+    return benchRepaintOf(exe, folder, L"/select",
+                          "hq\r\n#\r\n 0 0 2999000 0\r\n 2999000 0 2999000 1999000\r\n"
+                          " 2999000 1999000 0 1999000\r\n 0 1999000 0 0\r\n",
+                          L"a loop of 24988 pieces");
 }
 
 // From CreateProcess to the first black pixel on the screen in the child 101
