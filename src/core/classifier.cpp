@@ -1,5 +1,7 @@
 #include "classifier.h"
 
+#include <algorithm>
+
 #include "functions.h"
 #include "text.h"
 
@@ -54,6 +56,11 @@ int classifyLine(std::u16string_view line, std::u16string* slots, int n, int& co
     if (startsWith(t0, u"lc")) code = kRecColour;
     if (startsWith(t0, u"lt")) code = kRecLineType;
     if (t0 == u"cn0") code = kRecCn0;
+    if (t0.size() >= 3 && t0.size() <= 4 && startsWith(t0, u"cn") &&
+        std::all_of(t0.begin() + 2, t0.end(), [](char16_t c) { return c >= u'0' && c <= u'9'; })) {
+        const int n = t0.size() == 3 ? t0[2] - u'0' : (t0[2] - u'0') * 10 + (t0[3] - u'0');
+        if (n >= 1 && n <= 10 && t0[2] != u'0') code = kRecCnType;
+    }
     if (startsWith(t0, u"cn\"")) code = kRecCnFont;
     if (t0 == u"lg") code = kRecLg;
     if (t0 == u"ly") code = kRecLy;

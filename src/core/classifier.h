@@ -24,6 +24,7 @@ enum RecordCode : int {
     kRecLineType = 114,
     kRecCn0 = 115,
     kRecCnFont = 116,
+    kRecCnType = 117,        // "cn1" .. "cn10": a text type by its number
     kRecLg = 201,
     kRecLy = 202,
     kRecLc = 203,

@@ -160,8 +160,19 @@ void GaibuReader::applyLine(int code, const std::u16string* s, int count) {
     case kRecCn0:
         h.dMojiW = real(s[1]);
         h.dMojiH = real(s[2]);
-        real(s[3]);
-        strToInt(s[4]);
+        h.dMojiD = real(s[3]);
+        h.nMojiColour = strToInt(s[4]);
+        h.nTextType = 0;
+        break;
+    case kRecCnType:
+        h.nTextType = strToInt(std::u16string_view(s[0]).substr(2));
+        break;
+    case kRecComment:
+        // The first "#" ends the header: what is current there is the user's.
+        if (!h.bHeaderEnded) {
+            h.bHeaderEnded = true;
+            h.nWriteLG = store_.curLG;
+        }
         break;
     case kRecTextBase:
         h.nMojiBase = strToInt(std::u16string_view(s[0]).substr(2, 1));

@@ -35,7 +35,14 @@ struct GaibuHeader {
     std::u16string strLayerName[kHeaderSlots][kHeaderSlots];
     double dMojiW = 0;
     double dMojiH = 0;
+    double dMojiD = 0;        // cn0's spacing
+    int32_t nMojiColour = 0;  // cn0's colour
     int32_t nMojiBase = 0;
+    // The user's current text type ("cnN"; 0 after "cn0"; -1 when none was
+    // named) and layer group as the header leaves them at its "#" line.
+    int32_t nTextType = -1;
+    int32_t nWriteLG = -1;
+    bool bHeaderEnded = false;
 };
 
 class GaibuReader {

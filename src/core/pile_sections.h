@@ -18,6 +18,7 @@ struct PileSection {
     const char16_t* caption;  // as listed in the window
     int32_t widthMm;          // the effective width, which is the pitch
     PileFamily family;
+    double massKgPerM;        // one pile's mass per metre of its length
 
     bool alternates() const { return family == PileFamily::U; }
 };
