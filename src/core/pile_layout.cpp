@@ -140,6 +140,15 @@ void PileLayout::prepareOutlines() {
     }
 }
 
+double PileLayout::outlineDepth() const {
+    double depth = 0;
+    for (int i = 0; i <= store_.lastLineIndex(gins_.nGinNormal); ++i) {
+        const LineData d = store_.getLine(gins_.nGinNormal, i);
+        if (d.kind == kKindLine) depth = std::max({depth, std::fabs(d.Y1), std::fabs(d.Y2)});
+    }
+    return depth;
+}
+
 double PileLayout::cornerReach() const {
     double reach = 0;
     for (const PlateSegment& p : plate_) reach = std::max({reach, std::fabs(p.y1), std::fabs(p.y2)});

@@ -80,6 +80,8 @@ public:
     // How far the corner plate reaches from the axis, read off the end
     // corner outline (what it has beyond the plain pile).
     double cornerReach() const;
+    // How far the plain pile's outline reaches from the axis, either side.
+    double outlineDepth() const;
     // Whether the section's outlines loaded whole.
     bool outlinesReady() const { return outlinesReady_; }
     // Fills the result gin with the wall's pieces, each outline turned to

@@ -30,6 +30,11 @@ std::u16string withGroups(long long whole) {
 
 std::u16string specOf(const PileSection& s) { return u"SP-" + std::u16string(s.name); }
 
+// Between the words of a text written back: the ideographic space. The host
+// shows it as a space; a reader that splits "ch" records at blanks (this
+// tool's own among them) keeps the text whole.
+constexpr const char16_t* kWordGap = u"\u3000";
+
 }  // namespace
 
 PileLength parsePileLength(std::u16string_view text) {
@@ -86,7 +91,7 @@ QuantityTable quantitiesFor(const std::vector<WallPiece>& pieces, const PileSect
         if (p.kind == PieceKind::Corner) {
             row = &rowFor(cornerName(p.turn), specOf(section));
         } else if (p.kind == PieceKind::Closing) {
-            row = &rowFor(u"調整矢板", specOf(section) + u" W=" + asciiToU16(std::to_string(std::llround(p.width))));
+            row = &rowFor(u"調整矢板", specOf(section) + kWordGap + u"W=" + asciiToU16(std::to_string(std::llround(p.width))));
             share = p.width / section.widthMm;  // a cut pile weighs its share
         }
         ++row->count;
@@ -162,8 +167,8 @@ void addLegLabels(Annotations& out, const std::vector<WallLeg>& legs, bool close
         const double bx = flip ? -dx : dx, by = flip ? -dy : dy;
         const double ux = -by, uy = bx;  // the text's up
         std::u16string text = specOf(section);
-        if (length.state == LengthState::Valid) text += u" L=" + metresText(length.metres) + u"m";
-        text += u" " + asciiToU16(std::to_string(leg.pieces)) + u"枚";
+        if (length.state == LengthState::Valid) text += kWordGap + (u"L=" + metresText(length.metres) + u"m");
+        text += kWordGap + asciiToU16(std::to_string(leg.pieces)) + u"枚";
         const double tl = textLength(text, style);
         // The text lies outside: its baseline nearer the wall when it reads
         // away from it, a text height further out when it reads towards it.

@@ -87,7 +87,8 @@ struct Annotations {
 // + spacing × (characters − 1), a half-width character counting half.
 double textLength(std::u16string_view text, const TextStyle& style);
 
-// One label per leg ("SP-III L=10.0m 25枚"), centred along it, `offset`
+// One label per leg ("SP-III　L=10.0m　25枚", ideographic spaces between
+// the words), centred along it, `offset`
 // outside the wall (outside a loop, left of an open run), never upside down.
 void addLegLabels(Annotations& out, const std::vector<WallLeg>& legs, bool closed, bool counterClockwise,
                   double offset, const PileSection& section, const PileLength& length, const TextStyle& style);

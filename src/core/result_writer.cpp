@@ -44,8 +44,9 @@ std::string formatResult(const GinStore& store, int nGin, const NumberFormat& fm
 }
 
 void writeResult(const GinStore& store, int nGin, const std::u16string& fileName, const FileSystem& fs,
-                 const NumberFormat& fmt, const AnsiCodec& codec) {
+                 const NumberFormat& fmt, const AnsiCodec& codec, std::string_view after) {
     std::string data = formatResult(store, nGin, fmt, codec);
+    data += after;
     try {
         fs.replaceFile(fileName, data);
     } catch (const IoError& e) {

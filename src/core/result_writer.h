@@ -2,6 +2,7 @@
 // entity, CR LF, ANSI.
 #pragma once
 #include <string>
+#include <string_view>
 
 #include "gin_store.h"
 #include "number_text.h"
@@ -15,9 +16,10 @@ void truncateFile(const FileSystem& fs, const std::u16string& fileName);
 // The bytes writeResult puts into the file.
 std::string formatResult(const GinStore& store, int nGin, const NumberFormat& fmt, const AnsiCodec& codec);
 
-// Write the gin's line entities to the file. The content goes beside the
-// file and replaces it in one step: the host sees the whole run or nothing.
+// Write the gin's line entities to the file, and `after` them (records
+// already in the file's encoding). The content goes beside the file and
+// replaces it in one step: the host sees the whole run or nothing.
 void writeResult(const GinStore& store, int nGin, const std::u16string& fileName, const FileSystem& fs,
-                 const NumberFormat& fmt, const AnsiCodec& codec);
+                 const NumberFormat& fmt, const AnsiCodec& codec, std::string_view after = {});
 
 }  // namespace ravo

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "functions.h"
 #include "result_writer.h"
 #include "text.h"
 #include "transforms.h"
@@ -306,7 +307,58 @@ void Session::writeRunResult() {
         moveGin(store_, gins_.nGinResult, header_.hp[1].x, header_.hp[1].y);
         moved_ = true;
     }
-    writeResult(store_, gins_.nGinResult, strOutFile_, sv_.fs, sv_.fmt, sv_.codec);
+    writeResult(store_, gins_.nGinResult, strOutFile_, sv_.fs, sv_.fmt, sv_.codec, annotationRecords());
+}
+
+QuantityTable Session::quantities() const {
+    const double metres = pileLength_.state == LengthState::Valid ? pileLength_.metres : 0;
+    if (wallMode_) return quantitiesFor(wall_.pieces, layouter_.section(), metres);
+    return quantitiesFor(straightRunPieces(layout_.nPileCount, layout_.bStartCorner, layout_.bEndCorner),
+                         layouter_.section(), metres);
+}
+
+std::string Session::annotationRecords() const {
+    const int result = gins_.nGinResult;
+    if ((!bLabels_ && !bTable_) || store_.lastLineIndex(result) < 0) return {};
+    const TextStyle style = currentTextStyle(header_);
+    const PileSection& section = layouter_.section();
+    Annotations a;
+    if (bLabels_) {
+        std::vector<WallLeg> legs = wall_.legs;
+        bool closed = false, ccw = false;
+        if (wallMode_) {
+            const WallPath drawn = restartPath(path_, start_, reversed_);
+            closed = drawn.closed;
+            long double area = 0;
+            for (size_t i = 0; i < drawn.vertices.size(); ++i) {
+                const WallPoint& p = drawn.vertices[i];
+                const WallPoint& q = drawn.vertices[(i + 1) % drawn.vertices.size()];
+                area += static_cast<long double>(p.x) * q.y - static_cast<long double>(q.x) * p.y;
+            }
+            ccw = area > 0;
+        } else {
+            // The straight run, as moved onto hp1: one leg.
+            const Rotation along(layout_.dAngle);
+            const double laid = static_cast<double>(layout_.nPileCount) * section.widthMm;
+            WallLeg leg;
+            leg.x1 = header_.hp[1].x, leg.y1 = header_.hp[1].y;
+            leg.x2 = leg.x1 + along.c * laid, leg.y2 = leg.y1 + along.s * laid;
+            leg.pieces = layout_.nPileCount;
+            legs = {leg};
+        }
+        // Clear of the wall: its depth from the axis and one text height.
+        addLegLabels(a, legs, closed, ccw, layouter_.outlineDepth() + style.height, section, pileLength_, style);
+    }
+    if (bTable_) {
+        double right = -INFINITY, top = -INFINITY;
+        for (int i = 0; i <= store_.lastLineIndex(result); ++i) {
+            const LineData d = store_.getLine(result, i);
+            right = std::max({right, d.X1, d.X2});
+            top = std::max({top, d.Y1, d.Y2});
+        }
+        addQuantityTable(a, quantities(), section, pileLength_, right, top, style);
+    }
+    return formatAnnotations(a, style, sv_.fmt, sv_.codec);
 }
 
 std::u16string startFromHostMessage() {

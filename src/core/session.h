@@ -10,6 +10,7 @@
 #include "pile_layout.h"
 #include "platform.h"
 #include "preview.h"
+#include "quantities.h"
 #include "view.h"
 
 namespace ravo {
@@ -88,6 +89,17 @@ public:
     void btnZoomUpClick() { preview_.btnZoomUpClick(); }
     void btnZoomDownClick() { preview_.btnZoomDownClick(); }
 
+    // The pile length as typed, and whether OK adds a label per leg and the
+    // quantity table to the drawing. None of them changes the run.
+    void setPileLength(std::u16string_view typed) { pileLength_ = parsePileLength(typed); }
+    void chkLabelClick(bool checked) { bLabels_ = checked; }
+    void chkTableClick(bool checked) { bTable_ = checked; }
+    const PileLength& pileLength() const { return pileLength_; }
+    // The pieces laid, counted and weighed at the pile length.
+    QuantityTable quantities() const;
+    // The line under the count: the mass, or why there is none.
+    std::u16string massText() const { return massLine(quantities(), pileLength_); }
+
     // Moves the run onto hp1 (once per laying of the run, however often OK
     // is pressed) and writes it. Raises IoError; the run then stays moved for
     // the next attempt, until a corner box or "反転" lays it again.
@@ -132,6 +144,9 @@ private:
     void addOverlayLine(double x1, double y1, double x2, double y2, int32_t colour);
     void prepare();  // the outlines of the section, for the run or the wall
     void fitRun();   // the view fitted to the run, or to what was given
+    // The labels and the table for the run as it stands at OK, in the
+    // result's encoding.
+    std::string annotationRecords() const;
     PileLayout layouter_;
     RunMode mode_ = RunMode::TwoPoints;
     bool wallMode_ = false;
@@ -139,6 +154,8 @@ private:
     size_t start_ = 0;
     bool reversed_ = false;
     WallLayout wall_;
+    PileLength pileLength_;
+    bool bLabels_ = false, bTable_ = false;
     bool moved_ = false;
     bool headerRead_ = false;  // the host file was read whole
 };

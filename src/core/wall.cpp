@@ -572,7 +572,7 @@ std::u16string cornerName(double turn) {
     std::snprintf(buf, sizeof buf, "%.1f", between);
     std::string s = buf;
     if (s.size() > 2 && s.compare(s.size() - 2, 2, ".0") == 0) s.resize(s.size() - 2);
-    return u"異形コーナー矢板 " + asciiToU16(s) + u"°";
+    return u"異形コーナー矢板\u3000" + asciiToU16(s) + u"°";
 }
 
 }  // namespace ravo

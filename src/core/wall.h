@@ -111,7 +111,8 @@ WallLayout layWall(const WallPath& path, const WallSpec& spec);
 std::u16string wallCountText(const WallLayout& layout);
 
 // The corner's name by the angle between its legs: "コーナー矢板" at a right
-// angle, "異形コーナー矢板 135°" otherwise.
+// angle, "異形コーナー矢板　135°" otherwise (an ideographic space: the
+// name goes into the drawing as one text).
 std::u16string cornerName(double turn);
 
 }  // namespace ravo

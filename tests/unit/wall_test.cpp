@@ -186,8 +186,8 @@ TEST(Wall, PointsInOrder) {
 TEST(Wall, CornerNames) {
     EXPECT_EQ(u16ToUtf8(cornerName(90)), "コーナー矢板");
     EXPECT_EQ(u16ToUtf8(cornerName(-90.4)), "コーナー矢板");
-    EXPECT_EQ(u16ToUtf8(cornerName(45)), "異形コーナー矢板 135°");
-    EXPECT_EQ(u16ToUtf8(cornerName(-60.25)), "異形コーナー矢板 119.8°");
+    EXPECT_EQ(u16ToUtf8(cornerName(45)), "異形コーナー矢板　135°");
+    EXPECT_EQ(u16ToUtf8(cornerName(-60.25)), "異形コーナー矢板　119.8°");
 }
 
 TEST(Wall, RunModeFromTheCommandLine) {
