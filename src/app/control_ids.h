@@ -22,6 +22,12 @@ enum MainControl : int {
     lblCount = 115,
     btnStart = 116,
     btnDirection = 117,
+    lblLength = 118,
+    edtLength = 119,
+    lblMetre = 120,
+    lblMass = 121,
+    chkLabel = 122,
+    chkTable = 123,
 };
 
 enum DumpControl : int {

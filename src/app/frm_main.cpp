@@ -10,7 +10,7 @@ namespace ravo {
 
 namespace {
 
-constexpr int kClientWidth = 310, kClientHeight = 393;
+constexpr int kClientWidth = 310, kClientHeight = 406;
 constexpr DWORD kFrameStyle = WS_OVERLAPPED | WS_CAPTION | WS_THICKFRAME | WS_CLIPCHILDREN;  // no border icons
 
 constexpr unsigned LB = kAnchorLeft | kAnchorBottom;
@@ -25,9 +25,9 @@ constexpr int kForm = 0;
 // own classes; the image sits in the panel's corner at the panel's outer size
 // less 5 pixels, so its right and bottom edges run under the panel's border.
 const ControlSpec kControls[] = {
-    {ids::btnDump, kForm, L"BUTTON", L"Dump", kButton, 0, 96, 365, 57, 25, RB, false},
-    {ids::btnOK, kForm, L"BUTTON", L"OK", kButton, 0, 182, 365, 57, 25, RB, true},
-    {ids::btnCancel, kForm, L"BUTTON", L"キャンセル", kButton, 0, 245, 365, 57, 25, RB, true},
+    {ids::btnDump, kForm, L"BUTTON", L"Dump", kButton, 0, 96, 378, 57, 25, RB, false},
+    {ids::btnOK, kForm, L"BUTTON", L"OK", kButton, 0, 182, 378, 57, 25, RB, true},
+    {ids::btnCancel, kForm, L"BUTTON", L"キャンセル", kButton, 0, 245, 378, 57, 25, RB, true},
     {ids::pnlImage, kForm, ids::kPanelClass, L"", 0, WS_EX_STATICEDGE, 8, 8, 294, 234, ALL, true},
     {ids::imgGin, ids::pnlImage, ids::kImageClass, L"", 0, 0, 0, 0, 0, 0, ALL, true, Fit::ParentLess5},
     {ids::lblType, kForm, L"STATIC", L"型式", kLabel, 0, 8, 261, 26, 13, LB, true, Fit::Text},
@@ -36,19 +36,27 @@ const ControlSpec kControls[] = {
      true},
     // The count line has a row of its own: the laid and the indicated length
     // together run wider than the room beside the list.
+    // The pile length, for the masses: "L=" [ ] "m".
+    {ids::lblLength, kForm, L"STATIC", L"L=", kLabel, 0, 196, 261, 14, 13, LB, true, Fit::Text},
+    {ids::edtLength, kForm, L"EDIT", L"", WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, 0, 212, 258, 54, 21, LB, true},
+    {ids::lblMetre, kForm, L"STATIC", L"m", kLabel, 0, 270, 261, 10, 13, LB, true, Fit::Text},
     {ids::lblCount, kForm, L"STATIC", L"", kLabel | SS_NOPREFIX, 0, 8, 283, 294, 13, LB, true, Fit::Text},
-    {ids::btnZoomUp, kForm, L"BUTTON", L"+", kButton, 0, 214, 305, 25, 25, LB, true},
-    {ids::btnZoomDown, kForm, L"BUTTON", L"-", kButton, 0, 245, 305, 25, 25, LB, true},
-    {ids::btnHome, kForm, L"BUTTON", L"H", kButton, 0, 276, 305, 25, 25, LB, true},
-    {ids::btnReverse, kForm, L"BUTTON", L"反転", kButton, 0, 159, 305, 49, 25, LB, true},
-    {ids::chkStart, kForm, L"BUTTON", L"起点", kCheck, 0, 52, 305, 45, 17, LB, true},
-    {ids::chkEnd, kForm, L"BUTTON", L"終点", kCheck, 0, 103, 305, 50, 17, LB, true},
+    {ids::lblMass, kForm, L"STATIC", L"", kLabel | SS_NOPREFIX, 0, 8, 299, 294, 13, LB, true, Fit::Text},
+    {ids::btnZoomUp, kForm, L"BUTTON", L"+", kButton, 0, 214, 318, 25, 25, LB, true},
+    {ids::btnZoomDown, kForm, L"BUTTON", L"-", kButton, 0, 245, 318, 25, 25, LB, true},
+    {ids::btnHome, kForm, L"BUTTON", L"H", kButton, 0, 276, 318, 25, 25, LB, true},
+    {ids::btnReverse, kForm, L"BUTTON", L"反転", kButton, 0, 159, 318, 49, 25, LB, true},
+    {ids::chkStart, kForm, L"BUTTON", L"起点", kCheck, 0, 52, 318, 45, 17, LB, true},
+    {ids::chkEnd, kForm, L"BUTTON", L"終点", kCheck, 0, 103, 318, 50, 17, LB, true},
     // A wall along a path: its start and its direction (disabled for the
     // two-point run).
-    {ids::btnStart, kForm, L"BUTTON", L"始点移動", kButton, 0, 8, 334, 65, 25, LB, true},
-    {ids::btnDirection, kForm, L"BUTTON", L"逆方向", kButton, 0, 77, 334, 65, 25, LB, true},
-    {ids::Label1, kForm, L"STATIC", L"コーナー", kLabel, 0, 8, 305, 38, 13, LB, true, Fit::Text},
-    {ids::lblURL, kForm, L"STATIC", kMakerUrlCaption, kLabel | SS_NOTIFY, 0, 8, 372, 41, 13, LB, true, Fit::Text},
+    {ids::btnStart, kForm, L"BUTTON", L"始点移動", kButton, 0, 8, 347, 65, 25, LB, true},
+    {ids::btnDirection, kForm, L"BUTTON", L"逆方向", kButton, 0, 77, 347, 65, 25, LB, true},
+    // What OK adds to the drawing beside the run.
+    {ids::chkLabel, kForm, L"BUTTON", L"ラベル", kCheck, 0, 152, 351, 60, 17, LB, true},
+    {ids::chkTable, kForm, L"BUTTON", L"数量表", kCheck, 0, 218, 351, 66, 17, LB, true},
+    {ids::Label1, kForm, L"STATIC", L"コーナー", kLabel, 0, 8, 318, 38, 13, LB, true, Fit::Text},
+    {ids::lblURL, kForm, L"STATIC", kMakerUrlCaption, kLabel | SS_NOTIFY, 0, 8, 385, 41, 13, LB, true, Fit::Text},
 };
 
 }  // namespace
@@ -94,6 +102,15 @@ void TfrmMain::FormCreate() {
     HWND types = control(ids::cmbType);
     for (const PileSection& p : pileSections()) ComboBox_AddString(types, wide(std::u16string(p.caption)));
     ComboBox_SetCurSel(types, static_cast<int>(s.sectionIndex()));
+
+    // The pile length and the drawing's extras as last time.
+    const Settings kept = settings();
+    SetWindowTextW(control(ids::edtLength), kept.pileLength().c_str());
+    s.setPileLength(fromWide(kept.pileLength()));
+    Button_SetCheck(control(ids::chkLabel), kept.labels() ? BST_CHECKED : BST_UNCHECKED);
+    Button_SetCheck(control(ids::chkTable), kept.table() ? BST_CHECKED : BST_UNCHECKED);
+    s.chkLabelClick(kept.labels());
+    s.chkTableClick(kept.table());
 }
 
 void TfrmMain::FormShow() {
@@ -192,6 +209,29 @@ void TfrmMain::showCount() {
     HWND label = control(ids::lblCount);
     SetWindowTextW(label, wide(app_.session().countText()));
     layout_.fitText(label);
+    HWND mass = control(ids::lblMass);
+    SetWindowTextW(mass, wide(app_.session().massText()));
+    layout_.fitText(mass);
+}
+
+void TfrmMain::edtLengthChange() {
+    wchar_t typed[64] = {};
+    GetWindowTextW(control(ids::edtLength), typed, static_cast<int>(std::size(typed)));
+    app_.session().setPileLength(fromWide(typed));
+    showCount();
+    settings().setPileLength(typed);
+}
+
+void TfrmMain::chkLabelClick() {
+    const bool on = Button_GetCheck(control(ids::chkLabel)) == BST_CHECKED;
+    app_.session().chkLabelClick(on);
+    settings().setLabels(on);
+}
+
+void TfrmMain::chkTableClick() {
+    const bool on = Button_GetCheck(control(ids::chkTable)) == BST_CHECKED;
+    app_.session().chkTableClick(on);
+    settings().setTable(on);
 }
 
 void TfrmMain::btnZoomUpClick() { app_.session().btnZoomUpClick(); }
@@ -230,6 +270,11 @@ void TfrmMain::onCommand(int id, int code, HWND) {
         if (code == CBN_SELCHANGE) cmbTypeChange();
         return;
     }
+    if (id == ids::edtLength) {
+        // Typing, not the text put there at creation (the session has it).
+        if (code == EN_CHANGE && IsWindowVisible(hwnd_)) edtLengthChange();
+        return;
+    }
     if (code != BN_CLICKED && code != STN_CLICKED) return;
     switch (id) {
     case ids::btnOK: btnOKClick(); break;
@@ -241,6 +286,8 @@ void TfrmMain::onCommand(int id, int code, HWND) {
     case ids::btnReverse: btnReverseClick(); break;
     case ids::btnStart: btnStartClick(); break;
     case ids::btnDirection: btnDirectionClick(); break;
+    case ids::chkLabel: chkLabelClick(); break;
+    case ids::chkTable: chkTableClick(); break;
     case ids::btnZoomUp: btnZoomUpClick(); break;
     case ids::btnZoomDown: btnZoomDownClick(); break;
     case ids::btnHome: btnHomeClick(); break;

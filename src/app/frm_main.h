@@ -45,6 +45,9 @@ private:
     void chkEndClick();
     void btnReverseClick();
     void btnStartClick();
+    void edtLengthChange();
+    void chkLabelClick();
+    void chkTableClick();
     void btnDirectionClick();
     // The controls that make sense for what was laid: the wall's start and
     // direction for a path, the end corners for all but a loop.

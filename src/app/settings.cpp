@@ -6,19 +6,17 @@ namespace ravo {
 
 namespace {
 constexpr const wchar_t* kGroup = L"Settings";
-constexpr const wchar_t* kPileSectionKey = L"Type";
 }  // namespace
 
 Settings::Settings(const std::wstring& exeDir) : path_(exeDir + L"Ravo鋼矢板.ini") {}
 
-std::wstring Settings::pileSection() const {
+std::wstring Settings::value(const wchar_t* key) const {
     wchar_t value[64] = {};
-    GetPrivateProfileStringW(kGroup, kPileSectionKey, L"", value, static_cast<DWORD>(std::size(value)),
-                             path_.c_str());
+    GetPrivateProfileStringW(kGroup, key, L"", value, static_cast<DWORD>(std::size(value)), path_.c_str());
     return value;
 }
 
-void Settings::setPileSection(const std::wstring& name) const {
+void Settings::setValue(const wchar_t* key, const std::wstring& value) const {
     // A file the user made read-only is left as it is, whoever runs us.
     const DWORD attributes = GetFileAttributesW(path_.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
@@ -32,7 +30,7 @@ void Settings::setPileSection(const std::wstring& name) const {
         WriteFile(h, bom, sizeof bom, &written, nullptr);
         CloseHandle(h);
     }
-    WritePrivateProfileStringW(kGroup, kPileSectionKey, name.c_str(), path_.c_str());
+    WritePrivateProfileStringW(kGroup, key, value.c_str(), path_.c_str());
 }
 
 }  // namespace ravo

@@ -12,10 +12,21 @@ public:
     explicit Settings(const std::wstring& exeDir);
 
     // The remembered section's name; empty when there is none.
-    std::wstring pileSection() const;
-    void setPileSection(const std::wstring& name) const;
+    std::wstring pileSection() const { return value(L"Type"); }
+    void setPileSection(const std::wstring& name) const { setValue(L"Type", name); }
+    // The pile length as the user typed it.
+    std::wstring pileLength() const { return value(L"Length"); }
+    void setPileLength(const std::wstring& typed) const { setValue(L"Length", typed); }
+    // Whether OK adds the labels and the quantity table ("1"), off by default.
+    bool labels() const { return value(L"Label") == L"1"; }
+    void setLabels(bool on) const { setValue(L"Label", on ? L"1" : L"0"); }
+    bool table() const { return value(L"Table") == L"1"; }
+    void setTable(bool on) const { setValue(L"Table", on ? L"1" : L"0"); }
 
 private:
+    std::wstring value(const wchar_t* key) const;
+    void setValue(const wchar_t* key, const std::wstring& value) const;
+
     std::wstring path_;
 };
 

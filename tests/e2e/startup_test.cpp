@@ -74,23 +74,26 @@ TEST_F(HostFolder, ControlsMatchTheLayoutTable) {
     RECT client{};
     GetClientRect(main, &client);
     EXPECT_EQ(client.right, 310);
-    EXPECT_EQ(client.bottom, 393);
+    EXPECT_EQ(client.bottom, 406);
     const DWORD style = static_cast<DWORD>(GetWindowLongW(main, GWL_STYLE));
     EXPECT_FALSE(style & WS_SYSMENU) << "expected no border icons";
     EXPECT_TRUE(style & WS_THICKFRAME) << "expected a sizeable frame";
     const Expected table[] = {
         {ids::pnlImage, "", 8, 8, 294, 234, true},
-        {ids::chkStart, "起点", 52, 305, 45, 17, true},
-        {ids::chkEnd, "終点", 103, 305, 50, 17, true},
-        {ids::btnReverse, "反転", 159, 305, 49, 25, true},
-        {ids::btnZoomUp, "+", 214, 305, 25, 25, true},
-        {ids::btnZoomDown, "-", 245, 305, 25, 25, true},
-        {ids::btnHome, "H", 276, 305, 25, 25, true},
-        {ids::btnStart, "始点移動", 8, 334, 65, 25, true},
-        {ids::btnDirection, "逆方向", 77, 334, 65, 25, true},
-        {ids::btnDump, "Dump", 96, 365, 57, 25, false},
-        {ids::btnOK, "OK", 182, 365, 57, 25, true},
-        {ids::btnCancel, "キャンセル", 245, 365, 57, 25, true},
+        {ids::chkStart, "起点", 52, 318, 45, 17, true},
+        {ids::chkEnd, "終点", 103, 318, 50, 17, true},
+        {ids::btnReverse, "反転", 159, 318, 49, 25, true},
+        {ids::btnZoomUp, "+", 214, 318, 25, 25, true},
+        {ids::btnZoomDown, "-", 245, 318, 25, 25, true},
+        {ids::btnHome, "H", 276, 318, 25, 25, true},
+        {ids::btnStart, "始点移動", 8, 347, 65, 25, true},
+        {ids::btnDirection, "逆方向", 77, 347, 65, 25, true},
+        {ids::chkLabel, "ラベル", 152, 351, 60, 17, true},
+        {ids::chkTable, "数量表", 218, 351, 66, 17, true},
+        {ids::edtLength, "", 212, 258, 54, 21, true},
+        {ids::btnDump, "Dump", 96, 378, 57, 25, false},
+        {ids::btnOK, "OK", 182, 378, 57, 25, true},
+        {ids::btnCancel, "キャンセル", 245, 378, 57, 25, true},
     };
     for (const Expected& e : table) {
         HWND c = driver::child(main, e.id);
@@ -114,10 +117,10 @@ TEST_F(HostFolder, ControlsMatchTheLayoutTable) {
     EXPECT_EQ(narrow(driver::windowText(label)), "コーナー");
     RECT lr = driver::clientRectOf(label);
     EXPECT_EQ(lr.left, 8);
-    EXPECT_EQ(lr.top, 305);
+    EXPECT_EQ(lr.top, 318);
     RECT ur = driver::clientRectOf(driver::child(main, ids::lblURL));
     EXPECT_EQ(ur.left, 8);
-    EXPECT_EQ(ur.top, 372);
+    EXPECT_EQ(ur.top, 385);
     // The section row under the preview, the list next after the image in
     // tab order.
     RECT tr = driver::clientRectOf(driver::child(main, ids::lblType));
@@ -136,6 +139,8 @@ TEST_F(HostFolder, ControlsMatchTheLayoutTable) {
     RECT nr = driver::clientRectOf(count);
     EXPECT_EQ(nr.left, 8);
     EXPECT_EQ(nr.top, 283);
+    // No pile length yet: the mass line says how to get one.
+    EXPECT_EQ(narrow(driver::windowText(driver::child(main, ids::lblMass))), "質量: 矢板長 L（m）を入れると計算します");
     // The two-point run has no path to start elsewhere on.
     EXPECT_FALSE(IsWindowEnabled(driver::child(main, ids::btnStart)));
     EXPECT_FALSE(IsWindowEnabled(driver::child(main, ids::btnDirection)));
@@ -155,21 +160,21 @@ TEST_F(HostFolder, ResizeKeepsAnchoredControlsInPlace) {
     // Bottom right: same distances to the right and bottom edges.
     RECT ok = driver::clientRectOf(driver::child(main, ids::btnOK));
     EXPECT_EQ(ok.left, 182 + 190);
-    EXPECT_EQ(ok.top, 365 + 7);
+    EXPECT_EQ(ok.top, 378 - 6);
     RECT cancel = driver::clientRectOf(driver::child(main, ids::btnCancel));
     EXPECT_EQ(cancel.right, 500 - 8);
     EXPECT_EQ(cancel.bottom, 400 - 3);
     // Bottom left: same left, same distance to the bottom.
     RECT home = driver::clientRectOf(driver::child(main, ids::btnHome));
     EXPECT_EQ(home.left, 276);
-    EXPECT_EQ(home.top, 305 + 7);
+    EXPECT_EQ(home.top, 318 - 6);
     // The panel and the image grow with the window.
     RECT panel = driver::clientRectOf(driver::child(main, ids::pnlImage));
     EXPECT_EQ(panel.right - panel.left, 294 + 190);
-    EXPECT_EQ(panel.bottom - panel.top, 234 + 7);
+    EXPECT_EQ(panel.bottom - panel.top, 234 - 6);
     RECT img = driver::clientRectOf(driver::child(main, ids::imgGin));
     EXPECT_EQ(img.right - img.left, 289 + 190);
-    EXPECT_EQ(img.bottom - img.top, 229 + 7);
+    EXPECT_EQ(img.bottom - img.top, 229 - 6);
     closeWith(main, ids::btnCancel);
 }
 

@@ -1,5 +1,7 @@
 // Walls along the user's own lines: the exe started as the selection and the
 // points batch files start it, worked through its window.
+#include <windowsx.h>
+
 #include <algorithm>
 
 #include "e2e_support.h"
@@ -82,6 +84,50 @@ TEST_F(Walls, PointsInOrder) {
     EXPECT_TRUE(IsWindowEnabled(driver::child(main, ids::chkEnd)));
     closeWith(main, ids::btnOK);
     EXPECT_EQ(resultLines(), 30 * 20 + 6);
+}
+
+}  // namespace
+}  // namespace ravo::e2e
+
+namespace ravo::e2e {
+namespace {
+
+// The pile length typed full-width, labels and the quantity table ticked:
+// the mass shows at once, OK writes the run, then the table's ruling, the
+// user's own text type and the texts in code page 932; all three are there
+// at the next start.
+TEST_F(Walls, QuantitiesGoIntoTheDrawing) {
+    const char* temp =
+        "hq\r\nhs 100 100 100 100 100 100 100 100 100 100 100 100 100 100 100 100\r\n"
+        "hcw 2 3 4 5 6 7 8 9 10 11\r\nhch 2 3 4 5 6 7 8 9 10 11\r\nhcd 0 0 0 0 0 0 0 0 0 0\r\n"
+        "lg0\r\ncn2\r\n#\r\n 0 0 10000 0\r\n 10000 0 10000 6000\r\n 10000 6000 0 6000\r\n 0 6000 0 0\r\n";
+    writeTemp(temp);
+    HWND main = startWith(L"/select");
+    ASSERT_NE(main, nullptr);
+    HWND length = driver::child(main, ids::edtLength);
+    SendMessageW(length, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"１０．０"));
+    driver::settle(main);
+    EXPECT_EQ(narrow(driver::windowText(driver::child(main, ids::lblMass))),
+              "質量 48,000.0 kg（L=10.0 m、コーナー板を除く）");
+    driver::clickAndWait(driver::child(main, ids::chkLabel));
+    driver::clickAndWait(driver::child(main, ids::chkTable));
+    closeWith(main, ids::btnOK);
+    const std::string result = readFile(L"jwc_temp.txt");
+    const size_t texts = result.find("\r\ncn2\r\nch ");
+    ASSERT_NE(texts, std::string::npos) << "expected the user's text type before the texts";
+    // 1,624 segments of the wall, then the table's 5 rows and 7 columns of ruling.
+    EXPECT_EQ(std::count(result.begin(), result.begin() + static_cast<std::ptrdiff_t>(texts), '\n'), 1624 + 5 + 7 - 1);
+    EXPECT_NE(result.find(driver::encode(L"\"SP-III\u3000L=10.0m\u300025枚\r\n")), std::string::npos);
+    EXPECT_NE(result.find(driver::encode(L"\"48,000.0\r\n")), std::string::npos);
+    EXPECT_EQ(result.find(" hd"), std::string::npos);
+    EXPECT_EQ(result.find("\r\nlg"), std::string::npos) << "no attribute the user did not choose";
+
+    writeTemp(temp);
+    main = startWith(L"/select");
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(narrow(driver::windowText(driver::child(main, ids::edtLength))), "１０．０");
+    EXPECT_EQ(Button_GetCheck(driver::child(main, ids::chkTable)), BST_CHECKED);
+    closeWith(main, ids::btnCancel);
 }
 
 }  // namespace
