@@ -12,7 +12,7 @@ source "$(dirname "$0")/common.sh"
 
 required=(cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev
           g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
-          wine wine64 xvfb x11-utils xauth locales fonts-ipafont-gothic imagemagick mawk gawk python3 file)
+          wine wine64 xvfb x11-utils xauth locales fonts-ipafont-gothic imagemagick mawk gawk python3 file librsvg2-bin)
 optional=(wine32:i386)
 if ! kernel_runs_i386; then optional+=(qemu-user-static); fi
 

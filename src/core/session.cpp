@@ -350,11 +350,20 @@ std::string Session::annotationRecords() const {
         addLegLabels(a, legs, closed, ccw, layouter_.outlineDepth() + style.height, section, pileLength_, style);
     }
     if (bTable_) {
+        // Right of the wall and its labels: their box's right and top.
         double right = -INFINITY, top = -INFINITY;
         for (int i = 0; i <= store_.lastLineIndex(result); ++i) {
             const LineData d = store_.getLine(result, i);
             right = std::max({right, d.X1, d.X2});
             top = std::max({top, d.Y1, d.Y2});
+        }
+        for (const HostText& t : a.texts) {
+            const double len = std::hypot(t.dx, t.dy);
+            if (!(len > 0)) continue;
+            const double ux = -t.dy / len * style.height, uy = t.dx / len * style.height;  // the text's up
+            for (auto [x, y] : {std::pair{t.x, t.y}, {t.x + t.dx, t.y + t.dy}, {t.x + ux, t.y + uy},
+                                {t.x + t.dx + ux, t.y + t.dy + uy}})
+                right = std::max(right, x), top = std::max(top, y);
         }
         addQuantityTable(a, quantities(), section, pileLength_, right, top, style);
     }

@@ -45,6 +45,13 @@ printf '0 0 10000 0\r\n10000 0 10000 6000\r\n10000 6000 0 6000\r\n0 6000 0 0\r\n
 d=$(fresh select)
 check "a selected rectangle becomes a cofferdam" "segments returned: 1624" \
     $sim --tool-dir "$d" --select --drawing "$work.rectangle.txt" --press ok --out "$d/result"
+# With 10 m piles, labels and the table: 4 labels and 21 table texts, the
+# table's 12 ruling lines, rendered into the picture as texts.
+d=$(fresh quantities)
+check "labels and the quantity table come back as texts" "texts returned: 25" \
+    $sim --tool-dir "$d" --select --drawing "$work.rectangle.txt" --length 10.0 --label --table --press ok --out "$d/result"
+grep -qF "48,000.0</text>" "$d/result.svg" && [ -s "$d/result.png" ] && echo "host ok the picture shows the table's total" \
+    || { echo "host FAILED the picture shows the table's total"; status=1; }
 d=$(fresh points)
 check "points in order lay a wall with a corner" "segments returned: 606" \
     $sim --tool-dir "$d" --points 0 0 8000 0 8000 4000 --press ok

@@ -49,8 +49,9 @@ def _sections():
 SECTIONS, DEFAULT_SECTION = _sections()
 
 
-def remember_section(folder, name):
-    text = "[Settings]\r\nType=%s\r\n" % name
+def remember_settings(folder, values):
+    """Writes the tool's settings as if the user had chosen them last time."""
+    text = "[Settings]\r\n" + "".join("%s=%s\r\n" % kv for kv in values.items())
     with open(os.path.join(folder, INI), "wb") as f:
         f.write(b"\xff\xfe" + text.encode("utf-16-le"))
 
@@ -95,6 +96,10 @@ def title_of(section, p1, p2):
 
 NUMBER = r"[-+]?(?:\d+\.?\d*|\.\d+)(?:[eE][-+]?\d+)?"
 LINE_RE = re.compile(r"^\s*(%s)\s+(%s)\s+(%s)\s+(%s)\s*$" % ((NUMBER,) * 4))
+# A text record: start of the baseline, the vector along it, the text to the
+# line's end; and the text type that precedes texts.
+TEXT_RE = re.compile(r"^ch\s+(%s)\s+(%s)\s+(%s)\s+(%s)\s+\"(.*)$" % ((NUMBER,) * 4))
+CN_RE = re.compile(r"^cn(?:[1-9]|10|0(?:\s+%s){3}\s+\d+)$" % NUMBER)
 
 
 def find_case_insensitive(folder, name):
@@ -117,13 +122,20 @@ def drawing_lines(data):
     return entities, others
 
 
+# The header a drawing at 1:100 exports: the scale of every layer group, the
+# ten text types (paper mm), and the user's current settings (text type 3).
+HEADER = [b"hs" + b" 100" * 16, b"hcw 2 2.5 3 3.5 4 5 6 7 8 10", b"hch 2 2.5 3 3.5 4 5 6 7 8 10",
+          b"hcd 0 0 0 0 0 0 0 0 0 0", b"hcc 1 2 3 4 5 6 7 8 9 10"]
+CURRENT = [b"lg0", b"ly0", b"lc2", b"lt1", b"cn3"]
+
+
 def write_transfer(folder, points, drawing, selected=False):
     for stale in (find_case_insensitive(folder, "JWC_TEMP.TXT"), find_case_insensitive(folder, "temp.txt")):
         if stale:
             os.remove(stale)
     entities, others = drawing_lines(drawing) if drawing is not None else ([], [])
-    out = [b"hq"] + [("hp%d %r %r" % (i + 1, p[0], p[1])).encode() for i, p in enumerate(points)]
-    out += others
+    out = [b"hq"] + HEADER + [("hp%d %r %r" % (i + 1, p[0], p[1])).encode() for i, p in enumerate(points)]
+    out += others + CURRENT
     out.append(b"#")
     out += [((" " if selected else "") + "%r %r %r %r" % e).encode() for e in entities]
     with open(os.path.join(folder, "JWC_TEMP.TXT"), "wb") as f:
@@ -161,28 +173,31 @@ def run_batch(folder, bat, press, driver, screenshot, timeout):
 def read_back(folder):
     path = find_case_insensitive(folder, "JWC_TEMP.TXT")
     if not path:
-        return "missing", [], "the transfer file is gone"
+        return "missing", ([], []), "the transfer file is gone"
     data = open(path, "rb").read()
     if not data:
-        return "empty", [], ""
+        return "empty", ([], []), ""
     text = data.decode("cp932", errors="replace")
     first = text.split("\r\n", 1)[0]
     if first.startswith("he"):
-        return "error", [], first[2:]
+        return "error", ([], []), first[2:]
     if first.startswith("hq"):
-        return "not-run", [], ""
-    segs, bad = [], 0
+        return "not-run", ([], []), ""
+    segs, texts, bad = [], [], 0
     for line in text.split("\r\n"):
         if not line:
             continue
         m = LINE_RE.match(line)
+        t = TEXT_RE.match(line)
         if m:
             segs.append(tuple(float(v) for v in m.groups()))
-        else:
+        elif t:
+            texts.append(tuple(float(v) for v in t.groups()[:4]) + (t.group(5),))
+        elif not CN_RE.match(line):
             bad += 1
     if not data.endswith(b"\r\n") or bad:
-        return "corrupt", segs, "%d lines the host cannot read" % bad
-    return "ok", segs, ""
+        return "corrupt", (segs, texts), "%d lines the host cannot read" % bad
+    return "ok", (segs, texts), ""
 
 
 def view_box(groups, width):
@@ -197,8 +212,8 @@ def view_box(groups, width):
     return minx, maxy, scale, max(height, 60)
 
 
-def write_svg(path, own, returned, title, width=1000):
-    box = view_box([own, returned], width)
+def write_svg(path, own, returned, title, width=1000, texts=()):
+    box = view_box([own, returned, [(t[0], t[1], t[0] + t[2], t[1] + t[3]) for t in texts]], width)
     with open(path, "w", encoding="utf-8") as f:
         caption = "<title>%s</title><text x=\"4\" y=\"14\" font-size=\"12\">%s</text>\n" % (title, title)
         if not box:
@@ -213,10 +228,29 @@ def write_svg(path, own, returned, title, width=1000):
                 f.write('<line x1="%.2f" y1="%.2f" x2="%.2f" y2="%.2f"/>\n' % (
                     20 + (x1 - minx) * scale, 20 + (maxy - y1) * scale, 20 + (x2 - minx) * scale, 20 + (maxy - y2) * scale))
             f.write("</g>\n")
+        # Texts as the host draws them: along (dx, dy) from (x, y), as long
+        # as that vector, their height the length over the character count.
+        for x, y, dx, dy, text in texts:
+            length = math.hypot(dx, dy) * scale
+            chars = sum(0.5 if ord(c) < 0x7F or 0xFF61 <= ord(c) <= 0xFF9F else 1.0 for c in text) or 1.0
+            sx, sy = 20 + (x - minx) * scale, 20 + (maxy - y) * scale
+            f.write('<text x="%.2f" y="%.2f" font-family="IPAGothic, MS Gothic, sans-serif" font-size="%.2f" '
+                    'textLength="%.2f" lengthAdjust="spacingAndGlyphs" transform="rotate(%.3f %.2f %.2f)">%s</text>\n' % (
+                        sx, sy, length / chars, length, -math.degrees(math.atan2(dy, dx)), sx, sy,
+                        text.replace("&", "&amp;").replace("<", "&lt;")))
         f.write("</svg>\n")
 
 
-def write_png(path, own, returned, title, width=1000):
+def write_png(path, own, returned, title, width=1000, svg=None):
+    # Texts need a font: librsvg renders the SVG where the machine has it.
+    if svg:
+        try:
+            done = subprocess.run(["rsvg-convert", "-b", "white", "-o", path, svg], stdout=subprocess.DEVNULL,
+                                  stderr=subprocess.DEVNULL, timeout=120).returncode == 0
+        except (OSError, subprocess.TimeoutExpired):
+            done = False
+        if done and os.path.getsize(path) > 0:
+            return
     box = view_box([own, returned], width)
     height = box[3] if box else 60
     pixels = bytearray(b"\xff" * (width * height * 3))
@@ -264,6 +298,9 @@ def main():
     ap.add_argument("--screenshot")
     ap.add_argument("--timeout", type=float, default=120)
     ap.add_argument("--type", choices=sorted(SECTIONS), help="the section the tool remembers before it starts")
+    ap.add_argument("--length", help="the pile length the tool remembers (m, as typed)")
+    ap.add_argument("--label", action="store_true", help="the labels ticked")
+    ap.add_argument("--table", action="store_true", help="the quantity table ticked")
     a = ap.parse_args()
     if a.select:
         mode, points = "select", []
@@ -277,21 +314,32 @@ def main():
         mode, points = "two-point", [tuple(a.p1), tuple(a.p2)]
     else:
         ap.error("give --p1 and --p2, --points or --select")
+    settings = {}
     if a.type:
-        remember_section(a.tool_dir, a.type)
+        settings["Type"] = a.type
+    if a.length:
+        settings["Length"] = a.length
+    if a.label:
+        settings["Label"] = "1"
+    if a.table:
+        settings["Table"] = "1"
+    if settings:
+        remember_settings(a.tool_dir, settings)
 
     drawing = open(a.drawing, "rb").read() if a.drawing else None
     own = write_transfer(a.tool_dir, points, drawing, mode == "select")
     code, said = run_batch(a.tool_dir, BATS[mode], a.press, a.driver, a.screenshot, a.timeout)
     for line in said.splitlines():
         print("tool: " + line)
-    state, segs, note = read_back(a.tool_dir)
+    state, (segs, texts), note = read_back(a.tool_dir)
     if code is None:
         print("batch timed out after %g s" % a.timeout)
         return 1
     print("batch exit code: %d" % code)
     print("host reads: %s%s" % (state, (" (" + note + ")") if note else ""))
     print("segments returned: %d" % len(segs))
+    if texts:
+        print("texts returned: %d" % len(texts))
     section = remembered_section(a.tool_dir)
     if mode == "two-point":
         title = title_of(section, points[0], points[1])
@@ -299,8 +347,8 @@ def main():
         title = "%s型 %s %d本の線分" % (section, "線選択" if mode == "select" else "連続点", len(segs))
     print("title: " + title)
     if a.out:
-        write_svg(a.out + ".svg", own, segs, title)
-        write_png(a.out + ".png", own, segs, title)
+        write_svg(a.out + ".svg", own, segs, title, texts=texts)
+        write_png(a.out + ".png", own, segs, title, svg=a.out + ".svg" if texts else None)
         print("drawing: %s.svg %s.png" % (a.out, a.out))
     return 0 if state in ("ok", "empty") else 1
 
