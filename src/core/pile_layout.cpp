@@ -85,15 +85,7 @@ void PileLayout::preparePiles() {
     const double dy = static_cast<double>(static_cast<long double>(y2) - y1);
     state_.dAngle = static_cast<double>(static_cast<long double>(vecAngle(dx, dy)) * 180.0L / kPiFull);
 
-    for (int g : {gins_.nGinResult, gins_.nGinNormal, gins_.nGinNormalMirror, gins_.nGinStart,
-                  gins_.nGinStartMirror, gins_.nGinEnd, gins_.nGinEndMirror})
-        store_.clearGin(g);
-    try {
-        loadOutlines();
-    } catch (...) {
-        state_.nPileCount = 0;  // the count line must not promise a run that is not there
-        throw;
-    }
+    prepareOutlines();
 }
 
 void PileLayout::loadOutlines() {
@@ -134,7 +126,7 @@ void PileLayout::prepareOutlines() {
     try {
         loadOutlines();
     } catch (...) {
-        state_.nPileCount = 0;
+        state_.nPileCount = 0;  // the count line must not promise a run that is not there
         plate_.clear();
         throw;
     }

@@ -440,38 +440,26 @@ WallLayout layWall(const WallPath& path, const WallSpec& spec) {
         L.x1 = toDouble(sx);
         L.y1 = toDouble(sy);
         LD at = s;
-        for (int64_t i = 0; i < n; ++i) {
-            const bool last = i == n - 1;
-            if (last && g > kWholePileTolerance) {
-                WallPiece closing;
-                closing.kind = PieceKind::Closing;
-                closing.leg = static_cast<int32_t>(leg);
-                closing.x = toDouble(sx + at * d.x);
-                closing.y = toDouble(sy + at * d.y);
-                closing.angle = angle;
-                closing.width = toDouble(g);
-                closing.mirrored = mirroredAt(k++);
-                out.pieces.push_back(closing);
-                ++out.closings;
-                ++L.closing;
-                ++L.pieces;
-                at += g;
-            }
+        // The next piece, `width` wide, where the leg has got to.
+        auto place = [&](PieceKind kind, LD width) {
             WallPiece p;
+            p.kind = kind;
             p.leg = static_cast<int32_t>(leg);
             p.x = toDouble(sx + at * d.x);
             p.y = toDouble(sy + at * d.y);
             p.angle = angle;
-            p.width = toDouble(w);
+            p.width = toDouble(width);
             p.mirrored = mirroredAt(k++);
-            if (last && cornerAtEnd) {
-                p.kind = PieceKind::Corner;
-                p.turn = turn;
-                ++out.corners;
-            }
+            if (kind == PieceKind::Corner) p.turn = turn, ++out.corners;
+            if (kind == PieceKind::Closing) ++out.closings, ++L.closing;
             out.pieces.push_back(p);
             ++L.pieces;
-            at += w;
+            at += width;
+        };
+        for (int64_t i = 0; i < n; ++i) {
+            const bool last = i == n - 1;
+            if (last && g > kWholePileTolerance) place(PieceKind::Closing, g);
+            place(last && cornerAtEnd ? PieceKind::Corner : PieceKind::Pile, w);
         }
         const LD ex = sx + at * d.x, ey = sy + at * d.y;
         L.x2 = toDouble(ex);
