@@ -19,6 +19,9 @@ constexpr int32_t kStartMarkColour = 0x0000E0;
 constexpr int32_t kOverlayTextColour = 0x404040;
 constexpr int32_t kSolidLineType = 101;
 
+// Points in order: hp1 to hp99, as the host's directives number them.
+constexpr int kMostPoints = 99;
+
 }  // namespace
 
 Session::Session(const Services& services)
@@ -86,7 +89,7 @@ bool Session::runShowSteps(const std::u16string& exeDir) {
     }
     headerRead_ = true;
     int given = 0;
-    while (given + 1 < kPointSlots && header_.hpGiven[given + 1]) ++given;
+    while (given < kMostPoints && header_.hpGiven[given + 1]) ++given;
     // Points in order that are only two are the two-point run itself.
     if (mode_ == RunMode::Selection || (mode_ == RunMode::Points && given != 2)) {
         wallMode_ = true;
@@ -114,7 +117,7 @@ void Session::takePath() {
     std::vector<WallSegment> segs;
     if (mode_ == RunMode::Points) {
         std::vector<WallPoint> points;
-        for (int i = 1; i < kPointSlots && header_.hpGiven[i]; ++i) points.push_back({header_.hp[i].x, header_.hp[i].y});
+        for (int i = 1; i <= kMostPoints && header_.hpGiven[i]; ++i) points.push_back({header_.hp[i].x, header_.hp[i].y});
         for (size_t i = 0; i + 1 < points.size(); ++i)
             segs.push_back({points[i].x, points[i].y, points[i + 1].x, points[i + 1].y});
         r = pathFromPoints(points);
