@@ -131,11 +131,11 @@ void BM_LayLongestWall(benchmark::State& state) {
     WallPath path;
     path.vertices = {{0, 0}, {2999000, 0}, {2999000, 1999000}, {0, 1999000}};
     path.closed = true;
-    WallSpec spec;
-    spec.reach = f.session.layouter().cornerReach();
+    WallPlan plan;
+    plan.reach = f.session.layouter().cornerReach();
     size_t pieces = 0;
     for (auto _ : state) {
-        const WallLayout w = layWall(path, spec);
+        const WallLayout w = layWall(path, plan);
         if (!w.ok()) state.SkipWithError("the wall was refused");
         f.session.layouter().layWallPieces(w);
         pieces = w.pieces.size();

@@ -5,10 +5,10 @@
 # host shows ("MEMO: "), the exe's argument ("ARGS: ") and the directives.
 set -euo pipefail
 dir="$(dirname "$0")"
-spec="$dir/bat-${2:-two-point}.txt"
-[ -f "$spec" ] || { echo "make-bat: no variant ${2:-}" >&2; exit 2; }
-MEMO=$(sed -n 's/^MEMO: //p' "$spec") ARGS=$(sed -n 's/^ARGS:\(.*\)$/\1/p' "$spec") \
-DIRECTIVES=$(grep '^REM ' "$spec") \
+variant_file="$dir/bat-${2:-two-point}.txt"
+[ -f "$variant_file" ] || { echo "make-bat: no variant ${2:-}" >&2; exit 2; }
+MEMO=$(sed -n 's/^MEMO: //p' "$variant_file") ARGS=$(sed -n 's/^ARGS:\(.*\)$/\1/p' "$variant_file") \
+DIRECTIVES=$(grep '^REM ' "$variant_file") \
 awk '$0 == "@@MEMO@@" { print "@REM " ENVIRON["MEMO"]; next }
      $0 == "@@DIRECTIVES@@" { print ENVIRON["DIRECTIVES"]; next }
      { i = index($0, "@@ARGS@@"); if (i) $0 = substr($0, 1, i - 1) ENVIRON["ARGS"] substr($0, i + 8); print }' \

@@ -213,15 +213,9 @@ void PileLayout::emitPiece(const WallPiece& piece, bool lastOfLeg) {
         }
     }
     store_.curCL = colour;
-    // Piles that all face one way draw only their start joint: the leg's
-    // last joint is closed here.
-    if (lastOfLeg && !section().alternates()) {
-        const int plain = variants[0][piece.mirrored ? 1 : 0];
-        for (int i = 0; i <= store_.lastLineIndex(plain); ++i) {
-            const LineData d = store_.getLine(plain, i);
-            if (d.kind == kKindLine && d.X1 == 0 && d.X2 == 0) put(piece.width, d.Y1, piece.width, d.Y2);
-        }
-    }
+    // The leg's last joint is closed here.
+    if (lastOfLeg && !section().alternates())
+        for (auto [y1, y2] : startJoint(variants[0][piece.mirrored ? 1 : 0])) put(piece.width, y1, piece.width, y2);
 }
 
 void PileLayout::layWallPieces(const WallLayout& wall) {
@@ -237,17 +231,16 @@ void PileLayout::layWallPieces(const WallLayout& wall) {
     state_.nPileCount = static_cast<int32_t>(wall.pieces.size());
 }
 
-void PileLayout::closeLastJoint(int nGinOutline) {
+std::vector<std::pair<double, double>> PileLayout::startJoint(int nGinOutline) const {
     // Piles that all face one way share each joint's edge, so their outlines
-    // draw only the start edge (the one on x = 0): the run's last pile takes
-    // its end edge here, the same edge a whole run further on.
-    const double end = static_cast<double>(static_cast<long double>(state_.nPileCount) * state_.dPitch);
-    const int last = store_.lastLineIndex(nGinOutline);
-    for (int i = 0; i <= last; ++i) {
+    // draw only the start edge (the one on x = 0); the last pile of a run or
+    // a leg takes the same edge as its end edge.
+    std::vector<std::pair<double, double>> edge;
+    for (int i = 0; i <= store_.lastLineIndex(nGinOutline); ++i) {
         const LineData d = store_.getLine(nGinOutline, i);
-        if (d.kind == kKindLine && d.X1 == 0 && d.X2 == 0)
-            store_.addLine(gins_.nGinResult, end, d.Y1, end, d.Y2);
+        if (d.kind == kKindLine && d.X1 == 0 && d.X2 == 0) edge.emplace_back(d.Y1, d.Y2);
     }
+    return edge;
 }
 
 void PileLayout::layoutPiles(int32_t orientation) {
@@ -281,7 +274,10 @@ void PileLayout::layoutPiles(int32_t orientation) {
         if (!placed) copyGinOffset(store_, variants[0][v], result, offset, 0);
         if (alternate) v = 1 - v;
     }
-    if (!alternate && state_.nPileCount > 0) closeLastJoint(variants[0][v]);
+    if (!alternate && state_.nPileCount > 0) {
+        const double end = static_cast<double>(static_cast<long double>(state_.nPileCount) * state_.dPitch);
+        for (auto [y1, y2] : startJoint(variants[0][v])) store_.addLine(result, end, y1, end, y2);
+    }
     rotateGin(store_, result, state_.dAngle);
 }
 

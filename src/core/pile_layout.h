@@ -2,6 +2,8 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "gaibu_reader.h"
 #include "gin_store.h"
@@ -90,7 +92,8 @@ public:
     void layWallPieces(const WallLayout& wall);
 
 private:
-    void closeLastJoint(int nGinOutline);
+    // The outline's start joint edge (on x = 0) as its y ranges.
+    std::vector<std::pair<double, double>> startJoint(int nGinOutline) const;
     void emitPiece(const WallPiece& piece, bool lastOfLeg);
 
     struct PlateSegment {

@@ -54,28 +54,24 @@ std::u16string outlineFile(const PileSection& section, OutlineKind kind) {
     return path + file;
 }
 
-namespace {
-
-// Whole millimetres as metres with three decimals, exact.
-std::u16string metresText(long long mm) {
+std::u16string metresFromMm(long long mm) {
     char metres[48];
     std::snprintf(metres, sizeof metres, "%s%lld.%03lld", mm < 0 ? "-" : "", std::llabs(mm) / 1000,
                   std::llabs(mm) % 1000);
     return asciiToU16(metres);
 }
 
-}  // namespace
 
 std::u16string pileCountText(int32_t count, int32_t widthMm, double indicatedMm) {
     std::u16string text = asciiToU16(std::to_string(count)) + u"枚";
     if (count <= 0) return text;
     const long long laid = static_cast<long long>(count) * widthMm;
-    text += u"  延長 " + metresText(laid) + u" m";
+    text += u"  延長 " + metresFromMm(laid) + u" m";
     // The wall grows to whole piles; where that makes it longer than what
     // the user indicated (to the millimetre), both are shown.
     if (std::isfinite(indicatedMm) && std::fabs(indicatedMm) < 1e15) {
         const long long indicated = std::llround(indicatedMm);
-        if (indicated != laid) text += u"（指示 " + metresText(indicated) + u" m）";
+        if (indicated != laid) text += u"（指示 " + metresFromMm(indicated) + u" m）";
     }
     return text;
 }

@@ -39,6 +39,9 @@ enum class OutlineKind { Normal, StartCorner, EndCorner };
 // host's batch file makes that the program's folder).
 std::u16string outlineFile(const PileSection& section, OutlineKind kind);
 
+// Whole millimetres as metres with three decimals, exact: "32.800".
+std::u16string metresFromMm(long long mm);
+
 // "2枚  延長 0.800 m": the count and the wall it makes, the laid length;
 // "0枚" for no run. Where the indicated length, to the millimetre, differs
 // from the laid one it follows: "7枚  延長 2.800 m（指示 2.401 m）".

@@ -28,7 +28,7 @@ std::u16string withGroups(long long whole) {
     return asciiToU16((whole < 0 ? "-" : "") + out);
 }
 
-std::u16string specOf(const PileSection& s) { return u"SP-" + std::u16string(s.name); }
+std::u16string gradeOf(const PileSection& s) { return u"SP-" + std::u16string(s.name); }
 
 // Between the words of a text written back: the ideographic space. The host
 // shows it as a space; a reader that splits "ch" records at blanks (this
@@ -77,21 +77,21 @@ std::u16string massText(double kg) {
 
 QuantityTable quantitiesFor(const std::vector<WallPiece>& pieces, const PileSection& section, double lengthM) {
     QuantityTable t;
-    t.rows.push_back({u"鋼矢板", specOf(section), 0, section.massKgPerM, 0});
+    t.rows.push_back({u"鋼矢板", gradeOf(section), 0, section.massKgPerM, 0});
     const double perPile = section.massKgPerM * lengthM;
-    auto rowFor = [&](const std::u16string& name, const std::u16string& spec) -> QuantityRow& {
+    auto rowFor = [&](const std::u16string& name, const std::u16string& grade) -> QuantityRow& {
         for (QuantityRow& r : t.rows)
-            if (r.name == name && r.spec == spec) return r;
-        t.rows.push_back({name, spec, 0, section.massKgPerM, 0});
+            if (r.name == name && r.grade == grade) return r;
+        t.rows.push_back({name, grade, 0, section.massKgPerM, 0});
         return t.rows.back();
     };
     for (const WallPiece& p : pieces) {
         QuantityRow* row = &t.rows.front();
         double share = 1;
         if (p.kind == PieceKind::Corner) {
-            row = &rowFor(cornerName(p.turn), specOf(section));
+            row = &rowFor(cornerName(p.turn), gradeOf(section));
         } else if (p.kind == PieceKind::Closing) {
-            row = &rowFor(u"調整矢板", specOf(section) + kWordGap + u"W=" + asciiToU16(std::to_string(std::llround(p.width))));
+            row = &rowFor(u"調整矢板", gradeOf(section) + kWordGap + u"W=" + asciiToU16(std::to_string(std::llround(p.width))));
             share = p.width / section.widthMm;  // a cut pile weighs its share
         }
         ++row->count;
@@ -106,7 +106,6 @@ QuantityTable quantitiesFor(const std::vector<WallPiece>& pieces, const PileSect
 
 std::vector<WallPiece> straightRunPieces(int32_t count, bool startCorner, bool endCorner) {
     std::vector<WallPiece> pieces(static_cast<size_t>(std::max(count, 0)));
-    for (WallPiece& p : pieces) p.width = 0;
     if (!pieces.empty() && startCorner) pieces.front().kind = PieceKind::Corner, pieces.front().turn = 90;
     if (!pieces.empty() && endCorner) pieces.back().kind = PieceKind::Corner, pieces.back().turn = 90;
     return pieces;
@@ -166,7 +165,7 @@ void addLegLabels(Annotations& out, const std::vector<WallLeg>& legs, bool close
         const bool flip = dx < 0 || (dx == 0 && dy < 0);
         const double bx = flip ? -dx : dx, by = flip ? -dy : dy;
         const double ux = -by, uy = bx;  // the text's up
-        std::u16string text = specOf(section);
+        std::u16string text = gradeOf(section);
         if (length.state == LengthState::Valid) text += kWordGap + (u"L=" + metresText(length.metres) + u"m");
         text += kWordGap + asciiToU16(std::to_string(leg.pieces)) + u"枚";
         const double tl = textLength(text, style);
@@ -184,16 +183,13 @@ void addQuantityTable(Annotations& out, const QuantityTable& table, const PileSe
     std::vector<std::vector<std::u16string>> cells;
     cells.push_back({u"部材名", u"規格", u"長さ(m)", u"数量(枚)", u"単位質量(kg/m)", u"質量(kg)"});
     const std::u16string metres = weighed ? metresText(length.metres) : u"-";
+    // The unit mass as the section table gives it (one decimal), not grouped.
+    char unit[32];
+    std::snprintf(unit, sizeof unit, "%.1f", section.massKgPerM);
     for (const QuantityRow& r : table.rows)
-        cells.push_back({r.name, r.spec, metres, asciiToU16(std::to_string(r.count)), massText(r.unitMass).substr(0),
+        cells.push_back({r.name, r.grade, metres, asciiToU16(std::to_string(r.count)), asciiToU16(unit),
                          weighed ? massText(r.mass) : u"-"});
     cells.push_back({u"計", u"", u"", asciiToU16(std::to_string(table.count)), u"", weighed ? massText(table.mass) : u"-"});
-    // The unit mass as the section table gives it (one decimal), not grouped.
-    for (size_t i = 1; i + 1 < cells.size(); ++i) {
-        char buf[32];
-        std::snprintf(buf, sizeof buf, "%.1f", section.massKgPerM);
-        cells[i][4] = asciiToU16(buf);
-    }
     const double h = style.height, pad = style.width / 2, rowHeight = 2 * h;
     const size_t columns = cells.front().size();
     std::vector<double> widths(columns, 0);

@@ -36,7 +36,7 @@ std::u16string massText(double kg);
 
 struct QuantityRow {
     std::u16string name;  // 部材名
-    std::u16string spec;  // 規格
+    std::u16string grade;  // 規格
     int32_t count = 0;    // 数量 (枚)
     double unitMass = 0;  // kg/m
     double mass = 0;      // kg

@@ -166,14 +166,14 @@ void Session::layWallRun() {
     }
     const WallPath drawn = restartPath(path_, start_, reversed_);
     const PileSection& section = layouter_.section();
-    WallSpec spec;
-    spec.width = section.widthMm;
-    spec.reach = layouter_.cornerReach();
-    spec.alternates = section.alternates();
-    spec.orientation = layout_.nReverse;
-    spec.startCorner = !drawn.closed && layout_.bStartCorner;
-    spec.endCorner = !drawn.closed && layout_.bEndCorner;
-    wall_ = layWall(drawn, spec);
+    WallPlan plan;
+    plan.width = section.widthMm;
+    plan.reach = layouter_.cornerReach();
+    plan.alternates = section.alternates();
+    plan.orientation = layout_.nReverse;
+    plan.startCorner = !drawn.closed && layout_.bStartCorner;
+    plan.endCorner = !drawn.closed && layout_.bEndCorner;
+    wall_ = layWall(drawn, plan);
     if (!wall_.ok()) sv_.messages.showMessage(wall_.fault);
     layouter_.layWallPieces(wall_);
     drawOverlay(drawn);
@@ -202,12 +202,8 @@ void Session::drawOverlay(const WallPath& drawn) {
     store_.addLineRec(gins_.nGinOverlay, kKindCircle, 0, 0, kStartMarkColour, kSolidLineType, v[0].x, v[0].y, v[0].x,
                      v[0].y, 5 * perPixel);
     // Each leg's count beside its middle: inside a loop, where the fitted
-    // view_ always has room, and left of an open path.
-    long double area = 0;
-    for (size_t i = 0; i < v.size(); ++i)
-        area += static_cast<long double>(v[i].x) * v[(i + 1) % v.size()].y -
-                static_cast<long double>(v[(i + 1) % v.size()].x) * v[i].y;
-    const double side = drawn.closed && area < 0 ? -1 : 1;  // +1: to the left
+    // view always has room, and left of an open path.
+    const double side = drawn.closed && !counterClockwise(drawn) ? -1 : 1;  // +1: to the left
     const double textHeight = 12 * perPixel, h = textHeight * 72 / 96 / 50;
     const double away = layouter_.section().widthMm * 0.5 + textHeight * 1.5;
     for (const WallLeg& l : wall_.legs) {
@@ -332,13 +328,7 @@ std::string Session::annotationRecords() const {
         if (wallMode_) {
             const WallPath drawn = restartPath(path_, start_, reversed_);
             closed = drawn.closed;
-            long double area = 0;
-            for (size_t i = 0; i < drawn.vertices.size(); ++i) {
-                const WallPoint& p = drawn.vertices[i];
-                const WallPoint& q = drawn.vertices[(i + 1) % drawn.vertices.size()];
-                area += static_cast<long double>(p.x) * q.y - static_cast<long double>(q.x) * p.y;
-            }
-            ccw = area > 0;
+            ccw = counterClockwise(drawn);
         } else {
             // The straight run, as moved onto hp1: one leg.
             const Rotation along(layout_.dAngle);

@@ -171,16 +171,6 @@ std::u16string checkPath(WallPath& path) {
     return {};
 }
 
-LD signedArea2(const std::vector<WallPoint>& v) {
-    LD a = 0;
-    for (size_t i = 0; i < v.size(); ++i) {
-        const WallPoint& p = v[i];
-        const WallPoint& q = v[(i + 1) % v.size()];
-        a += static_cast<LD>(p.x) * q.y - static_cast<LD>(q.x) * p.y;
-    }
-    return a;
-}
-
 bool finite(const WallSegment& s) {
     return std::isfinite(s.x1) && std::isfinite(s.y1) && std::isfinite(s.x2) && std::isfinite(s.y2);
 }
@@ -351,7 +341,7 @@ PathResult chainSegments(std::span<const WallSegment> segments) {
     // The default start and direction.
     std::vector<WallPoint>& v = out.path.vertices;
     if (closed) {
-        if (signedArea2(v) < 0) std::reverse(v.begin(), v.end());
+        if (!counterClockwise(out.path)) std::reverse(v.begin(), v.end());
         const auto lowest = std::min_element(v.begin(), v.end(), [](const WallPoint& p, const WallPoint& q) {
             return p.y != q.y ? p.y < q.y : p.x < q.x;
         });
@@ -386,6 +376,17 @@ PathResult pathFromPoints(std::span<const WallPoint> points) {
     return out;
 }
 
+bool counterClockwise(const WallPath& path) {
+    const auto& v = path.vertices;
+    LD area = 0;
+    for (size_t i = 0; i < v.size(); ++i) {
+        const WallPoint& p = v[i];
+        const WallPoint& q = v[(i + 1) % v.size()];
+        area += static_cast<LD>(p.x) * q.y - static_cast<LD>(q.x) * p.y;
+    }
+    return area > 0;
+}
+
 WallPath restartPath(const WallPath& path, size_t start, bool reversed) {
     WallPath out = path;
     auto& v = out.vertices;
@@ -399,7 +400,7 @@ WallPath restartPath(const WallPath& path, size_t start, bool reversed) {
     return out;
 }
 
-WallLayout layWall(const WallPath& path, const WallSpec& spec) {
+WallLayout layWall(const WallPath& path, const WallPlan& plan) {
     WallLayout out;
     const auto& v = path.vertices;
     const size_t legCount = path.legCount();
@@ -407,7 +408,7 @@ WallLayout layWall(const WallPath& path, const WallSpec& spec) {
         out.fault = u"割り付ける線がありません";
         return out;
     }
-    const LD w = spec.width, c = spec.reach;
+    const LD w = plan.width, c = plan.reach;
     struct Dir {
         LD x, y, len;
     };
@@ -423,7 +424,7 @@ WallLayout layWall(const WallPath& path, const WallSpec& spec) {
     }
     size_t k = 0;  // pieces so far: U piles alternate from the start
     auto mirroredAt = [&](size_t index) {
-        return spec.alternates ? ((index + static_cast<size_t>(spec.orientation != 0)) & 1u) != 0 : spec.orientation != 0;
+        return plan.alternates ? ((index + static_cast<size_t>(plan.orientation != 0)) & 1u) != 0 : plan.orientation != 0;
     };
     auto tooMany = [&](LD more) {
         if (static_cast<LD>(k) + more <= kMaxPileCount) return false;
@@ -488,8 +489,8 @@ WallLayout layWall(const WallPath& path, const WallSpec& spec) {
             const bool corner = i + 1 < legCount;
             std::tie(px, py) = layLeg(i, px, py, drawn[i], s, n, 0, corner, corner ? turnAfter(i) : 0);
         }
-        if (spec.startCorner) out.pieces.front().outline = PieceOutline::StartCorner;
-        if (spec.endCorner) out.pieces.back().outline = PieceOutline::EndCorner;
+        if (plan.startCorner) out.pieces.front().outline = PieceOutline::StartCorner;
+        if (plan.endCorner) out.pieces.back().outline = PieceOutline::EndCorner;
         return out;
     }
     const size_t m = legCount;
@@ -526,20 +527,9 @@ WallLayout layWall(const WallPath& path, const WallSpec& spec) {
     if (tooMany(static_cast<LD>(n2) + 1)) return out;
     const LD g2 = last.len - c - n2 * w;
     layLeg(m - 1, px, py, last, c, n2, g2, true, turnDegrees(last.x, last.y, drawn[0].x, drawn[0].y));
-    out.oddLoop = spec.alternates && (out.pieces.size() % 2 == 1);
+    out.oddLoop = plan.alternates && (out.pieces.size() % 2 == 1);
     return out;
 }
-
-namespace {
-
-std::u16string metres(long double mm) {
-    const long long whole = std::llround(mm);
-    char buf[48];
-    std::snprintf(buf, sizeof buf, "%lld.%03lld", whole / 1000, whole % 1000);
-    return asciiToU16(buf);
-}
-
-}  // namespace
 
 std::u16string wallCountText(const WallLayout& layout) {
     std::u16string text = asciiToU16(std::to_string(layout.pieces.size())) + u"枚";
@@ -548,7 +538,7 @@ std::u16string wallCountText(const WallLayout& layout) {
     if (layout.corners > 0) parts += u"コーナー" + asciiToU16(std::to_string(layout.corners));
     if (layout.closings > 0) parts += (parts.empty() ? u"" : u"・") + (u"調整" + asciiToU16(std::to_string(layout.closings)));
     if (!parts.empty()) text += u"（" + parts + u"）";
-    text += u"  延長 " + metres(layout.length) + u" m";
+    text += u"  延長 " + metresFromMm(std::llround(layout.length)) + u" m";
     if (layout.oddLoop) text += u"  ※奇数枚のため始点で向きが合いません";
     return text;
 }

@@ -52,6 +52,9 @@ PathResult chainSegments(std::span<const WallSegment> segments);
 // The user's order and direction are kept.
 PathResult pathFromPoints(std::span<const WallPoint> points);
 
+// Whether a loop runs counter-clockwise (its signed area is positive).
+bool counterClockwise(const WallPath& path);
+
 // The same path from another start (a vertex of a loop, either end of an
 // open path) and, when `reversed`, the other way round.
 WallPath restartPath(const WallPath& path, size_t start, bool reversed);
@@ -81,7 +84,7 @@ struct WallLeg {
     int32_t closing = 0;
 };
 
-struct WallSpec {
+struct WallPlan {
     double width = 400;   // the section's effective width
     double reach = 200;   // how far a corner plate reaches along the next leg
     bool alternates = true;
@@ -104,7 +107,7 @@ struct WallLayout {
 // (0 for an open path's first leg, the plate's reach after a corner), its
 // end the next corner; a loop's last two legs fitted to close at its start
 // vertex, with a closing pile for a remainder.
-WallLayout layWall(const WallPath& path, const WallSpec& spec);
+WallLayout layWall(const WallPath& path, const WallPlan& plan);
 
 // "91枚（コーナー6・調整2）  延長 37.200 m", with a warning for an odd U
 // loop; "0枚" for nothing laid.

@@ -75,7 +75,7 @@ TEST(Quantities, WallCasesAtTenMetres) {
         EXPECT_EQ(u16ToUtf8(massText(t.rows[1].mass)), c.cornerMass);
         if (c.closings) {
             EXPECT_EQ(u16ToUtf8(t.rows[2].name), "調整矢板");
-            EXPECT_EQ(u16ToUtf8(t.rows[2].spec), "SP-III　W=200");
+            EXPECT_EQ(u16ToUtf8(t.rows[2].grade), "SP-III　W=200");
             EXPECT_EQ(u16ToUtf8(massText(t.rows[2].mass)), "600.0");  // two halves of 600 kg
         }
     }
