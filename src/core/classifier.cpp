@@ -80,6 +80,7 @@ int classifyLine(std::u16string_view line, std::u16string* slots, int n, int& co
     if (t0 == u"se") code = kRecSe;
     if (t0 == u"so") code = kRecSolid;
     if (t0 == u"sg") code = kRecSolid;
+    if (t0 == u"cs") code = kRecDimensionValue;
     if (t.size() > 3 && startsWith(t0, u"lg")) code = third(t0) == u'n' ? kRecLayerGroupName : kRecLayerGroup;
     else if (t.size() > 3 && startsWith(t0, u"ly")) code = third(t0) == u'n' ? kRecLayerName : kRecLayer;
     if (t0 == u"hd") code = kRecHd;

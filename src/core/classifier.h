@@ -42,6 +42,7 @@ enum RecordCode : int {
     kRecSc = 406,
     kRecSe = 407,
     kRecSolid = 408,
+    kRecDimensionValue = 409,  // "cs": a dimension figure's value
     kRecLayerGroup = 502,
     kRecLayerGroupName = 503,
     kRecLayer = 504,

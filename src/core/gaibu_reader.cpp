@@ -15,7 +15,25 @@ void GaibuReader::readGaibuFile(const FileSystem& fs, const std::u16string& file
 void GaibuReader::readBytes(std::string_view data) {
     resetGaibuState();
     forEachLine(data, [this](std::string_view line) { processLine(line); });
+    finishGaibu();
 }
+
+void GaibuReader::resetGaibuState() {
+    header_.hn = GaibuRect{};
+    groups_.clear();
+    blocks_ = 0;
+    dimension_ = Dimension::None;
+    textW_ = header_.dMojiW;
+    textH_ = header_.dMojiH;
+}
+
+void GaibuReader::endHeader() {
+    if (header_.bHeaderEnded) return;
+    header_.bHeaderEnded = true;
+    header_.nWriteLG = store_.curLG;
+}
+
+void GaibuReader::finishGaibu() { endHeader(); }
 
 namespace {
 
@@ -60,7 +78,7 @@ bool GaibuReader::tryNumberLine(std::string_view bytes) {
 }
 
 void GaibuReader::processLine(std::string_view bytes) {
-    if (shortWay_ && tryNumberLine(bytes)) return;
+    if (shortWay_ && !inFigure() && tryNumberLine(bytes)) return;
     // Pure ASCII lines (nearly all of them) need no code page conversion.
     bool ascii = true;
     for (char c : bytes)
@@ -83,6 +101,49 @@ int32_t GaibuReader::hexDigit(char16_t c) const {
 
 void GaibuReader::applyLine(int code, const std::u16string* s, int count) {
     GaibuHeader& h = header_;
+    // What lies inside a block or a dimension figure is not the user's line:
+    // its entities are passed over (attribute lines still apply).
+    switch (code) {
+    case kRecNumbers:
+        if (blocks_ > 0) return;
+        if (dimension_ == Dimension::Line) {
+            dimension_ = Dimension::Value;
+            return;
+        }
+        dimension_ = Dimension::None;  // a figure without its line ends here
+        break;
+    case kRecDimensionValue:
+        if (dimension_ != Dimension::None) dimension_ = Dimension::None;
+        return;
+    case kRecCircle:
+    case kRecText:
+    case kRecPoint:
+    case kRecSolid:
+        if (blocks_ > 0) return;
+        dimension_ = Dimension::None;
+        break;
+    case kRecMsg:
+        if (blocks_ == 0) dimension_ = Dimension::Line;
+        return;
+    case kRecBlock:
+        groups_.push_back(u'B');
+        ++blocks_;
+        dimension_ = Dimension::None;
+        return;
+    case kRecPolyline:
+        groups_.push_back(u'P');
+        dimension_ = Dimension::None;
+        return;
+    case kRecComment:
+        if (!groups_.empty()) {
+            if (groups_.back() == u'B') --blocks_;
+            groups_.pop_back();
+            return;
+        }
+        break;
+    default:
+        break;
+    }
     switch (code) {
     case kRecNumbers: {
         double x1 = real(s[0]), y1 = real(s[1]), x2 = real(s[2]), y2 = real(s[3]);
@@ -97,7 +158,7 @@ void GaibuReader::applyLine(int code, const std::u16string* s, int count) {
         break;
     case kRecText: {
         double x1 = real(s[1]), y1 = real(s[2]), x2 = real(s[3]), y2 = real(s[4]);
-        store_.addMoji(nGin_, h.nMojiBase, x1, y1, x2, y2, h.dMojiW, h.dMojiH, s[5]);
+        store_.addMoji(nGin_, h.nMojiBase, x1, y1, x2, y2, textW_, textH_, s[5]);
         break;
     }
     case kRecHs:
@@ -157,22 +218,27 @@ void GaibuReader::applyLine(int code, const std::u16string* s, int count) {
         if (store_.curLG >= 0 && store_.curLG < kHeaderSlots && store_.curLY >= 0 && store_.curLY < kHeaderSlots)
             h.strLayerName[store_.curLG][store_.curLY] = std::u16string_view(s[0]).substr(3);
         break;
-    case kRecCn0:
-        h.dMojiW = real(s[1]);
-        h.dMojiH = real(s[2]);
-        h.dMojiD = real(s[3]);
-        h.nMojiColour = strToInt(s[4]);
-        h.nTextType = 0;
+    case kRecCn0: {
+        // Among the entities a text type is the selected texts' own: the
+        // user's current one is what the header left. Each value is stored
+        // as it converts.
+        const bool user = !h.bHeaderEnded;
+        textW_ = real(s[1]);
+        if (user) h.dMojiW = textW_;
+        textH_ = real(s[2]);
+        if (user) h.dMojiH = textH_;
+        const double spacing = real(s[3]);
+        if (user) h.dMojiD = spacing;
+        const int32_t colour = strToInt(s[4]);
+        if (user) h.nMojiColour = colour, h.nTextType = 0;
         break;
+    }
     case kRecCnType:
-        h.nTextType = strToInt(std::u16string_view(s[0]).substr(2));
+        if (!h.bHeaderEnded) h.nTextType = strToInt(std::u16string_view(s[0]).substr(2));
         break;
     case kRecComment:
         // The first "#" ends the header: what is current there is the user's.
-        if (!h.bHeaderEnded) {
-            h.bHeaderEnded = true;
-            h.nWriteLG = store_.curLG;
-        }
+        endHeader();
         break;
     case kRecTextBase:
         h.nMojiBase = strToInt(std::u16string_view(s[0]).substr(2, 1));

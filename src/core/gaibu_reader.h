@@ -59,13 +59,20 @@ public:
     // One line of bytes in the ANSI code page, without its line end.
     void processLine(std::string_view bytes);
     void applyLine(int code, const std::u16string* slots, int count);
-    void resetGaibuState() { header_.hn = GaibuRect{}; }
+    void resetGaibuState();
+    // The end of the file: an export without "#" leaves its header's state
+    // as the user's at its end.
+    void finishGaibu();
     // Off: every line goes the general way (for checking that the short way
     // for number lines gives the same).
     void setShortWay(bool on) { shortWay_ = on; }
 
 private:
     bool tryNumberLine(std::string_view bytes);
+    // Whether an entity record belongs to a block or a dimension figure:
+    // neither is a line the user drew, and the tool leaves both out.
+    bool inFigure() const { return blocks_ > 0 || dimension_ != Dimension::None; }
+    void endHeader();
     double real(const std::u16string& token) const { return strToFloat(token, fmt_); }
     int32_t hexDigit(char16_t c) const;
 
@@ -75,6 +82,15 @@ private:
     const AnsiCodec& codec_;
     int nGin_;
     bool shortWay_ = true;
+    // The groups open at this line: a block ("BL" … "#") or a curve ("pl" …
+    // "#"); each "#" closes the innermost. Blocks among them.
+    std::u16string groups_;
+    int blocks_ = 0;
+    // A dimension figure: "msg", its line, its value ("cs").
+    enum class Dimension : uint8_t { None, Line, Value } dimension_ = Dimension::None;
+    // The text size the entity texts are read with; a "cn0" among the
+    // entities changes it, not the user's text type in the header.
+    double textW_ = 0, textH_ = 0;
     std::u16string slots_[101];
     std::u16string wide_;
 };

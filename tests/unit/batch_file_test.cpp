@@ -14,7 +14,7 @@ const struct {
     const char* call;  // how the exe is called
 } kBats[] = {
     {"two-point", {"#jww", "#cd", "#h0", "#1", "#2", "#e"}, "\"%~dp0Ravo\x8d\x7c\x96\xee\x94\xc2.exe\""},
-    {"select", {"#jww", "#cd", "#h1", "#g1", "#hc", "#ht1", "#ht3", "#ht4", "#e"},
+    {"select", {"#jww", "#cd", "#h1", "#hc", "#g1", "#ht10", "#ht30", "#ht40", "#e"},
      "\"%~dp0Ravo\x8d\x7c\x96\xee\x94\xc2.exe\" /select"},
     {"points", {"#jww", "#cd", "#h0", "#1-", "#2-", "#99#", "#e"}, "\"%~dp0Ravo\x8d\x7c\x96\xee\x94\xc2.exe\" /points"},
 };

@@ -196,5 +196,36 @@ TEST_F(ReaderTest, OddBytesNeverCrash) {
     EXPECT_EQ(header.hp[1].x, 1);
 }
 
+// What a selection carries beside the user's lines: a dimension figure
+// (its line and its value) and a block's records are passed over, a curve's
+// lines are read, nested groups close in order; the text type and the layer
+// group the user has are those at the header's "#", or at the end of an
+// export without one. The short way for number lines agrees.
+TEST_F(ReaderTest, FiguresBlocksAndTheUsersTextType) {
+    const std::string temp =
+        "hq\r\nlg2\r\ncn3\r\n#\r\n 1 1 2 2\r\nmsg\r\n 0 -1 9 -1\r\ncs 4 -1 1 0 \"9\r\n"
+        "BL 0 0 \"b\r\n 5 5 6 6\r\nci 0 0 3\r\npl\r\n 7 7 8 8\r\n#\r\n 9 9 9 8\r\n#\r\n"
+        "cn7\r\ncn0 9 9 1 2\r\nlg5\r\npl\r\n 3 3 4 4\r\n#\r\n 4 4 5 5\r\n";
+    for (bool shortWay : {true, false}) {
+        SCOPED_TRACE(shortWay);
+        RecordingMessages msgs;
+        GinStore st(msgs);
+        GaibuHeader h;
+        GaibuReader r(h, st, fmt, pf.codec);
+        r.setShortWay(shortWay);
+        r.readBytes(temp);
+        ASSERT_EQ(st.lastLineIndex(0), 2);  // 1 1 2 2, the curve's 3 3 4 4, 4 4 5 5
+        EXPECT_EQ(st.lineRec(0, 0).X1, 1);
+        EXPECT_EQ(st.lineRec(0, 1).X1, 3);
+        EXPECT_EQ(st.lineRec(0, 2).X1, 4);
+        EXPECT_EQ(h.nTextType, 3);
+        EXPECT_EQ(h.nWriteLG, 2);
+    }
+    read("hq\r\nlg4\r\ncn0 2 3 0.5 1\r\n 0 0 1 1\r\n");  // no "#"
+    EXPECT_EQ(header.nWriteLG, 4);
+    EXPECT_EQ(header.nTextType, 0);
+    EXPECT_EQ(header.dMojiH, 3);
+}
+
 }  // namespace
 }  // namespace ravo
