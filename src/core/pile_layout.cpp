@@ -116,6 +116,13 @@ void PileLayout::loadOutlines() {
             plain = same(d, store_.getLine(gins_.nGinNormal, j));
         if (!plain) plate_.push_back({d.X1, d.Y1, d.X2, d.Y2});
     }
+    std::vector<WallSegment> pile, plate;
+    for (int i = 0; i <= store_.lastLineIndex(gins_.nGinNormal); ++i) {
+        const LineData d = store_.getLine(gins_.nGinNormal, i);
+        if (d.kind == kKindLine) pile.push_back({d.X1, d.Y1, d.X2, d.Y2});
+    }
+    for (const PlateSegment& p : plate_) plate.push_back({p.x1, p.y1, p.x2, p.y2});
+    leastAngle_ = ravo::leastCornerAngle(pile, plate, section().widthMm, cornerReach(), section().alternates());
     outlinesReady_ = true;
 }
 
@@ -174,24 +181,16 @@ void PileLayout::emitPiece(const WallPiece& piece, bool lastOfLeg) {
     const int32_t colour = store_.curCL;
     if (piece.kind == PieceKind::Corner) store_.curCL = kCornerColour;
     if (piece.kind == PieceKind::Closing) {
-        // A pile cut to the closing width: its outline up to x = width, and
-        // the cut across it there.
+        // A closing pile is the plain outline narrowed along the axis to its
+        // width: both its interlocks stay on the axis, where its neighbours'
+        // are, so the wall is closed as drawn.
         store_.curCL = kClosingColour;
-        const double g = piece.width;
-        double cutLow = INFINITY, cutHigh = -INFINITY;
+        const long double k = static_cast<long double>(piece.width) / section().widthMm;
         for (int i = 0; i <= last; ++i) {
-            LineData d = store_.getLine(gin, i);
-            if (d.kind != kKindLine) continue;
-            if (d.X1 > d.X2) std::swap(d.X1, d.X2), std::swap(d.Y1, d.Y2);
-            if (d.X1 > g) continue;
-            if (d.X2 > g) {
-                d.Y2 = d.Y1 + (d.Y2 - d.Y1) * (g - d.X1) / (d.X2 - d.X1);
-                d.X2 = g;
-            }
-            if (d.X2 == g) cutLow = std::min(cutLow, d.Y2), cutHigh = std::max(cutHigh, d.Y2);
-            if (d.X1 != d.X2 || d.Y1 != d.Y2) put(d.X1, d.Y1, d.X2, d.Y2);
+            const LineData d = store_.getLine(gin, i);
+            if (d.kind == kKindLine)
+                put(static_cast<double>(d.X1 * k), d.Y1, static_cast<double>(d.X2 * k), d.Y2);
         }
-        if (cutLow < cutHigh) put(g, cutLow, g, cutHigh);
     } else {
         for (int i = 0; i <= last; ++i) {
             const LineData d = store_.getLine(gin, i);
@@ -205,7 +204,11 @@ void PileLayout::emitPiece(const WallPiece& piece, bool lastOfLeg) {
         const bool left = piece.turn > 0;
         const Rotation turn(left ? piece.turn - 90 : piece.turn + 90);
         const long double w = piece.width;
+        // Piles that all face one way draw their start joint edge: where the
+        // next leg's first pile stands, the plate's far edge is that edge.
+        const double reach = cornerReach();
         for (const PlateSegment& p : plate_) {
+            if (!section().alternates() && std::fabs(p.y1) == reach && std::fabs(p.y2) == reach) continue;
             const long double y1 = left ? -p.y1 : p.y1, y2 = left ? -p.y2 : p.y2;
             const long double x1 = p.x1 - w, x2 = p.x2 - w;
             put(static_cast<double>(w + turn.c * x1 - turn.s * y1), static_cast<double>(turn.s * x1 + turn.c * y1),

@@ -84,6 +84,8 @@ public:
     double cornerReach() const;
     // How far the plain pile's outline reaches from the axis, either side.
     double outlineDepth() const;
+    // The sharpest corner the section's outlines take (interior, degrees).
+    double leastCornerAngle() const { return leastAngle_; }
     // Whether the section's outlines loaded whole.
     bool outlinesReady() const { return outlinesReady_; }
     // Fills the result gin with the wall's pieces, each outline turned to
@@ -101,6 +103,7 @@ private:
     };
     std::vector<PlateSegment> plate_;  // the end corner's plate, in the pile's frame
     bool outlinesReady_ = false;
+    double leastAngle_ = 0;
     LayoutState& state_;
     const GinNumbers& gins_;
     GinStore& store_;

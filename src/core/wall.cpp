@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <optional>
 #include <tuple>
 
 #include "functions.h"
@@ -112,62 +113,143 @@ double segmentDistance2(const WallPoint& a, const WallPoint& b, const WallPoint&
 
 using SegmentEnds = std::pair<WallPoint, WallPoint>;
 
-// The first pair of segments closer than kJoinTolerance that `skip` does not
-// pass over, as the place where: the end of one that lies nearest the other.
-// An empty text when there is none. A sweep along x.
+// Where two segments that come close meet: where they cross, else the end
+// of one that lies nearest the other.
+WallPoint meetingPlace(const SegmentEnds& p, const SegmentEnds& q) {
+    const auto& [a, b] = p;
+    const auto& [c, d] = q;
+    const double rx = b.x - a.x, ry = b.y - a.y, sx = d.x - c.x, sy = d.y - c.y;
+    const double den = rx * sy - ry * sx;
+    if (den != 0) {
+        const double t = ((c.x - a.x) * sy - (c.y - a.y) * sx) / den;
+        const double u = ((c.x - a.x) * ry - (c.y - a.y) * rx) / den;
+        if (t > 0 && t < 1 && u > 0 && u < 1) return {a.x + t * rx, a.y + t * ry};
+    }
+    const WallPoint* at = &a;
+    double best = segmentDistance2(a, a, c, d);
+    for (const WallPoint* e : {&b, &c, &d}) {
+        const double dd = e == &b ? segmentDistance2(*e, *e, c, d) : segmentDistance2(*e, *e, a, b);
+        if (dd < best) best = dd, at = e;
+    }
+    return *at;
+}
+
+struct Touch {
+    size_t earlier = 0, later = 0;  // segment indices, earlier < later
+    WallPoint at;
+};
+
+// The first segment in order that comes closer than `reach` to one before
+// it that `skip` does not pass over, with the earliest such one, and where
+// they meet. Segments are entered in a uniform grid (cells about as many as
+// segments, each segment in the cells its reach covers, cut in cell-long
+// pieces), so a hatch or a zigzag costs no more than a plain outline.
 template <class Skip>
-std::u16string firstTouch(const std::vector<SegmentEnds>& segs, Skip skip) {
-    struct Box {
-        double minX, maxX, minY, maxY;
-        size_t index;
+std::optional<Touch> firstTouch(const std::vector<SegmentEnds>& segs, double reach, Skip skip) {
+    const size_t n = segs.size();
+    if (n < 2) return std::nullopt;
+    double minX = INFINITY, minY = INFINITY, maxX = -INFINITY, maxY = -INFINITY, total = 0;
+    for (const auto& [a, b] : segs) {
+        minX = std::min({minX, a.x, b.x}), maxX = std::max({maxX, a.x, b.x});
+        minY = std::min({minY, a.y, b.y}), maxY = std::max({maxY, a.y, b.y});
+        total += std::fabs(b.x - a.x) + std::fabs(b.y - a.y);
+    }
+    const double w = maxX - minX, h = maxY - minY, count = static_cast<double>(n);
+    // A cell: at least twice the reach, large enough that the grid has no
+    // more cells than about the segments, and that the pieces number no
+    // more than about the segments.
+    const double cell = std::max({2 * reach, static_cast<double>(x87::sqrt(static_cast<LD>(w) * h / count)), std::max(w, h) / (2 * count),
+                                  total / (4 * count), 1e-9});
+    const int64_t gx = static_cast<int64_t>(w / cell) + 1, gy = static_cast<int64_t>(h / cell) + 1;
+    auto cellOf = [&](double v, double lo, int64_t g) {
+        return std::clamp<int64_t>(static_cast<int64_t>((v - lo) / cell), 0, g - 1);
     };
-    std::vector<Box> boxes(segs.size());
-    for (size_t i = 0; i < segs.size(); ++i) {
+    // Each segment's cells, as (cell, segment), then bucketed by cell.
+    std::vector<std::pair<uint32_t, uint32_t>> entries;
+    std::vector<std::pair<size_t, size_t>> spans(n);  // each segment's entries
+    entries.reserve(3 * n);
+    for (size_t i = 0; i < n; ++i) {
         const auto& [a, b] = segs[i];
-        boxes[i] = {std::min(a.x, b.x) - kJoinTolerance, std::max(a.x, b.x) + kJoinTolerance,
-                    std::min(a.y, b.y) - kJoinTolerance, std::max(a.y, b.y) + kJoinTolerance, i};
-    }
-    std::sort(boxes.begin(), boxes.end(), [](const Box& p, const Box& q) { return p.minX < q.minX; });
-    std::vector<Box> active;
-    const double tol2 = kJoinTolerance * kJoinTolerance;
-    for (const Box& box : boxes) {
-        std::erase_if(active, [&](const Box& o) { return o.maxX < box.minX; });
-        for (const Box& o : active) {
-            if (o.maxY < box.minY || o.minY > box.maxY || skip(box.index, o.index)) continue;
-            const auto& [a, b] = segs[box.index];
-            const auto& [c, d] = segs[o.index];
-            if (segmentDistance2(a, b, c, d) >= tol2) continue;
-            const WallPoint* at = &a;
-            double best = segmentDistance2(a, a, c, d);
-            for (const WallPoint* p : {&b, &c, &d}) {
-                const bool ofFirst = p == &b;
-                const double dd = ofFirst ? segmentDistance2(*p, *p, c, d) : segmentDistance2(*p, *p, a, b);
-                if (dd < best) best = dd, at = p;
-            }
-            return placeText(at->x, at->y);
+        const size_t from = entries.size();
+        const double len = std::max(std::fabs(b.x - a.x), std::fabs(b.y - a.y));
+        const int64_t pieces = std::max<int64_t>(1, static_cast<int64_t>(std::ceil(len / cell)));
+        for (int64_t k = 0; k < pieces; ++k) {
+            const double t0 = static_cast<double>(k) / static_cast<double>(pieces);
+            const double t1 = static_cast<double>(k + 1) / static_cast<double>(pieces);
+            const double x0 = a.x + (b.x - a.x) * t0, x1 = a.x + (b.x - a.x) * t1;
+            const double y0 = a.y + (b.y - a.y) * t0, y1 = a.y + (b.y - a.y) * t1;
+            const int64_t cx0 = cellOf(std::min(x0, x1) - reach, minX, gx), cx1 = cellOf(std::max(x0, x1) + reach, minX, gx);
+            const int64_t cy0 = cellOf(std::min(y0, y1) - reach, minY, gy), cy1 = cellOf(std::max(y0, y1) + reach, minY, gy);
+            for (int64_t cx = cx0; cx <= cx1; ++cx)
+                for (int64_t cy = cy0; cy <= cy1; ++cy)
+                    entries.push_back({static_cast<uint32_t>(cx * gy + cy), static_cast<uint32_t>(i)});
         }
-        active.push_back(box);
+        std::sort(entries.begin() + static_cast<std::ptrdiff_t>(from), entries.end());
+        entries.erase(std::unique(entries.begin() + static_cast<std::ptrdiff_t>(from), entries.end()), entries.end());
+        spans[i] = {from, entries.size()};
     }
-    return {};
+    // Counting sort by cell; within a cell the segments stay in order.
+    std::vector<uint32_t> start(static_cast<size_t>(gx * gy) + 1, 0), members(entries.size());
+    for (const auto& e : entries) ++start[e.first + 1];
+    for (size_t c = 1; c < start.size(); ++c) start[c] += start[c - 1];
+    {
+        std::vector<uint32_t> fill(start.begin(), start.end() - 1);
+        for (const auto& e : entries) members[fill[e.first]++] = e.second;
+    }
+    const double reach2 = reach * reach;
+    std::vector<uint32_t> seen(n, UINT32_MAX);  // the later segment that last looked at each
+    for (size_t j = 0; j < n; ++j) {
+        const auto& [a, b] = segs[j];
+        const double bx0 = std::min(a.x, b.x) - reach, bx1 = std::max(a.x, b.x) + reach;
+        const double by0 = std::min(a.y, b.y) - reach, by1 = std::max(a.y, b.y) + reach;
+        size_t best = SIZE_MAX;
+        for (size_t e = spans[j].first; e < spans[j].second; ++e) {
+            const uint32_t c = entries[e].first;
+            for (uint32_t m = start[c]; m < start[c + 1]; ++m) {
+                const uint32_t i = members[m];
+                if (i >= j) break;  // members are in order: the rest come later
+                if (i >= best || seen[i] == j) continue;
+                seen[i] = static_cast<uint32_t>(j);
+                const auto& [p, q] = segs[i];
+                if (std::max(p.x, q.x) < bx0 || std::min(p.x, q.x) > bx1 || std::max(p.y, q.y) < by0 ||
+                    std::min(p.y, q.y) > by1 || skip(i, j))
+                    continue;
+                if (segmentDistance2(p, q, a, b) < reach2) best = i;
+            }
+        }
+        if (best != SIZE_MAX) return Touch{best, j, meetingPlace(segs[best], segs[j])};
+    }
+    return std::nullopt;
 }
 
-// A leg that comes within kJoinTolerance of another, not next to it.
-std::u16string touchingLegs(const WallPath& path) {
-    const auto& v = path.vertices;
-    const size_t legs = path.legCount();
-    std::vector<SegmentEnds> segs(legs);
-    for (size_t i = 0; i < legs; ++i) segs[i] = {v[i], v[(i + 1) % v.size()]};
-    return firstTouch(segs, [&](size_t i, size_t j) {
-        const size_t gap = i > j ? i - j : j - i;
-        return gap == 1 || (path.closed && gap == legs - 1);  // neighbours share a vertex
+// Legs that come within `reach` of another, not next to it: where.
+std::optional<WallPoint> touchingLegs(const std::vector<SegmentEnds>& legs, bool closed, double reach) {
+    const size_t n = legs.size();
+    const auto t = firstTouch(legs, reach, [&](size_t i, size_t j) {
+        const size_t gap = j - i;
+        return gap == 1 || (closed && gap == n - 1);  // neighbours share a vertex
     });
+    if (!t) return std::nullopt;
+    return t->at;
 }
 
-std::u16string checkPath(WallPath& path) {
+std::vector<SegmentEnds> legsOf(const WallPath& path) {
+    const auto& v = path.vertices;
+    std::vector<SegmentEnds> segs(path.legCount());
+    for (size_t i = 0; i < segs.size(); ++i) segs[i] = {v[i], v[(i + 1) % v.size()]};
+    return segs;
+}
+
+// Who drew the path: the advice in a message is for the one who did.
+enum class Source : uint8_t { Selection, Points };
+
+std::u16string checkPath(WallPath& path, Source source) {
     std::u16string fault = straighten(path);
     if (!fault.empty()) return fault;
-    const std::u16string where = touchingLegs(path);
-    if (!where.empty()) return u"線が交差または接触しています" + where + u"。一筆書きの線を選択してください";
+    if (const auto at = touchingLegs(legsOf(path), path.closed, kJoinTolerance))
+        return u"線が交差または接触しています" + placeText(at->x, at->y) +
+               (source == Source::Points ? u"。線が交差しない順に点を指示してください"
+                                         : u"。一筆書きの線を選択してください");
     return {};
 }
 
@@ -177,6 +259,39 @@ bool finite(const WallSegment& s) {
 
 // Beyond this (mm, 1,000 km) the 0.1 mm grid would lose its meaning.
 constexpr double kLargestCoordinate = 1e9;
+
+// "40.2": an angle named in a message, to 0.1°.
+std::u16string degreesText(double degrees) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.1f", degrees);
+    return asciiToU16(buf);
+}
+
+// "0.101": how far apart an open wall's ends are, to 0.001 mm.
+std::u16string gapText(double mm) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.3f", mm);
+    return asciiToU16(buf);
+}
+
+// The laid wall refused where its legs, each the axis widened by the
+// pile's depth either side, run into another that is not next to it: legs
+// grown to whole piles can reach past what was drawn.
+WallLayout checkLaid(WallLayout& out, bool closed, const WallPlan& plan) {
+    if (!(plan.depth > 0)) return std::move(out);
+    std::vector<SegmentEnds> legs;
+    legs.reserve(out.legs.size());
+    for (const WallLeg& l : out.legs) legs.push_back({{l.x1, l.y1}, {l.x2, l.y2}});
+    if (const auto at = touchingLegs(legs, closed, 2 * plan.depth)) {
+        WallLayout refused;
+        refused.fault = u"割り付けた矢板どうしが重なります" + placeText(at->x, at->y) + u"。";
+        // An outline meant to be closed that misses its start: say so.
+        refused.fault += out.openGap >= 0 ? u"線の始点と終点が " + gapText(out.openGap) + u" mm 離れていて、閉じた壁になっていません"
+                                          : u"各辺は矢板の整数枚まで伸びるため、線の形を見直してください";
+        return refused;
+    }
+    return std::move(out);
+}
 
 }  // namespace
 
@@ -326,9 +441,10 @@ PathResult chainSegments(std::span<const WallSegment> segments) {
                     segs.push_back({nodes[k], nodes[adj[k].n[i]]});
                     owner.push_back(chainOf[k]);
                 }
-        const std::u16string where = firstTouch(segs, [&](size_t i, size_t j) { return owner[i] == owner[j]; });
-        if (!where.empty()) {
-            out.fault = u"線が分岐または接触しています" + where + u"。枝分かれのない 1 本の線を選択してください";
+        const auto touch = firstTouch(segs, kJoinTolerance, [&](size_t i, size_t j) { return owner[i] == owner[j]; });
+        if (touch) {
+            out.fault = u"線が分岐または接触しています" + placeText(touch->at.x, touch->at.y) +
+                        u"。枝分かれのない 1 本の線を選択してください";
             return out;
         }
         out.fault = u"線が " + asciiToU16(std::to_string(chains)) + u" 本に分かれています。つながった 1 本の線を選択してください";
@@ -336,7 +452,7 @@ PathResult chainSegments(std::span<const WallSegment> segments) {
     }
     out.path.vertices = std::move(chain);
     out.path.closed = closed;
-    out.fault = checkPath(out.path);
+    out.fault = checkPath(out.path, Source::Selection);
     if (!out.ok()) return out;
     // The default start and direction.
     std::vector<WallPoint>& v = out.path.vertices;
@@ -372,7 +488,7 @@ PathResult pathFromPoints(std::span<const WallPoint> points) {
         out.fault = u"点が足りません（離れた 2 点以上を指示してください）";
         return out;
     }
-    out.fault = checkPath(out.path);
+    out.fault = checkPath(out.path, Source::Points);
     return out;
 }
 
@@ -459,7 +575,7 @@ WallLayout layWall(const WallPath& path, const WallPlan& plan) {
         };
         for (int64_t i = 0; i < n; ++i) {
             const bool last = i == n - 1;
-            if (last && g > kWholePileTolerance) place(PieceKind::Closing, g);
+            if (last && g > 0) place(PieceKind::Closing, g);
             place(last && cornerAtEnd ? PieceKind::Corner : PieceKind::Pile, w);
         }
         const LD ex = sx + at * d.x, ey = sy + at * d.y;
@@ -480,6 +596,22 @@ WallLayout layWall(const WallPath& path, const WallPlan& plan) {
         const Dir& b = drawn[(leg + 1) % legCount];
         return turnDegrees(a.x, a.y, b.x, b.y);
     };
+    // A corner sharper than the section takes: its corner pile and the next
+    // leg's first pile would cross.
+    for (size_t i = 0; i + (path.closed ? 0 : 1) < legCount && plan.leastAngle > 0; ++i) {
+        const double interior = 180.0 - std::fabs(turnAfter(i));
+        if (interior >= plan.leastAngle) continue;
+        const WallPoint& at = v[(i + 1) % v.size()];
+        out.fault = u"角が鋭すぎます" + placeText(at.x, at.y) + u"（内角 " + degreesText(interior) +
+                    u"°）。この型式の角は " + degreesText(plan.leastAngle) + u"° 以上にしてください";
+        return out;
+    }
+    // A remainder below kLeastClosingWidth is no pile; one within it of the
+    // width is a whole pile.
+    auto settle = [&](int64_t& n, LD& g) {
+        if (g > w - static_cast<LD>(kLeastClosingWidth)) ++n, g = 0;
+        else if (g < static_cast<LD>(kLeastClosingWidth)) g = 0;
+    };
     LD px = v[0].x, py = v[0].y;
     if (!path.closed) {
         for (size_t i = 0; i < legCount; ++i) {
@@ -489,9 +621,15 @@ WallLayout layWall(const WallPath& path, const WallPlan& plan) {
             const bool corner = i + 1 < legCount;
             std::tie(px, py) = layLeg(i, px, py, drawn[i], s, n, 0, corner, corner ? turnAfter(i) : 0);
         }
-        if (plan.startCorner) out.pieces.front().outline = PieceOutline::StartCorner;
-        if (plan.endCorner) out.pieces.back().outline = PieceOutline::EndCorner;
-        return out;
+        // 起点 and 終点 are corner piles too (one, where the wall is one pile).
+        WallPiece &first = out.pieces.front(), &last = out.pieces.back();
+        if (plan.startCorner && first.kind != PieceKind::Corner) ++out.corners;
+        if (plan.endCorner && (&first != &last || !plan.startCorner) && last.kind != PieceKind::Corner) ++out.corners;
+        if (plan.startCorner) first.outline = PieceOutline::StartCorner;
+        if (plan.endCorner) last.outline = PieceOutline::EndCorner;
+        const double gap = distance2D(v.front().x, v.front().y, v.back().x, v.back().y);
+        if (gap <= plan.width) out.openGap = gap;
+        return checkLaid(out, false, plan);
     }
     const size_t m = legCount;
     for (size_t i = 0; i + 2 < m; ++i) {
@@ -510,25 +648,29 @@ WallLayout layWall(const WallPath& path, const WallPlan& plan) {
     const Dir& d = drawn[m - 2];
     const Dir& e = drawn[m - 1];
     const LD cross = d.x * e.y - d.y * e.x;
-    if (std::fabs(cross) < std::sin(static_cast<LD>(kStraightTolerance) * kPiFull / 180))
+    LD sinStraight, cosStraight;
+    x87::sinCos(static_cast<LD>(kStraightTolerance) * kPiFull / 180, sinStraight, cosStraight);
+    if (std::fabs(cross) < sinStraight)
         return refuse(u"最後の 2 辺が平行です");
     const LD vx = v[0].x, vy = v[0].y;
     const LD a = ((vx - px) * e.y - (vy - py) * e.x) / cross;
     auto fitted = [&](LD available) { return static_cast<int64_t>(std::floor((available - c + kWholePileTolerance) / w)); };
     if (!(a >= c + w - static_cast<LD>(kWholePileTolerance))) return refuse(u"最後から 2 番目の辺が短すぎます");
-    const int64_t n1 = fitted(a);
+    int64_t n1 = fitted(a);
+    LD g1 = a - c - n1 * w;
+    settle(n1, g1);
     if (tooMany(static_cast<LD>(n1) + 1)) return out;
-    const LD g1 = a - c - n1 * w;
     std::tie(px, py) = layLeg(m - 2, px, py, d, c, n1, g1, true, turnAfter(m - 2));
     const Dir last = dirOf(vx - px, vy - py);
     if (!(last.len >= c + w - static_cast<LD>(kWholePileTolerance)) || last.x * e.x + last.y * e.y <= 0)
         return refuse(u"最後の辺が短すぎます");
-    const int64_t n2 = fitted(last.len);
+    int64_t n2 = fitted(last.len);
+    LD g2 = last.len - c - n2 * w;
+    settle(n2, g2);
     if (tooMany(static_cast<LD>(n2) + 1)) return out;
-    const LD g2 = last.len - c - n2 * w;
     layLeg(m - 1, px, py, last, c, n2, g2, true, turnDegrees(last.x, last.y, drawn[0].x, drawn[0].y));
     out.oddLoop = plan.alternates && (out.pieces.size() % 2 == 1);
-    return out;
+    return checkLaid(out, true, plan);
 }
 
 std::u16string wallCountText(const WallLayout& layout) {
@@ -540,7 +682,80 @@ std::u16string wallCountText(const WallLayout& layout) {
     if (!parts.empty()) text += u"（" + parts + u"）";
     text += u"  延長 " + metresFromMm(std::llround(layout.length)) + u" m";
     if (layout.oddLoop) text += u"  ※奇数枚のため始点で向きが合いません";
+    if (layout.openGap >= 0) text += u"  ※始点と終点が " + gapText(layout.openGap) + u" mm 離れた開いた壁です";
     return text;
+}
+
+namespace {
+
+// Whether two segments cross where neither ends: touching, overlapping and
+// meeting at an end are not crossing.
+bool crossProperly(const WallSegment& p, const WallSegment& q) {
+    auto side = [](double ax, double ay, double bx, double by, double cx, double cy) {
+        const double v = (bx - ax) * (cy - ay) - (by - ay) * (cx - ax);
+        const double scale = std::fabs(bx - ax) + std::fabs(by - ay) + std::fabs(cx - ax) + std::fabs(cy - ay);
+        const double eps = 1e-9 * scale * scale;
+        return v > eps ? 1 : v < -eps ? -1 : 0;
+    };
+    return side(p.x1, p.y1, p.x2, p.y2, q.x1, q.y1) * side(p.x1, p.y1, p.x2, p.y2, q.x2, q.y2) < 0 &&
+           side(q.x1, q.y1, q.x2, q.y2, p.x1, p.y1) * side(q.x1, q.y1, q.x2, q.y2, p.x2, p.y2) < 0;
+}
+
+// The corner pile (its outline and its plate turned to the next leg, as the
+// layout draws them) and the next leg's first pile cross at this turn.
+bool cornerCrosses(const std::vector<WallSegment>& pile, const std::vector<WallSegment>& plate, double width,
+                   double reach, bool alternates, double turn, bool mirrored) {
+    const bool left = turn > 0;
+    const Rotation plateTurn(left ? turn - 90 : turn + 90), next(turn);
+    std::vector<WallSegment> corner;
+    for (const WallSegment& s : pile)
+        corner.push_back(mirrored ? WallSegment{s.x1, -s.y1, s.x2, -s.y2} : s);
+    for (const WallSegment& p : plate) {
+        const double y1 = left ? -p.y1 : p.y1, y2 = left ? -p.y2 : p.y2;
+        const double x1 = p.x1 - width, x2 = p.x2 - width;
+        corner.push_back({width + plateTurn.c * x1 - plateTurn.s * y1, plateTurn.s * x1 + plateTurn.c * y1,
+                          width + plateTurn.c * x2 - plateTurn.s * y2, plateTurn.s * x2 + plateTurn.c * y2});
+    }
+    const bool nextMirrored = alternates ? !mirrored : mirrored;
+    const double ox = width + next.c * reach, oy = next.s * reach;
+    for (const WallSegment& s : pile) {
+        const double y1 = nextMirrored ? -s.y1 : s.y1, y2 = nextMirrored ? -s.y2 : s.y2;
+        const WallSegment t{ox + next.c * s.x1 - next.s * y1, oy + next.s * s.x1 + next.c * y1,
+                            ox + next.c * s.x2 - next.s * y2, oy + next.s * s.x2 + next.c * y2};
+        for (const WallSegment& c : corner)
+            if (crossProperly(c, t)) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+double leastCornerAngle(const std::vector<WallSegment>& pile, const std::vector<WallSegment>& plate, double width,
+                        double reach, bool alternates) {
+    auto crosses = [&](double interior) {
+        for (double sign : {1.0, -1.0})
+            for (bool mirrored : {false, true})
+                if (cornerCrosses(pile, plate, width, reach, alternates, sign * (180.0 - interior), mirrored))
+                    return true;
+        return false;
+    };
+    // Down from a straight wall in half degrees to the first crossing, then
+    // halved to a hundredth between it and the clear angle above it.
+    double clear = 180.0;
+    for (int tenths = 1795; tenths >= 5; tenths -= 5) {
+        const double interior = tenths / 10.0;
+        if (!crosses(interior)) {
+            clear = interior;
+            continue;
+        }
+        double lo = interior, hi = clear;
+        while (hi - lo > 0.01) {
+            const double mid = (lo + hi) / 2;
+            (crosses(mid) ? lo : hi) = mid;
+        }
+        return std::ceil(hi * 10 - 1e-9) / 10;
+    }
+    return 0;
 }
 
 std::u16string cornerName(double turn) {

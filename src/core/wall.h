@@ -90,13 +90,20 @@ struct WallPlan {
     bool alternates = true;
     int32_t orientation = 0;
     bool startCorner = false, endCorner = false;  // open paths only
+    double depth = 0;       // how far the pile reaches from the axis, either side
+    double leastAngle = 0;  // the sharpest corner the section takes (interior, degrees)
 };
+
+// A closing pile narrower than this (mm) is none: the loop closes within the
+// play of the joints. One within it of the full width is a whole pile.
+inline constexpr double kLeastClosingWidth = 1.0;
 
 struct WallLayout {
     std::vector<WallPiece> pieces;
     std::vector<WallLeg> legs;
-    int32_t corners = 0, closings = 0;
+    int32_t corners = 0, closings = 0;  // corners: 起点 and 終点 included
     bool oddLoop = false;   // a U loop of an odd count cannot meet at its start
+    double openGap = -1;    // an open wall whose ends lie within a pile width: how far apart
     long double length = 0; // the laid axis
     std::u16string fault;   // why nothing was laid
 
@@ -106,11 +113,20 @@ struct WallLayout {
 // Lays the wall: each leg counted to whole piles from its start offset
 // (0 for an open path's first leg, the plate's reach after a corner), its
 // end the next corner; a loop's last two legs fitted to close at its start
-// vertex, with a closing pile for a remainder.
+// vertex, with a closing pile for a remainder. A corner sharper than the
+// section takes, or legs laid so that their piles (the axis widened by the
+// depth) run into each other, are refused with the place.
 WallLayout layWall(const WallPath& path, const WallPlan& plan);
 
+// The sharpest corner (the interior angle, degrees, to 0.1° upwards) at
+// which a corner pile and the next leg's first pile stay clear of each
+// other: the plain outline (its mirror is the other face), the plate in the
+// pile's frame as drawn for a right turn.
+double leastCornerAngle(const std::vector<WallSegment>& pile, const std::vector<WallSegment>& plate, double width,
+                        double reach, bool alternates);
+
 // "91枚（コーナー6・調整2）  延長 37.200 m", with a warning for an odd U
-// loop; "0枚" for nothing laid.
+// loop and for an open wall whose ends nearly meet; "0枚" for nothing laid.
 std::u16string wallCountText(const WallLayout& layout);
 
 // The corner's name by the angle between its legs: "コーナー矢板" at a right

@@ -1,7 +1,9 @@
 #include "core/wall.h"
 
 #include <cmath>
+#include <array>
 #include <filesystem>
+#include <set>
 
 #include "core/session.h"
 #include "recording_canvas.h"
@@ -224,6 +226,8 @@ struct WallSession : ::testing::Test {
         s.writeRunResult();
         return dir.read("jwc_temp.txt");
     }
+    // What the host reads when nothing was drawn: why, as the user was told.
+    std::string told() const { return pf.codec.encode(u"he" + pf.messages.shown.back() + u"\r\n"); }
 };
 
 TEST_F(WallSession, TwoPointsInOrderAreTheTwoPointRun) {
@@ -260,13 +264,27 @@ TEST_F(WallSession, FaultsLeaveNothingToHandBack) {
     ASSERT_EQ(pf.messages.shown.size(), 1u);
     EXPECT_EQ(u16ToUtf8(pf.messages.shown[0]).rfind("線が分岐しています（500, 0）", 0), 0u);
     EXPECT_EQ(u16ToUtf8(s->countText()), "0枚");
-    EXPECT_EQ(ok(*s), "");
+    EXPECT_EQ(ok(*s), told());
     // Layer groups of different scales.
     auto m = run(RunMode::Selection,
                  "hq\r\nhs 100 50 1 1 1 1 1 1 1 1 1 1 1 1 1 1\r\n#\r\nlg0\r\n 0 0 1000 0\r\nlg1\r\n 1000 0 1000 1000\r\n");
     ASSERT_EQ(pf.messages.shown.size(), 2u);
     EXPECT_EQ(u16ToUtf8(pf.messages.shown[1]).rfind("縮尺の異なるレイヤグループ", 0), 0u);
-    EXPECT_EQ(ok(*m), "");
+    EXPECT_EQ(ok(*m), told());
+    // Lines at another scale than the write group, and an export without
+    // "#": its layer group at the end is the write group.
+    for (const char* temp : {"hq\r\nhs 100 50 1 1 1 1 1 1 1 1 1 1 1 1 1 1\r\nlg0\r\n#\r\nlg1\r\n 0 0 1000 0\r\n"
+                             " 1000 0 1000 1000\r\n 1000 1000 0 0\r\n",
+                             "hq\r\nhs 100 50 1 1 1 1 1 1 1 1 1 1 1 1 1 1\r\nlg1\r\n 0 0 5000 0\r\n"
+                             " 5000 0 5000 5000\r\n 5000 5000 0 0\r\nlg0\r\n"}) {
+        auto g = run(RunMode::Selection, temp);
+        EXPECT_EQ(u16ToUtf8(pf.messages.shown.back()),
+                  "壁の線のレイヤグループ（1/50）と書込レイヤグループ（1/100）の縮尺が異なります。"
+                  "壁の線のレイヤグループを書込レイヤグループにしてください");
+        EXPECT_EQ(ok(*g), told());
+        g->cancelRun();
+        EXPECT_EQ(dir.read("jwc_temp.txt"), told());
+    }
 }
 
 TEST_F(WallSession, PointsInOrderCloseTheLoop) {
@@ -280,6 +298,144 @@ TEST_F(WallSession, PointsInOrderCloseTheLoop) {
     s->cmbTypeChange(findSection(u"IIw"));
     EXPECT_EQ(s->wall().legs[0].pieces, 17);
     EXPECT_FALSE(ok(*s).empty());
+}
+
+}  // namespace
+}  // namespace ravo
+
+namespace ravo {
+namespace {
+
+// A loop's records, as the host exports a selection of it.
+std::string selectionOf(std::initializer_list<WallPoint> pts) {
+    std::vector<WallPoint> v(pts);
+    std::string out = "hq\r\nhs 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1\r\n#\r\n";
+    for (size_t i = 0; i < v.size(); ++i) {
+        const WallPoint &a = v[i], &b = v[(i + 1) % v.size()];
+        out += " " + std::to_string(a.x) + " " + std::to_string(a.y) + " " + std::to_string(b.x) + " " +
+               std::to_string(b.y) + "\r\n";
+    }
+    return out;
+}
+
+// What the laid wall is made of, per section: closing piles narrowed so
+// both interlocks stay on the axis, hat corners without a doubled edge, the
+// sharpest corner each section takes.
+TEST_F(WallSession, ClosingPilesCornersAndAnglesPerSection) {
+    const auto lShape = selectionOf({{0, 0}, {10000, 0}, {10000, 4000}, {6000, 4000}, {6000, 8000}, {0, 8000}});
+    const struct {
+        const char* name;
+        double angle;  // about where the corner pile and the next pile cross
+    } sections[] = {{"III", 40}, {"IIw", 35}, {"25H", 66}, {"50H", 80}};
+    for (const auto& sec : sections) {
+        SCOPED_TRACE(sec.name);
+        auto s = run(RunMode::Selection, lShape);
+        s->cmbTypeChange(findSection(utf8ToU16(sec.name)));
+        EXPECT_NEAR(s->layouter().leastCornerAngle(), sec.angle, 3);
+        const WallLayout& w = s->wall();
+        ASSERT_TRUE(w.ok()) << u16ToUtf8(w.fault);
+        // Every piece's interlocks: where it starts and where the next one
+        // starts. A closing piece's segments reach both within the play.
+        const GinStore& st = s->store();
+        for (size_t i = 0; i + 1 < w.pieces.size(); ++i) {
+            const WallPiece& p = w.pieces[i];
+            if (p.kind != PieceKind::Closing) continue;
+            const WallPiece& next = w.pieces[i + 1];
+            double nearStart = INFINITY, nearEnd = INFINITY;
+            for (int k = 0; k <= st.lastLineIndex(0); ++k) {
+                const recLine& r = st.lineRec(0, k);
+                if (r.CL != 0x0000D0) continue;  // the closing piles' colour
+                for (auto [x, y] : {std::pair{r.X1, r.Y1}, std::pair{r.X2, r.Y2}}) {
+                    nearStart = std::min(nearStart, std::hypot(x - p.x, y - p.y));
+                    nearEnd = std::min(nearEnd, std::hypot(x - next.x, y - next.y));
+                }
+            }
+            EXPECT_LT(nearStart, 1e-6);
+            EXPECT_LT(nearEnd, 1e-6) << "the closing pile leaves the wall open by " << nearEnd << " mm";
+        }
+        // No segment is written twice.
+        std::set<std::array<long long, 4>> seen;
+        int doubled = 0;
+        for (int k = 0; k <= st.lastLineIndex(0); ++k) {
+            const LineData d = st.getLine(0, k);
+            std::array<long long, 4> key{std::llround(d.X1 * 1000), std::llround(d.Y1 * 1000), std::llround(d.X2 * 1000),
+                                         std::llround(d.Y2 * 1000)};
+            if (std::pair{key[0], key[1]} > std::pair{key[2], key[3]}) std::swap(key[0], key[2]), std::swap(key[1], key[3]);
+            doubled += !seen.insert(key).second;
+        }
+        EXPECT_EQ(doubled, 0);
+    }
+    // A corner sharper than the section takes is refused with its place and
+    // its angle; nothing is laid.
+    auto sharp = run(RunMode::Points, "hq\r\nhp1 0 0\r\nhp2 10000 0\r\nhp3 0 3640\r\n");  // about 20°
+    ASSERT_FALSE(pf.messages.shown.empty());
+    EXPECT_EQ(u16ToUtf8(pf.messages.shown.back()).rfind("角が鋭すぎます（10000, 0）（内角 20.0°）", 0), 0u)
+        << u16ToUtf8(pf.messages.shown.back());
+    EXPECT_EQ(u16ToUtf8(sharp->countText()), "0枚");
+    EXPECT_EQ(ok(*sharp), told());
+}
+
+// Closing widths: below 1 mm none, within 1 mm of the width a whole pile;
+// the loop still closes within that millimetre. A sweep of the top left
+// corner of a quadrilateral gives every remainder.
+TEST(Wall, ClosingWidthsBelowAMillimetreOrWithinOneOfTheWidth) {
+    int withClosing = 0;
+    for (int tenths = 0; tenths <= 4000; ++tenths) {
+        const double s = tenths / 10.0;
+        const PathResult p = pathFromPoints(std::vector<WallPoint>{{0, 0}, {10000, 0}, {10000, 6000}, {s, 6000}, {0, 0}});
+        ASSERT_TRUE(p.ok());
+        const WallLayout w = layWall(p.path, {400, 200, true, 0, false, false});
+        ASSERT_TRUE(w.ok()) << s << ": " << u16ToUtf8(w.fault);
+        withClosing += w.closings > 0;
+        for (const WallPiece& piece : w.pieces)
+            if (piece.kind == PieceKind::Closing) {
+                ASSERT_GE(piece.width, kLeastClosingWidth) << s;
+                ASSERT_LE(piece.width, 400 - kLeastClosingWidth) << s;
+            }
+        ASSERT_LT(std::hypot(w.legs.back().x2, w.legs.back().y2), kLeastClosingWidth) << s;
+    }
+    EXPECT_GT(withClosing, 3000);
+}
+
+// The laid wall: legs that grow into each other are refused with the place;
+// end corner piles count as corners; a crossing is named where it crosses,
+// with advice for the way the line was given; an open wall whose ends nearly
+// meet says so.
+TEST(Wall, LaidWallFaultsAndCounts) {
+    WallPlan plan{400, 200, true, 0, false, false, 125, 40};
+    const PathResult hook =
+        pathFromPoints(std::vector<WallPoint>{{0, 0}, {10000, 0}, {10000, 1000}, {300, 1000}, {300, 100}});
+    ASSERT_TRUE(hook.ok()) << u16ToUtf8(hook.fault);
+    const WallLayout h = layWall(hook.path, plan);
+    EXPECT_EQ(u16ToUtf8(h.fault).rfind("割り付けた矢板どうしが重なります（", 0), 0u) << u16ToUtf8(h.fault);
+    EXPECT_TRUE(h.pieces.empty());
+
+    plan.startCorner = plan.endCorner = true;
+    const WallLayout straight = layWall(pathFromPoints(std::vector<WallPoint>{{0, 0}, {1000, 0}, {2000, 0}}).path, plan);
+    EXPECT_EQ(straight.corners, 2);
+    EXPECT_EQ(u16ToUtf8(wallCountText(straight)), "5枚（コーナー2）  延長 2.000 m");
+    const QuantityTable q = quantitiesFor(straight.pieces, pileSections()[kDefaultSection], 10);
+    ASSERT_EQ(q.rows.size(), 2u);
+    EXPECT_EQ(u16ToUtf8(q.rows[1].name), "コーナー矢板");
+    EXPECT_EQ(q.rows[1].count, 2);
+    const WallLayout one = layWall(pathFromPoints(std::vector<WallPoint>{{0, 0}, {300, 0}}).path, plan);
+    EXPECT_EQ(one.corners, 1);
+
+    const auto bowTie = segmentsOf({{0, 0}, {10000, 6000}, {10000, 0}, {0, 6000}}, true);
+    EXPECT_EQ(u16ToUtf8(chainSegments(bowTie).fault), "線が交差または接触しています（5000, 3000）。一筆書きの線を選択してください");
+    EXPECT_EQ(u16ToUtf8(pathFromPoints(std::vector<WallPoint>{{0, 0}, {10000, 6000}, {10000, 0}, {0, 6000}, {0, 0}}).fault),
+              "線が交差または接触しています（5000, 3000）。線が交差しない順に点を指示してください");
+
+    plan.startCorner = plan.endCorner = false;
+    const PathResult nearlyClosed = chainSegments(std::vector<WallSegment>{
+        {0, 0, 10000, 0}, {10000, 0, 10000, 6000}, {10000, 6000, 0, 6000}, {0, 6000, 0, 0.101}});
+    ASSERT_TRUE(nearlyClosed.ok());
+    EXPECT_FALSE(nearlyClosed.path.closed);
+    EXPECT_EQ(u16ToUtf8(layWall(nearlyClosed.path, plan).fault),
+              "割り付けた矢板どうしが重なります（0, 0）。線の始点と終点が 0.101 mm 離れていて、閉じた壁になっていません");
+    plan.depth = 0;  // where the ends' piles clear each other, the count line says it
+    EXPECT_NE(u16ToUtf8(wallCountText(layWall(nearlyClosed.path, plan))).find("※始点と終点が 0.101 mm 離れた開いた壁です"),
+              std::string::npos);
 }
 
 }  // namespace
