@@ -1,10 +1,12 @@
 #include "quantities.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 
+#include "functions.h"
 #include "number_text.h"
 #include "text.h"
 
@@ -75,31 +77,51 @@ std::u16string massText(double kg) {
     return withGroups(whole) + u"." + asciiToU16(std::to_string(tenth));
 }
 
+namespace {
+
+std::u16string closingWidthText(double widthMm) {
+    // To 0.1 mm, without a trailing ".0": the width the steel is cut to.
+    const long long tenths = std::llround(widthMm * 10);
+    std::u16string text = asciiToU16(std::to_string(tenths / 10));
+    if (tenths % 10 != 0) text += u"." + asciiToU16(std::to_string(tenths % 10));
+    return text;
+}
+
+double tenthRounded(double v) { return static_cast<double>(std::llround(v * 10)) / 10; }
+
+}  // namespace
+
 QuantityTable quantitiesFor(const std::vector<WallPiece>& pieces, const PileSection& section, double lengthM) {
     QuantityTable t;
     t.rows.push_back({u"鋼矢板", gradeOf(section), 0, section.massKgPerM, 0});
-    const double perPile = section.massKgPerM * lengthM;
-    auto rowFor = [&](const std::u16string& name, const std::u16string& grade) -> QuantityRow& {
+    // Rows by what the table prints: a closing pile's row by its width to
+    // 0.1 mm, its unit mass that width's share of the pile's, to 0.1 kg/m.
+    auto rowFor = [&](const std::u16string& name, const std::u16string& grade, double unitMass) -> QuantityRow& {
         for (QuantityRow& r : t.rows)
             if (r.name == name && r.grade == grade) return r;
-        t.rows.push_back({name, grade, 0, section.massKgPerM, 0});
+        t.rows.push_back({name, grade, 0, unitMass, 0});
         return t.rows.back();
     };
     for (const WallPiece& p : pieces) {
         QuantityRow* row = &t.rows.front();
-        double share = 1;
         if (p.kind == PieceKind::Corner) {
-            row = &rowFor(cornerName(p.turn), gradeOf(section));
+            row = &rowFor(cornerName(p.turn), gradeOf(section), section.massKgPerM);
+        } else if (p.outline != PieceOutline::Normal) {
+            row = &rowFor(cornerName(90), gradeOf(section), section.massKgPerM);  // 起点, 終点
         } else if (p.kind == PieceKind::Closing) {
-            row = &rowFor(u"調整矢板", gradeOf(section) + kWordGap + u"W=" + asciiToU16(std::to_string(std::llround(p.width))));
-            share = p.width / section.widthMm;  // a cut pile weighs its share
+            const std::u16string width = closingWidthText(p.width);
+            const double printed = static_cast<double>(std::llround(p.width * 10)) / 10;
+            row = &rowFor(u"調整矢板", gradeOf(section) + kWordGap + u"W=" + width,
+                          tenthRounded(section.massKgPerM * printed / section.widthMm));
         }
         ++row->count;
-        row->mass += perPile * share;
     }
-    for (const QuantityRow& r : t.rows) {
+    // Each row multiplies out as printed; the total is the sum of the rows
+    // as printed.
+    for (QuantityRow& r : t.rows) {
+        r.mass = r.unitMass * lengthM * r.count;
         t.count += r.count;
-        t.mass += r.mass;
+        t.mass += tenthRounded(r.mass);
     }
     return t;
 }
@@ -145,17 +167,59 @@ TextStyle currentTextStyle(const GaibuHeader& h) {
 }
 
 double textLength(std::u16string_view text, const TextStyle& style) {
+    // Each character its width and the spacing after it, but the last; a
+    // half-width character half of both.
     double n = 0;
     for (char16_t c : text) n += isHalfWidth(c) ? 0.5 : 1.0;
     if (n <= 0) return 0;
-    return style.width * n + style.spacing * std::max(0.0, n - 1);
+    const double last = isHalfWidth(text.back()) ? 0.5 : 1.0;
+    return style.width * n + style.spacing * (n - last);
 }
+
+namespace {
+
+// A label as placed: its baseline from (x, y) along (bx, by) for `length`,
+// its up (ux, uy) `height` high.
+struct LabelBox {
+    double x, y, bx, by, length, ux, uy, height;
+};
+
+// Whether two labels' rectangles overlap (separating axes: each box's
+// baseline and up).
+bool overlap(const LabelBox& a, const LabelBox& b) {
+    auto corners = [](const LabelBox& l) {
+        return std::array<std::pair<double, double>, 4>{
+            std::pair{l.x, l.y}, {l.x + l.bx * l.length, l.y + l.by * l.length},
+            {l.x + l.ux * l.height, l.y + l.uy * l.height},
+            {l.x + l.bx * l.length + l.ux * l.height, l.y + l.by * l.length + l.uy * l.height}};
+    };
+    const auto ca = corners(a), cb = corners(b);
+    for (const LabelBox* box : {&a, &b})
+        for (auto [ax, ay] : {std::pair{box->bx, box->by}, std::pair{box->ux, box->uy}}) {
+            double loA = INFINITY, hiA = -INFINITY, loB = INFINITY, hiB = -INFINITY;
+            for (auto [x, y] : ca) loA = std::min(loA, x * ax + y * ay), hiA = std::max(hiA, x * ax + y * ay);
+            for (auto [x, y] : cb) loB = std::min(loB, x * ax + y * ay), hiB = std::max(hiB, x * ax + y * ay);
+            if (hiA <= loB || hiB <= loA) return false;
+        }
+    return true;
+}
+
+}  // namespace
 
 void addLegLabels(Annotations& out, const std::vector<WallLeg>& legs, bool closed, bool counterClockwise,
                   double offset, const PileSection& section, const PileLength& length, const TextStyle& style) {
     const double h = style.height;
-    for (const WallLeg& leg : legs) {
-        const double ax = leg.x2 - leg.x1, ay = leg.y2 - leg.y1, len = std::hypot(ax, ay);
+    struct Placed {
+        size_t leg;
+        LabelBox box;
+        double dx, dy;  // the leg's direction
+        double room;    // how far the label may slide either way: its middle stays by its leg
+        std::u16string text;
+    };
+    std::vector<Placed> placed;
+    for (size_t i = 0; i < legs.size(); ++i) {
+        const WallLeg& leg = legs[i];
+        const double ax = leg.x2 - leg.x1, ay = leg.y2 - leg.y1, len = distance2D(leg.x1, leg.y1, leg.x2, leg.y2);
         if (!(len > 0)) continue;
         const double dx = ax / len, dy = ay / len;
         // Outside: right of a counter-clockwise loop, left of anything else.
@@ -173,8 +237,27 @@ void addLegLabels(Annotations& out, const std::vector<WallLeg>& legs, bool close
         // away from it, a text height further out when it reads towards it.
         const double away = ux * nx + uy * ny > 0 ? offset : offset + h;
         const double mx = (leg.x1 + leg.x2) / 2 + nx * away, my = (leg.y1 + leg.y2) / 2 + ny * away;
-        out.texts.push_back({mx - bx * tl / 2, my - by * tl / 2, bx * tl, by * tl, text});
+        placed.push_back({i, {mx - bx * tl / 2, my - by * tl / 2, bx, by, tl, ux, uy, h}, dx, dy,
+                          len / 2, std::move(text)});
     }
+    // Labels of legs that meet at a corner and overlap there (at an inner
+    // corner they face each other) slide along their legs away from the
+    // corner, each as far as its middle stays by its leg.
+    const size_t n = placed.size();
+    for (size_t k = 0; k + 1 < n + (closed && n > 2 ? 1 : 0); ++k) {
+        Placed& a = placed[k];
+        Placed& b = placed[(k + 1) % n];
+        if (b.leg != (a.leg + 1) % legs.size()) continue;
+        const double step = h / 2;
+        for (double slidA = 0, slidB = 0; overlap(a.box, b.box);) {
+            const bool moveA = slidA + step <= a.room, moveB = slidB + step <= b.room;
+            if (!moveA && !moveB) break;
+            if (moveA) a.box.x -= a.dx * step, a.box.y -= a.dy * step, slidA += step;  // back from the corner
+            if (moveB) b.box.x += b.dx * step, b.box.y += b.dy * step, slidB += step;  // on from it
+        }
+    }
+    for (Placed& p : placed)
+        out.texts.push_back({p.box.x, p.box.y, p.box.bx * p.box.length, p.box.by * p.box.length, std::move(p.text)});
 }
 
 void addQuantityTable(Annotations& out, const QuantityTable& table, const PileSection& section,
@@ -183,12 +266,13 @@ void addQuantityTable(Annotations& out, const QuantityTable& table, const PileSe
     std::vector<std::vector<std::u16string>> cells;
     cells.push_back({u"部材名", u"規格", u"長さ(m)", u"数量(枚)", u"単位質量(kg/m)", u"質量(kg)"});
     const std::u16string metres = weighed ? metresText(length.metres) : u"-";
-    // The unit mass as the section table gives it (one decimal), not grouped.
-    char unit[32];
-    std::snprintf(unit, sizeof unit, "%.1f", section.massKgPerM);
-    for (const QuantityRow& r : table.rows)
+    for (const QuantityRow& r : table.rows) {
+        // The unit mass to one decimal, not grouped.
+        char unit[32];
+        std::snprintf(unit, sizeof unit, "%.1f", r.unitMass);
         cells.push_back({r.name, r.grade, metres, asciiToU16(std::to_string(r.count)), asciiToU16(unit),
                          weighed ? massText(r.mass) : u"-"});
+    }
     cells.push_back({u"計", u"", u"", asciiToU16(std::to_string(table.count)), u"", weighed ? massText(table.mass) : u"-"});
     const double h = style.height, pad = style.width / 2, rowHeight = 2 * h;
     const size_t columns = cells.front().size();

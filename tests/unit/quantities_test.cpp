@@ -1,5 +1,10 @@
 #include "core/quantities.h"
 
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <string>
+
 #include "core/gaibu_reader.h"
 #include "test_support.h"
 
@@ -99,8 +104,9 @@ TEST(Quantities, RecordsReadBackAsWritten) {
     h.hcw[3] = 4, h.hch[3] = 4, h.hcd[3] = 1;
     const TextStyle style = currentTextStyle(h);
     EXPECT_EQ(style.height, 400);
-    EXPECT_EQ(textLength(u"SP-III", style), 400 * 3 + 100 * 2);  // six half-width: three whole
+    EXPECT_EQ(textLength(u"SP-III", style), 400 * 3 + 50 * 5);  // six half-width: three whole
     EXPECT_EQ(textLength(u"鋼矢板", style), 400 * 3 + 100 * 2);
+    EXPECT_EQ(textLength(u"L=鋼", style), 400 * 2 + 50 * 2);  // the spacing after a half-width is half too
 
     const auto rect = chainSegments(loop({{0, 0}, {10000, 0}, {10000, 6000}, {0, 6000}})).path;
     const WallLayout w = layWall(rect, {});
@@ -135,6 +141,61 @@ TEST(Quantities, RecordsReadBackAsWritten) {
         EXPECT_EQ(m.Y1, a.texts[i].y);
     }
     EXPECT_EQ(store.lastLineIndex(0) + 1, static_cast<int>(a.lines.size()));
+}
+
+// The table multiplies out as printed: a closing row carries its share of
+// the unit mass and its width to 0.1 mm, rows of one printed width are one,
+// 計 is the sum of the rows. The labels of the legs at the L's inner corner
+// stand apart.
+TEST(Quantities, TableMultipliesOutAndLabelsStandApart) {
+    const PileSection& iii = pileSections()[kDefaultSection];
+    std::vector<WallPiece> pieces(10);
+    for (double w : {123.44, 123.36, 250.0}) {
+        WallPiece p;
+        p.kind = PieceKind::Closing;
+        p.width = w;
+        pieces.push_back(p);
+    }
+    const QuantityTable t = quantitiesFor(pieces, iii, 7.5);
+    ASSERT_EQ(t.rows.size(), 3u);
+    EXPECT_EQ(u16ToUtf8(t.rows[1].grade), "SP-III　W=123.4");
+    EXPECT_EQ(t.rows[1].count, 2);
+    EXPECT_EQ(t.rows[1].unitMass, 18.5);  // 60.0 × 123.4 / 400, to 0.1
+    EXPECT_EQ(u16ToUtf8(t.rows[2].grade), "SP-III　W=250");
+    EXPECT_EQ(t.rows[2].unitMass, 37.5);
+    double sum = 0;
+    for (const QuantityRow& r : t.rows) {
+        EXPECT_DOUBLE_EQ(r.mass, r.unitMass * 7.5 * r.count);
+        std::string printed = u16ToUtf8(massText(r.mass));
+        std::erase(printed, ',');
+        sum += std::stod(printed);
+    }
+    EXPECT_EQ(massText(t.mass), massText(sum));
+
+    GaibuHeader h;
+    h.hs[0] = 100;
+    h.nWriteLG = 0;
+    h.nTextType = 5;
+    h.hcw[5] = h.hch[5] = 5;
+    const TextStyle style = currentTextStyle(h);
+    const auto l = chainSegments(loop({{0, 0}, {10000, 0}, {10000, 4000}, {6000, 4000}, {6000, 8000}, {0, 8000}})).path;
+    const WallLayout w = layWall(l, {});
+    Annotations a;
+    addLegLabels(a, w.legs, true, true, 125 + 500, iii, {LengthState::Valid, 10}, style);
+    ASSERT_EQ(a.texts.size(), 6u);
+    // Each label's box, and whether two of them share any point.
+    auto boxOf = [&](const HostText& t) {
+        const double len = std::hypot(t.dx, t.dy), ux = -t.dy / len * style.height, uy = t.dx / len * style.height;
+        return std::array<double, 4>{std::min({t.x, t.x + t.dx, t.x + ux, t.x + t.dx + ux}),
+                                     std::min({t.y, t.y + t.dy, t.y + uy, t.y + t.dy + uy}),
+                                     std::max({t.x, t.x + t.dx, t.x + ux, t.x + t.dx + ux}),
+                                     std::max({t.y, t.y + t.dy, t.y + uy, t.y + t.dy + uy})};
+    };
+    for (size_t i = 0; i < a.texts.size(); ++i)
+        for (size_t j = i + 1; j < a.texts.size(); ++j) {
+            const auto p = boxOf(a.texts[i]), q = boxOf(a.texts[j]);  // the labels are axis-aligned here
+            EXPECT_TRUE(p[2] <= q[0] || q[2] <= p[0] || p[3] <= q[1] || q[3] <= p[1]) << i << " and " << j << " overlap";
+        }
 }
 
 }  // namespace
