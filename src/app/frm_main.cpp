@@ -11,6 +11,7 @@ namespace ravo {
 namespace {
 
 constexpr int kClientWidth = 310, kClientHeight = 406;
+constexpr int kLabelMargin = 8;  // the count lines' left margin, kept on their right too
 constexpr DWORD kFrameStyle = WS_OVERLAPPED | WS_CAPTION | WS_THICKFRAME | WS_CLIPCHILDREN;  // no border icons
 
 constexpr unsigned LB = kAnchorLeft | kAnchorBottom;
@@ -138,7 +139,11 @@ void TfrmMain::btnOKClick() {
     DestroyWindow(hwnd_);
 }
 
-void TfrmMain::btnCancelClick() { DestroyWindow(hwnd_); }
+void TfrmMain::btnCancelClick() {
+    // Nothing laid: the host still learns why. Raises: the window stays.
+    app_.session().cancelRun();
+    DestroyWindow(hwnd_);
+}
 
 void TfrmMain::lblURLClick() {
     // The shell is loaded when the link is used, not at every start: under
@@ -212,6 +217,20 @@ void TfrmMain::showCount() {
     HWND mass = control(ids::lblMass);
     SetWindowTextW(mass, wide(app_.session().massText()));
     layout_.fitText(mass);
+    makeRoomFor(label);
+    makeRoomFor(mass);
+}
+
+void TfrmMain::makeRoomFor(HWND label) {
+    // A line wider than the window (a warning after the counts, a long L)
+    // widens it: every figure stays where the user can read it.
+    const int margin = scale_(kLabelMargin);
+    const int need = childRect(label).right + margin - clientSize(hwnd_).cx;
+    if (need <= 0) return;
+    RECT wr{};
+    GetWindowRect(hwnd_, &wr);
+    SetWindowPos(hwnd_, nullptr, 0, 0, wr.right - wr.left + need, wr.bottom - wr.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TfrmMain::edtLengthChange() {
@@ -319,7 +338,7 @@ LRESULT TfrmMain::handleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         }
         return DefWindowProcW(hwnd_, msg, wp, lp);
     case WM_CLOSE:
-        DestroyWindow(hwnd_);
+        btnCancelClick();
         return 0;
     case WM_DESTROY:
         urlBrush_.reset();

@@ -55,6 +55,7 @@ private:
     void cmbTypeChange();
     Settings settings() const;
     void showCount();
+    void makeRoomFor(HWND label);
     void btnZoomUpClick();
     void btnZoomDownClick();
     void btnHomeClick();

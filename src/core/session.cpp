@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 #include "functions.h"
+#include "errors.h"
 #include "result_writer.h"
 #include "text.h"
 #include "transforms.h"
@@ -22,12 +24,22 @@ constexpr int32_t kSolidLineType = 101;
 // Points in order: hp1 to hp99, as the host's directives number them.
 constexpr int kMostPoints = 99;
 
+// The host's layer groups, 0 to F.
+constexpr int kLayerGroups = 16;
+
+// "100", "12.5": a scale's denominator as the user sets it.
+std::u16string scaleText(double denominator) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.6g", denominator);
+    return asciiToU16(buf);
+}
+
 }  // namespace
 
 Session::Session(const Services& services)
     : sv_(services),
-      store_(services.messages),
-      layouter_(layout_, gins_, store_, header_, sv_.fs, sv_.fmt, sv_.codec, sv_.messages) {
+      store_(told_),
+      layouter_(layout_, gins_, store_, header_, sv_.fs, sv_.fmt, sv_.codec, told_) {
     view_.setUnderlay(gins_.nGinOverlay);
 }
 
@@ -73,6 +85,12 @@ RunMode runModeFromCommandLine(std::u16string_view line) {
 }
 
 bool Session::runShowSteps(const std::u16string& exeDir) {
+    bool fromHost = true;
+    attempt([&] { fromHost = showSteps(exeDir); });
+    return fromHost;
+}
+
+bool Session::showSteps(const std::u16string& exeDir) {
     strExeDir_ = exeDir;
     if (!strExeDir_.empty() && strExeDir_.back() != u'\\' && strExeDir_.back() != u'/') strExeDir_.push_back(u'\\');
     strInFile_ = strExeDir_ + u"temp.txt";
@@ -105,6 +123,32 @@ bool Session::runShowSteps(const std::u16string& exeDir) {
     return true;
 }
 
+template <class Attempt>
+void Session::attempt(Attempt&& lay) {
+    told_.last.clear();
+    try {
+        lay();
+    } catch (const RaisedError& e) {
+        why_ = store_.lastLineIndex(gins_.nGinResult) < 0 ? withFullStop(e.message()) : std::u16string();
+        throw;
+    }
+    // Nothing laid again without a new word (a corner box ticked on a run
+    // that was refused) keeps the reason already given.
+    if (store_.lastLineIndex(gins_.nGinResult) >= 0) why_.clear();
+    else if (!told_.last.empty()) why_ = told_.last;
+}
+
+std::string Session::refusalRecord() const {
+    // One line: the host shows the text of its first "he" record.
+    std::u16string line = u"he";
+    for (char16_t c : why_) line += (c == u'\r' || c == u'\n') ? u' ' : c;
+    return sv_.codec.encode(line + u"\r\n");
+}
+
+void Session::cancelRun() {
+    if (!why_.empty()) sv_.fs.replaceFile(strOutFile_, refusalRecord());
+}
+
 void Session::fitRun() {
     // With nothing laid, what was selected or indicated is shown.
     const bool laid = store_.lastLineIndex(gins_.nGinResult) >= 0;
@@ -124,19 +168,27 @@ void Session::takePath() {
     } else {
         // The selected line records; circles, texts and points play no part.
         // Each layer group has its own scale, and the host reads the result
-        // back at one: a selection over groups of different scales is refused.
+        // back at the write group's: a selection over groups of different
+        // scales, or at another scale than the write group, is refused.
+        const int32_t wg = header_.nWriteLG;
+        const double writeScale = wg >= 0 && wg < kLayerGroups ? header_.hs[wg] : 0;
         double scale = 0;
         bool mixed = false;
         for (int i = 0; i <= store_.lastLineIndex(gins_.nGinResult); ++i) {
             const recLine& rec = store_.lineRec(gins_.nGinResult, i);
             if (rec.kind != kKindLine) continue;
             segs.push_back({rec.X1, rec.Y1, rec.X2, rec.Y2});
-            const double s = rec.LG >= 0 && rec.LG < 16 ? header_.hs[rec.LG] : 0;
+            const double s = rec.LG >= 0 && rec.LG < kLayerGroups ? header_.hs[rec.LG] : 0;
             if (s > 0 && scale > 0 && s != scale) mixed = true;
             if (s > 0) scale = s;
         }
-        r = mixed ? PathResult{{}, u"縮尺の異なるレイヤグループにまたがって選択されています。同じ縮尺のレイヤグループの線だけを選択してください"}
-                  : chainSegments(segs);
+        if (mixed)
+            r.fault = u"縮尺の異なるレイヤグループにまたがって選択されています。同じ縮尺のレイヤグループの線だけを選択してください";
+        else if (scale > 0 && writeScale > 0 && scale != writeScale)
+            r.fault = u"壁の線のレイヤグループ（1/" + scaleText(scale) + u"）と書込レイヤグループ（1/" +
+                      scaleText(writeScale) + u"）の縮尺が異なります。壁の線のレイヤグループを書込レイヤグループにしてください";
+        else
+            r = chainSegments(segs);
     }
     // The host's entities are never handed back.
     store_.clearGin(gins_.nGinResult);
@@ -150,7 +202,7 @@ void Session::takePath() {
     // What was given, thin, so the user sees what the message speaks of.
     store_.clearGin(gins_.nGinOverlay);
     for (const WallSegment& sg : segs) addOverlayLine(sg.x1, sg.y1, sg.x2, sg.y2, kOverlayLineColour);
-    sv_.messages.showMessage(r.fault);
+    told_.showMessage(r.fault);
 }
 
 void Session::addOverlayLine(double x1, double y1, double x2, double y2, int32_t colour) {
@@ -173,8 +225,10 @@ void Session::layWallRun() {
     plan.orientation = layout_.nReverse;
     plan.startCorner = !drawn.closed && layout_.bStartCorner;
     plan.endCorner = !drawn.closed && layout_.bEndCorner;
+    plan.depth = layouter_.outlineDepth();
+    plan.leastAngle = layouter_.leastCornerAngle();
     wall_ = layWall(drawn, plan);
-    if (!wall_.ok()) sv_.messages.showMessage(wall_.fault);
+    if (!wall_.ok()) told_.showMessage(wall_.fault);
     layouter_.layWallPieces(wall_);
     drawOverlay(drawn);
 }
@@ -207,7 +261,7 @@ void Session::drawOverlay(const WallPath& drawn) {
     const double textHeight = 12 * perPixel, h = textHeight * 72 / 96 / 50;
     const double away = layouter_.section().widthMm * 0.5 + textHeight * 1.5;
     for (const WallLeg& l : wall_.legs) {
-        const double dx = l.x2 - l.x1, dy = l.y2 - l.y1, len = std::hypot(dx, dy);
+        const double dx = l.x2 - l.x1, dy = l.y2 - l.y1, len = distance2D(l.x1, l.y1, l.x2, l.y2);
         if (!(len > 0)) continue;
         const double nx = -dy / len * side, ny = dx / len * side;
         const double mx = (l.x1 + l.x2) / 2 + nx * away, my = (l.y1 + l.y2) / 2 + ny * away;
@@ -222,6 +276,10 @@ void Session::prepare() {
 }
 
 void Session::cmbTypeChange(size_t index) {
+    attempt([&] { changeSection(index); });
+}
+
+void Session::changeSection(size_t index) {
     if (!headerRead_) {
         // No points to lay between (the host file failed): the choice waits.
         layouter_.setSection(index);
@@ -293,13 +351,19 @@ void Session::btnDirectionClick() {
 void Session::layAgain() {
     // The run is rebuilt at the origin: whatever a failed OK moved is gone,
     // so the next OK must move it onto hp1 again. A wall is laid in place.
-    if (wallMode_) layWallRun();
-    else layouter_.layoutPiles(layout_.nReverse);
+    attempt([&] {
+        if (wallMode_) layWallRun();
+        else layouter_.layoutPiles(layout_.nReverse);
+    });
     moved_ = false;
     view_.redrawGin(gins_.nGinResult);
 }
 
 void Session::writeRunResult() {
+    if (!why_.empty()) {
+        sv_.fs.replaceFile(strOutFile_, refusalRecord());
+        return;
+    }
     // A failed write leaves the run moved; moving it again on the next OK
     // would hand the host a run shifted twice.
     if (!moved_ && !wallMode_) {
@@ -351,7 +415,7 @@ std::string Session::annotationRecords() const {
             top = std::max({top, d.Y1, d.Y2});
         }
         for (const HostText& t : a.texts) {
-            const double len = std::hypot(t.dx, t.dy);
+            const double len = distance2D(0, 0, t.dx, t.dy);
             if (!(len > 0)) continue;
             const double ux = -t.dy / len * style.height, uy = t.dx / len * style.height;  // the text's up
             for (auto [x, y] : {std::pair{t.x, t.y}, {t.x + t.dx, t.y + t.dy}, {t.x + ux, t.y + uy},

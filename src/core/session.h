@@ -120,20 +120,41 @@ public:
     void setOutFile(const std::u16string& path) { strOutFile_ = path; }
     PileLayout& layouter() { return layouter_; }
 
+    // Cancel: where nothing could be laid, the host is told why, as at OK.
+    // Raises IoError.
+    void cancelRun();
+    // Why nothing was laid, as the user was told; empty while a run stands.
+    const std::u16string& refusal() const { return why_; }
+
 private:
+    // Passes every message on and keeps the last: what the user was told
+    // about an attempt that laid nothing is what the host is told.
+    struct Told : MessageSink {
+        explicit Told(MessageSink& to) : to(to) {}
+        void showMessage(std::u16string_view text) override {
+            last = text;
+            to.showMessage(text);
+        }
+        MessageSink& to;
+        std::u16string last;
+    };
+
     Services sv_;  // first: the members below use it
+    Told told_{sv_.messages};
     GinStore store_;
     GaibuHeader header_;
     GinNumbers gins_;
     LayoutState layout_;
     ViewState viewState_;
-    View view_{viewState_, store_, sv_.messages};
+    View view_{viewState_, store_, told_};
     GestureState gestures_;
     Preview preview_{view_, gestures_, gins_.nGinResult};
     bool bViewReady_ = false;
     std::u16string strExeDir_, strInFile_, strOutFile_;
 
     void layAgain();  // lays the run afresh at the origin and repaints it
+    bool showSteps(const std::u16string& exeDir);
+    void changeSection(size_t index);
     // The path from the points or the selection read; a fault is shown and
     // leaves no path.
     void takePath();
@@ -158,6 +179,13 @@ private:
     bool bLabels_ = false, bTable_ = false;
     bool moved_ = false;
     bool headerRead_ = false;  // the host file was read whole
+    std::u16string why_;       // why nothing is laid, as the user was told
+    // Runs one attempt to lay (or read and lay) and notes why it laid
+    // nothing: the error it raised, or the last message it showed.
+    template <class Attempt>
+    void attempt(Attempt&& lay);
+    // The "he" record for a refusal, in the result's encoding.
+    std::string refusalRecord() const;
 };
 
 // The start-from-host message.

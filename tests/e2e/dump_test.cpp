@@ -109,9 +109,9 @@ TEST_F(HostFolder, BadNumberInTheExportIsReportedAndTheWindowStays) {
     driver::dismiss(box);
     HWND main = proc_->waitWindow(ids::kMainClass);
     ASSERT_NE(main, nullptr) << "expected the window to stay open";
-    // OK hands the host nothing: the run was never laid.
+    // OK hands the host no run (none was laid), only why.
     closeWith(main, ids::btnOK);
-    EXPECT_EQ(readFile(L"jwc_temp.txt"), "");
+    EXPECT_EQ(readFile(L"jwc_temp.txt"), driver::encode(L"he" + box.text) + "\r\n");
 }
 
 }  // namespace

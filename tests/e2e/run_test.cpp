@@ -107,7 +107,7 @@ TEST_F(HostFolder, MissingCornerFileIsReportedAndNothingIsLaid) {
     driver::clickAndWait(driver::child(main, ids::chkStart));
     EXPECT_EQ(narrow(driver::windowText(driver::child(main, ids::lblCount))), "0枚");
     closeWith(main, ids::btnOK);
-    EXPECT_EQ(readFile(L"jwc_temp.txt"), "");
+    EXPECT_EQ(readFile(L"jwc_temp.txt"), driver::encode(L"he指定されたファイルが見つかりません.\r\n"));
 }
 
 TEST_F(HostFolder, ResultThatCannotBeWrittenKeepsTheWindowAndMovesOnce) {

@@ -3,6 +3,10 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <array>
+#include <cmath>
+#include <sstream>
+#include <vector>
 
 #include "e2e_support.h"
 
@@ -56,7 +60,18 @@ TEST_F(Walls, BranchedSelectionIsRefusedWithItsPlace) {
     ASSERT_NE(main, nullptr);
     EXPECT_EQ(count(main), "0枚");
     closeWith(main, ids::btnOK);
-    EXPECT_EQ(readFile(L"jwc_temp.txt"), "");
+    // The host is told why nothing was drawn, after OK and after Cancel alike.
+    const std::string told = driver::encode(L"he" + box.text) + "\r\n";
+    EXPECT_EQ(readFile(L"jwc_temp.txt"), told);
+    EXPECT_EQ(readFile(L"jwc_temp.txt").rfind(driver::encode(L"he線が分岐しています（500, 0）"), 0), 0u);
+    proc_ = start(L"/select");
+    ASSERT_TRUE(proc_->waitMessageBox(box, 60000));
+    driver::dismiss(box);
+    driver::waitClosed(box.hwnd);
+    main = proc_->waitWindow(ids::kMainClass);
+    ASSERT_NE(main, nullptr);
+    closeWith(main, ids::btnCancel);
+    EXPECT_EQ(readFile(L"jwc_temp.txt"), told);
 }
 
 // Points in order: two of them are the two-point run, byte for byte; an
@@ -127,6 +142,71 @@ TEST_F(Walls, QuantitiesGoIntoTheDrawing) {
     ASSERT_NE(main, nullptr);
     EXPECT_EQ(narrow(driver::windowText(driver::child(main, ids::edtLength))), "１０．０");
     EXPECT_EQ(Button_GetCheck(driver::child(main, ids::chkTable)), BST_CHECKED);
+    closeWith(main, ids::btnCancel);
+}
+
+}  // namespace
+}  // namespace ravo::e2e
+
+namespace ravo::e2e {
+namespace {
+
+// A selection as drafters make it: the wall's lines with a dimension figure
+// and a block among them. Both are left out; the wall is laid alone.
+TEST_F(Walls, DimensionsAndBlocksInTheSelectionAreLeftOut) {
+    writeTemp("hq\r\nhs 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1\r\n#\r\n 0 0 10000 0\r\n 10000 0 10000 6000\r\n"
+              "msg\r\n 0 -1000 10000 -1000\r\ncs 4800 -900 400 0 \"10000\r\n"
+              "BL 2000 2000 \"mark\r\n 0 0 500 0\r\n 500 0 500 500\r\n#\r\n"
+              " 10000 6000 0 6000\r\n 0 6000 0 0\r\n");
+    HWND main = startWith(L"/select");
+    ASSERT_NE(main, nullptr);
+    EXPECT_TRUE(proc_->noMessageBoxFor(300));
+    EXPECT_EQ(count(main), "80枚（コーナー4）  延長 32.800 m");
+    closeWith(main, ids::btnOK);
+    EXPECT_EQ(resultLines(), 80 * 20 + 4 * 6);
+}
+
+// The L-shaped cofferdam closes with two closing piles, each reaching both
+// of its neighbours' interlocks on the axis: there, as at every joint of two
+// whole piles, the joint edges of both piles end (4 segment ends).
+TEST_F(Walls, ClosingPilesCloseTheCofferdam) {
+    writeTemp("hq\r\n#\r\n 0 0 10000 0\r\n 10000 0 10000 4000\r\n 10000 4000 6000 4000\r\n 6000 4000 6000 8000\r\n"
+              " 6000 8000 0 8000\r\n 0 8000 0 0\r\n");
+    HWND main = startWith(L"/select");
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(count(main).rfind("91枚（コーナー6・調整2）", 0), 0u) << count(main);
+    closeWith(main, ids::btnOK);
+    std::vector<std::array<double, 4>> segs;
+    std::istringstream in(readFile(L"jwc_temp.txt"));
+    for (std::array<double, 4> s; in >> s[0] >> s[1] >> s[2] >> s[3];) segs.push_back(s);
+    ASSERT_GT(segs.size(), 1000u);
+    auto endsAt = [&](double x, double y) {
+        int n = 0;
+        for (const auto& s : segs)
+            for (int e = 0; e < 2; ++e) n += std::fabs(s[2 * e] - x) < 1e-6 && std::fabs(s[2 * e + 1] - y) < 1e-6;
+        return n;
+    };
+    EXPECT_EQ(endsAt(1000, 8400), 4) << "an ordinary joint";
+    // Each closing pile's interlocks: 200 wide, on the top leg and the left one.
+    for (auto [x, y] : {std::pair{600.0, 8400.0}, {400.0, 8400.0}, {0.0, 600.0}, {0.0, 400.0}})
+        EXPECT_EQ(endsAt(x, y), 4) << "the closing pile leaves the wall open at (" << x << ", " << y << ")";
+}
+
+// A count line with its warning is longer than the window was: the window
+// widens so that all of it can be read (the window fits its labels to their
+// text in its own font).
+TEST_F(Walls, CountLineFitsTheWindow) {
+    writeTemp("hq\r\nhp1 0 0\r\nhp2 10000 0\r\nhp3 10000 4000\r\nhp4 6000 4000\r\nhp5 6000 8000\r\n"
+              "hp6 0 8000\r\nhp7 0 0\r\n");
+    HWND main = startWith(L"/points");
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(count(main), "91枚（コーナー6・調整2）  延長 37.200 m  ※奇数枚のため始点で向きが合いません");
+    const RECT r = driver::clientRectOf(driver::child(main, ids::lblCount));
+    RECT client{};
+    GetClientRect(main, &client);
+    EXPECT_GT(r.right - r.left, 310) << "the case must need more than the window's first width";
+    EXPECT_LE(r.right, client.right) << "expected the whole count line inside the window";
+    EXPECT_LE(driver::clientRectOf(driver::child(main, ids::lblMass)).right, client.right);
     closeWith(main, ids::btnCancel);
 }
 
