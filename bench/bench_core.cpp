@@ -123,6 +123,27 @@ void BM_ChainHundredThousandLines(benchmark::State& state) {
 }
 BENCHMARK(BM_ChainHundredThousandLines)->Unit(benchmark::kMillisecond);
 
+// What drafters select by mistake: a hatch of 100,000 parallel lines (10 m
+// long, 5 mm apart), refused as that many chains; and a zigzag of 100,000
+// legs 1 m wide, 10 mm a leg up, chained into one path. Both used to meet
+// every other segment in the touch search.
+void BM_ChainHatchAndZigzag(benchmark::State& state) {
+    std::vector<WallSegment> segs;
+    const bool zigzag = state.range(0) == 1;
+    for (int i = 0; i < 100000; ++i) {
+        if (zigzag) segs.push_back({(i % 2) * 1000.0, i * 10.0, ((i + 1) % 2) * 1000.0, (i + 1) * 10.0});
+        else segs.push_back({0, i * 5.0, 10000, i * 5.0});
+    }
+    for (auto _ : state) {
+        const PathResult r = chainSegments(segs);
+        if (r.ok() == !zigzag) state.SkipWithError(zigzag ? "the zigzag did not chain" : "the hatch chained");
+        benchmark::DoNotOptimize(r.path.vertices.size());
+    }
+    state.SetLabel(zigzag ? "zigzag" : "hatch");
+    state.counters["lines"] = static_cast<double>(segs.size());
+}
+BENCHMARK(BM_ChainHatchAndZigzag)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
 // The longest wall: a closed rectangle of 25,000 pieces (near the cap),
 // laid and its pieces' outlines put in the result gin.
 void BM_LayLongestWall(benchmark::State& state) {

@@ -135,89 +135,80 @@ WallPoint meetingPlace(const SegmentEnds& p, const SegmentEnds& q) {
 }
 
 struct Touch {
-    size_t earlier = 0, later = 0;  // segment indices, earlier < later
+    size_t earlier = 0, later = 0;  // segment indices
     WallPoint at;
 };
 
-// The first segment in order that comes closer than `reach` to one before
-// it that `skip` does not pass over, with the earliest such one, and where
-// they meet. Segments are entered in a uniform grid (cells about as many as
-// segments, each segment in the cells its reach covers, cut in cell-long
-// pieces), so a hatch or a zigzag costs no more than a plain outline.
+// The direction to sweep along: of the axes, the segments' mean direction
+// and its normal, the one whose projections overlap least, by their total
+// extent against the spread (a hatch is swept across its lines, a zigzag
+// across its legs, a row of teeth along it).
+WallPoint sweepDirection(const std::vector<SegmentEnds>& segs) {
+    // The mean direction, lines taken without their sense: the doubled
+    // angle's vectors, each as long as its segment, added up and halved.
+    double sx = 0, sy = 0;
+    for (const auto& [a, b] : segs) {
+        const double dx = b.x - a.x, dy = b.y - a.y, len = std::fabs(dx) + std::fabs(dy);
+        if (len > 0) sx += (dx * dx - dy * dy) / len, sy += 2 * dx * dy / len;
+    }
+    const double mag = static_cast<double>(x87::sqrt(static_cast<LD>(sx) * sx + static_cast<LD>(sy) * sy));
+    WallPoint mean{1, 0};
+    if (mag > 0) {
+        const double hx = mag + sx, hy = sy;
+        const double hl = static_cast<double>(x87::sqrt(static_cast<LD>(hx) * hx + static_cast<LD>(hy) * hy));
+        mean = hl > 0 ? WallPoint{hx / hl, hy / hl} : WallPoint{0, 1};
+    }
+    WallPoint best{1, 0};
+    double bestCost = INFINITY;
+    for (const WallPoint& u : {WallPoint{1, 0}, WallPoint{0, 1}, mean, WallPoint{-mean.y, mean.x}}) {
+        double lo = INFINITY, hi = -INFINITY, total = 0;
+        for (const auto& [a, b] : segs) {
+            const double pa = a.x * u.x + a.y * u.y, pb = b.x * u.x + b.y * u.y;
+            lo = std::min({lo, pa, pb}), hi = std::max({hi, pa, pb});
+            total += std::fabs(pb - pa);
+        }
+        const double cost = hi > lo ? total / (hi - lo) : INFINITY;
+        if (cost < bestCost) bestCost = cost, best = u;
+    }
+    return best;
+}
+
+// The first pair of segments closer than `reach` that `skip` does not pass
+// over, and where they meet; a sweep along the direction in which they
+// overlap least, so a hatch or a zigzag costs no more than an outline.
 template <class Skip>
 std::optional<Touch> firstTouch(const std::vector<SegmentEnds>& segs, double reach, Skip skip) {
     const size_t n = segs.size();
     if (n < 2) return std::nullopt;
-    double minX = INFINITY, minY = INFINITY, maxX = -INFINITY, maxY = -INFINITY, total = 0;
-    for (const auto& [a, b] : segs) {
-        minX = std::min({minX, a.x, b.x}), maxX = std::max({maxX, a.x, b.x});
-        minY = std::min({minY, a.y, b.y}), maxY = std::max({maxY, a.y, b.y});
-        total += std::fabs(b.x - a.x) + std::fabs(b.y - a.y);
-    }
-    const double w = maxX - minX, h = maxY - minY, count = static_cast<double>(n);
-    // A cell: at least twice the reach, large enough that the grid has no
-    // more cells than about the segments, and that the pieces number no
-    // more than about the segments.
-    const double cell = std::max({2 * reach, static_cast<double>(x87::sqrt(static_cast<LD>(w) * h / count)), std::max(w, h) / (2 * count),
-                                  total / (4 * count), 1e-9});
-    const int64_t gx = static_cast<int64_t>(w / cell) + 1, gy = static_cast<int64_t>(h / cell) + 1;
-    auto cellOf = [&](double v, double lo, int64_t g) {
-        return std::clamp<int64_t>(static_cast<int64_t>((v - lo) / cell), 0, g - 1);
+    const WallPoint u = sweepDirection(segs);
+    struct Span {
+        double lo, hi;  // along the sweep, widened by the reach
+        double minX, maxX, minY, maxY;
+        size_t index;
     };
-    // Each segment's cells, as (cell, segment), then bucketed by cell.
-    std::vector<std::pair<uint32_t, uint32_t>> entries;
-    std::vector<std::pair<size_t, size_t>> spans(n);  // each segment's entries
-    entries.reserve(3 * n);
+    std::vector<Span> spans(n);
     for (size_t i = 0; i < n; ++i) {
         const auto& [a, b] = segs[i];
-        const size_t from = entries.size();
-        const double len = std::max(std::fabs(b.x - a.x), std::fabs(b.y - a.y));
-        const int64_t pieces = std::max<int64_t>(1, static_cast<int64_t>(std::ceil(len / cell)));
-        for (int64_t k = 0; k < pieces; ++k) {
-            const double t0 = static_cast<double>(k) / static_cast<double>(pieces);
-            const double t1 = static_cast<double>(k + 1) / static_cast<double>(pieces);
-            const double x0 = a.x + (b.x - a.x) * t0, x1 = a.x + (b.x - a.x) * t1;
-            const double y0 = a.y + (b.y - a.y) * t0, y1 = a.y + (b.y - a.y) * t1;
-            const int64_t cx0 = cellOf(std::min(x0, x1) - reach, minX, gx), cx1 = cellOf(std::max(x0, x1) + reach, minX, gx);
-            const int64_t cy0 = cellOf(std::min(y0, y1) - reach, minY, gy), cy1 = cellOf(std::max(y0, y1) + reach, minY, gy);
-            for (int64_t cx = cx0; cx <= cx1; ++cx)
-                for (int64_t cy = cy0; cy <= cy1; ++cy)
-                    entries.push_back({static_cast<uint32_t>(cx * gy + cy), static_cast<uint32_t>(i)});
-        }
-        std::sort(entries.begin() + static_cast<std::ptrdiff_t>(from), entries.end());
-        entries.erase(std::unique(entries.begin() + static_cast<std::ptrdiff_t>(from), entries.end()), entries.end());
-        spans[i] = {from, entries.size()};
+        const double pa = a.x * u.x + a.y * u.y, pb = b.x * u.x + b.y * u.y;
+        spans[i] = {std::min(pa, pb) - reach, std::max(pa, pb) + reach, std::min(a.x, b.x) - reach,
+                    std::max(a.x, b.x) + reach, std::min(a.y, b.y) - reach, std::max(a.y, b.y) + reach, i};
     }
-    // Counting sort by cell; within a cell the segments stay in order.
-    std::vector<uint32_t> start(static_cast<size_t>(gx * gy) + 1, 0), members(entries.size());
-    for (const auto& e : entries) ++start[e.first + 1];
-    for (size_t c = 1; c < start.size(); ++c) start[c] += start[c - 1];
-    {
-        std::vector<uint32_t> fill(start.begin(), start.end() - 1);
-        for (const auto& e : entries) members[fill[e.first]++] = e.second;
-    }
+    std::sort(spans.begin(), spans.end(), [](const Span& p, const Span& q) {
+        return p.lo != q.lo ? p.lo < q.lo : p.index < q.index;
+    });
     const double reach2 = reach * reach;
-    std::vector<uint32_t> seen(n, UINT32_MAX);  // the later segment that last looked at each
-    for (size_t j = 0; j < n; ++j) {
-        const auto& [a, b] = segs[j];
-        const double bx0 = std::min(a.x, b.x) - reach, bx1 = std::max(a.x, b.x) + reach;
-        const double by0 = std::min(a.y, b.y) - reach, by1 = std::max(a.y, b.y) + reach;
-        size_t best = SIZE_MAX;
-        for (size_t e = spans[j].first; e < spans[j].second; ++e) {
-            const uint32_t c = entries[e].first;
-            for (uint32_t m = start[c]; m < start[c + 1]; ++m) {
-                const uint32_t i = members[m];
-                if (i >= j) break;  // members are in order: the rest come later
-                if (i >= best || seen[i] == j) continue;
-                seen[i] = static_cast<uint32_t>(j);
-                const auto& [p, q] = segs[i];
-                if (std::max(p.x, q.x) < bx0 || std::min(p.x, q.x) > bx1 || std::max(p.y, q.y) < by0 ||
-                    std::min(p.y, q.y) > by1 || skip(i, j))
-                    continue;
-                if (segmentDistance2(p, q, a, b) < reach2) best = i;
-            }
+    std::vector<const Span*> active;
+    for (const Span& s : spans) {
+        std::erase_if(active, [&](const Span* o) { return o->hi < s.lo; });
+        for (const Span* o : active) {
+            if (o->maxX < s.minX || o->minX > s.maxX || o->maxY < s.minY || o->minY > s.maxY) continue;
+            const size_t i = std::min(o->index, s.index), j = std::max(o->index, s.index);
+            if (skip(i, j)) continue;
+            const auto& [p, q] = segs[i];
+            const auto& [a, b] = segs[j];
+            if (segmentDistance2(p, q, a, b) < reach2) return Touch{i, j, meetingPlace(segs[i], segs[j])};
         }
-        if (best != SIZE_MAX) return Touch{best, j, meetingPlace(segs[best], segs[j])};
+        active.push_back(&s);
     }
     return std::nullopt;
 }
@@ -345,21 +336,28 @@ PathResult chainSegments(std::span<const WallSegment> segments) {
                 }
             }
     };
-    auto groupAt = [&](size_t from, int64_t cx, int64_t cy) {
-        const End key{cx, cy, 0, 0, 0};
-        const auto lo = std::lower_bound(ends.begin() + static_cast<std::ptrdiff_t>(from), ends.end(), key, cellLess);
-        const auto hi = std::upper_bound(lo, ends.end(), key, cellLess);
-        return std::pair{static_cast<size_t>(lo - ends.begin()), static_cast<size_t>(hi - ends.begin())};
-    };
+    // The cells after this one in the order that can hold a neighbour: the
+    // one above it, and three of the column to its right. Both are found by
+    // walking forward, as they move on with the cell.
+    auto cellAt = [&](size_t i) { return std::pair{ends[i].cx, ends[i].cy}; };
+    size_t right = 0;  // the first end at or after the right column's lower cell
     for (size_t g0 = 0; g0 < ends.size();) {
         size_t g1 = g0 + 1;
         while (g1 < ends.size() && !cellLess(ends[g0], ends[g1])) ++g1;
         joinGroups(g0, g1, g0, g1);
-        // The cells after this one in the order: above it, and the column to its right.
         const int64_t cx = ends[g0].cx, cy = ends[g0].cy;
-        for (auto [nx, ny] : {std::pair{cx, cy + 1}, {cx + 1, cy - 1}, {cx + 1, cy}, {cx + 1, cy + 1}}) {
-            const auto [b0, b1] = groupAt(g1, nx, ny);
-            if (b0 < b1) joinGroups(g0, g1, b0, b1);
+        if (g1 < ends.size() && cellAt(g1) == std::pair{cx, cy + 1}) {
+            size_t b1 = g1;
+            while (b1 < ends.size() && cellAt(b1) == cellAt(g1)) ++b1;
+            joinGroups(g0, g1, g1, b1);
+        }
+        right = std::max(right, g1);
+        while (right < ends.size() && cellAt(right) < std::pair{cx + 1, cy - 1}) ++right;
+        for (size_t b0 = right; b0 < ends.size() && cellAt(b0) <= std::pair{cx + 1, cy + 1};) {
+            size_t b1 = b0;
+            while (b1 < ends.size() && cellAt(b1) == cellAt(b0)) ++b1;
+            joinGroups(g0, g1, b0, b1);
+            b0 = b1;
         }
         g0 = g1;
     }

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <array>
 #include <filesystem>
+#include <random>
 #include <set>
 
 #include "core/session.h"
@@ -133,6 +134,22 @@ TEST(Wall, ChainingNormalises) {
     ASSERT_TRUE(c.ok()) << u16ToUtf8(c.fault);
     EXPECT_GT(c.path.vertices.size(), 100u);
     EXPECT_LE(c.path.vertices.size(), 3600u);
+    // Ends within the tolerance of each other join whichever side of a
+    // 0.1 mm cell border they fall: squares whose corners sit on borders,
+    // each segment's end moved by up to 0.035 either way.
+    std::mt19937 rng(7);
+    std::uniform_real_distribution<double> jitter(-0.035, 0.035);
+    for (int k = 0; k < 2000; ++k) {
+        const double x0 = (rng() % 20000) * 0.1, y0 = (rng() % 20000) * 0.1;
+        const WallPoint corners[] = {{x0, y0}, {x0 + 5000.05, y0}, {x0 + 5000.05, y0 + 3000.1}, {x0, y0 + 3000.1}};
+        std::vector<WallSegment> sq;
+        for (int i = 0; i < 4; ++i) {
+            const WallPoint &a = corners[i], &b = corners[(i + 1) % 4];
+            sq.push_back({a.x + jitter(rng), a.y + jitter(rng), b.x + jitter(rng), b.y + jitter(rng)});
+        }
+        const PathResult r = chainSegments(sq);
+        ASSERT_TRUE(r.ok() && r.path.closed && r.path.vertices.size() == 4) << k << ": " << u16ToUtf8(r.fault);
+    }
 }
 
 // Faults name what and where; nothing is laid.
