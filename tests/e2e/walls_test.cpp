@@ -210,5 +210,18 @@ TEST_F(Walls, CountLineFitsTheWindow) {
     closeWith(main, ids::btnCancel);
 }
 
+// The labelled, tabled cofferdam of the native golden test: this build
+// writes it byte for byte as the native one does.
+TEST_F(Walls, LabelledCofferdamMatchesTheNativeBuild) {
+    writeFile(L"Ravo鋼矢板.ini", "[Settings]\r\nLength=10.0\r\nLabel=1\r\nTable=1\r\n");
+    writeTemp(driver::readFileBytes(driver::joinPath(Setup::testData, L"cofferdam_temp.txt")));
+    HWND main = startWith(L"/select");
+    ASSERT_NE(main, nullptr);
+    closeWith(main, ids::btnOK);
+    const std::string golden = driver::readFileBytes(driver::joinPath(Setup::testData, L"golden_cofferdam.txt"));
+    ASSERT_FALSE(golden.empty());
+    EXPECT_EQ(readFile(L"jwc_temp.txt"), golden);
+}
+
 }  // namespace
 }  // namespace ravo::e2e

@@ -59,6 +59,12 @@ check "points in order lay a wall with a corner" "segments returned: 606" \
 d=$(fresh cancel)
 check "Cancel hands back nothing" "host reads: empty" $sim --tool-dir "$d" --p1 100 200 --p2 900 200 --press cancel
 
+# A selection that cannot be laid (a T): the host shows why.
+printf '0 0 500 0\r\n500 0 1000 0\r\n500 0 500 500\r\n' > "$work.tee.txt"
+d=$(fresh refused)
+check "a refused selection tells the host why" "host reads: error (線が分岐しています（500, 0）" \
+    $sim --tool-dir "$d" --select --drawing "$work.tee.txt" --press ok
+
 d=$(fresh failing)
 cp "$drv" "$d/Ravo鋼矢板.exe"   # exits non-zero at once
 check "a failing exe gives one he line" "host reads: error (矢板割付プログラムの実行に失敗しました（作図は行いません）)" \

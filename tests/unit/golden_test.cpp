@@ -35,5 +35,35 @@ TEST(Golden, DiagonalRunWithCornerAndReverse) {
     EXPECT_EQ(got, want);
 }
 
+// A selected cofferdam with a slanted side (angle corners, closing piles),
+// labelled and tabled at L = 10.0 m: the texts are placed with the core's own
+// roots, sines and cosines, so every build writes the same bytes.
+TEST(Golden, LabelledCofferdamWithItsTable) {
+    const std::string golden = std::string(RAVO_SOURCE_DIR) + "/tests/data/golden_cofferdam.txt";
+    test::Platform pf;
+    test::TempDir dir;
+    std::ifstream exported(std::string(RAVO_SOURCE_DIR) + "/tests/data/cofferdam_temp.txt", std::ios::binary);
+    dir.write("temp.txt", std::string((std::istreambuf_iterator<char>(exported)), {}));
+    const auto old = std::filesystem::current_path();
+    std::filesystem::current_path(RAVO_SOURCE_DIR);
+    Session s(Services{pf.fs, pf.codec, pf.messages, NumberFormat{}});
+    s.setRunMode(RunMode::Selection);
+    test::RecordingCanvas canvas(289, 229);
+    s.attachImage(canvas);
+    ASSERT_TRUE(s.runShowSteps(dir.upath()));
+    std::filesystem::current_path(old);
+    EXPECT_TRUE(pf.messages.shown.empty());
+    s.setPileLength(u"10.0");
+    s.chkLabelClick(true);
+    s.chkTableClick(true);
+    s.writeRunResult();
+    const std::string got = dir.read("jwc_temp.txt");
+    ASSERT_NE(got.find("\r\ncn3\r\nch "), std::string::npos);
+    if (std::getenv("RAVO_UPDATE_GOLDEN")) std::ofstream(golden, std::ios::binary) << got;
+    std::ifstream in(golden, std::ios::binary);
+    const std::string want((std::istreambuf_iterator<char>(in)), {});
+    EXPECT_EQ(got, want);
+}
+
 }  // namespace
 }  // namespace ravo
