@@ -123,8 +123,6 @@ public:
     // Cancel: where nothing could be laid, the host is told why, as at OK.
     // Raises IoError.
     void cancelRun();
-    // Why nothing was laid, as the user was told; empty while a run stands.
-    const std::u16string& refusal() const { return why_; }
 
 private:
     // Passes every message on and keeps the last: what the user was told

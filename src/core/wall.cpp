@@ -134,11 +134,6 @@ WallPoint meetingPlace(const SegmentEnds& p, const SegmentEnds& q) {
     return *at;
 }
 
-struct Touch {
-    size_t earlier = 0, later = 0;  // segment indices
-    WallPoint at;
-};
-
 // The direction to sweep along: of the axes, the segments' mean direction
 // and its normal, the one whose projections overlap least, by their total
 // extent against the spread (a hatch is swept across its lines, a zigzag
@@ -173,11 +168,11 @@ WallPoint sweepDirection(const std::vector<SegmentEnds>& segs) {
     return best;
 }
 
-// The first pair of segments closer than `reach` that `skip` does not pass
-// over, and where they meet; a sweep along the direction in which they
+// Where the first pair of segments closer than `reach` that `skip` does not
+// pass over meet; a sweep along the direction in which they
 // overlap least, so a hatch or a zigzag costs no more than an outline.
 template <class Skip>
-std::optional<Touch> firstTouch(const std::vector<SegmentEnds>& segs, double reach, Skip skip) {
+std::optional<WallPoint> firstTouch(const std::vector<SegmentEnds>& segs, double reach, Skip skip) {
     const size_t n = segs.size();
     if (n < 2) return std::nullopt;
     const WallPoint u = sweepDirection(segs);
@@ -206,7 +201,7 @@ std::optional<Touch> firstTouch(const std::vector<SegmentEnds>& segs, double rea
             if (skip(i, j)) continue;
             const auto& [p, q] = segs[i];
             const auto& [a, b] = segs[j];
-            if (segmentDistance2(p, q, a, b) < reach2) return Touch{i, j, meetingPlace(segs[i], segs[j])};
+            if (segmentDistance2(p, q, a, b) < reach2) return meetingPlace(segs[i], segs[j]);
         }
         active.push_back(&s);
     }
@@ -216,12 +211,10 @@ std::optional<Touch> firstTouch(const std::vector<SegmentEnds>& segs, double rea
 // Legs that come within `reach` of another, not next to it: where.
 std::optional<WallPoint> touchingLegs(const std::vector<SegmentEnds>& legs, bool closed, double reach) {
     const size_t n = legs.size();
-    const auto t = firstTouch(legs, reach, [&](size_t i, size_t j) {
+    return firstTouch(legs, reach, [&](size_t i, size_t j) {
         const size_t gap = j - i;
         return gap == 1 || (closed && gap == n - 1);  // neighbours share a vertex
     });
-    if (!t) return std::nullopt;
-    return t->at;
 }
 
 std::vector<SegmentEnds> legsOf(const WallPath& path) {
@@ -441,7 +434,7 @@ PathResult chainSegments(std::span<const WallSegment> segments) {
                 }
         const auto touch = firstTouch(segs, kJoinTolerance, [&](size_t i, size_t j) { return owner[i] == owner[j]; });
         if (touch) {
-            out.fault = u"線が分岐または接触しています" + placeText(touch->at.x, touch->at.y) +
+            out.fault = u"線が分岐または接触しています" + placeText(touch->x, touch->y) +
                         u"。枝分かれのない 1 本の線を選択してください";
             return out;
         }
