@@ -93,7 +93,7 @@ tool_pid=""
 # The disk fills up while the result is written: a clear message, and the
 # result stays empty, never partial.
 mkdir -p "$work/full"
-if mount -t tmpfs -o size=1600k tmpfs "$work/full" 2>/dev/null; then
+if mount -t tmpfs -o size=2400k tmpfs "$work/full" 2>/dev/null; then
     full="$work/full"
     assemble_package "$full/tool" "$build" >/dev/null
     printf 'hq\r\nhp1 0 0\r\nhp2 4000000 0\r\n' > "$full/tool/temp.txt"   # 10,000 piles, about 6 MB

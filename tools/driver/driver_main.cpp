@@ -124,6 +124,19 @@ BOOL CALLBACK findMainProc(HWND h, LPARAM lp) {
     return TRUE;
 }
 
+// A message box the tool shows before its window (a refused selection, an
+// error reading the transfer file): the system's dialog class, with the
+// tool's title.
+BOOL CALLBACK findToolBoxProc(HWND h, LPARAM lp) {
+    wchar_t cls[64] = {};
+    GetClassNameW(h, cls, 64);
+    if (wcscmp(cls, L"#32770") == 0 && IsWindowVisible(h) && windowText(h) == L"Ravo鋼矢板") {
+        *reinterpret_cast<HWND*>(lp) = h;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 int attach(int argc, wchar_t** argv) {
     std::wstring shot, press = L"ok";
     for (int i = 2; i + 1 < argc; i += 2) {
@@ -134,6 +147,15 @@ int attach(int argc, wchar_t** argv) {
     HWND main = nullptr;
     for (int i = 0; i < 600 && !main; ++i) {
         EnumWindows(findMainProc, reinterpret_cast<LPARAM>(&main));
+        HWND boxed = nullptr;
+        if (!main) EnumWindows(findToolBoxProc, reinterpret_cast<LPARAM>(&boxed));
+        DWORD pid = 0;
+        MessageBoxInfo info;
+        if (boxed && GetWindowThreadProcessId(boxed, &pid) && waitMessageBoxOf(pid, info, 1000)) {
+            say(L"message: [" + info.caption + L"] " + info.text);
+            dismiss(info);
+            waitClosed(info.hwnd);
+        }
         if (!main) Sleep(50);
     }
     if (!main) {
