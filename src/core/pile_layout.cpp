@@ -116,13 +116,7 @@ void PileLayout::loadOutlines() {
             plain = same(d, store_.getLine(gins_.nGinNormal, j));
         if (!plain) plate_.push_back({d.X1, d.Y1, d.X2, d.Y2});
     }
-    std::vector<WallSegment> pile, plate;
-    for (int i = 0; i <= store_.lastLineIndex(gins_.nGinNormal); ++i) {
-        const LineData d = store_.getLine(gins_.nGinNormal, i);
-        if (d.kind == kKindLine) pile.push_back({d.X1, d.Y1, d.X2, d.Y2});
-    }
-    for (const PlateSegment& p : plate_) plate.push_back({p.x1, p.y1, p.x2, p.y2});
-    leastAngle_ = ravo::leastCornerAngle(pile, plate, section().widthMm, cornerReach(), section().alternates());
+    leastAngle_.reset();
     outlinesReady_ = true;
 }
 
@@ -146,6 +140,19 @@ double PileLayout::outlineDepth() const {
         if (d.kind == kKindLine) depth = std::max({depth, std::fabs(d.Y1), std::fabs(d.Y2)});
     }
     return depth;
+}
+
+double PileLayout::leastCornerAngle() {
+    // Worked out when a wall first needs it, not at every start of a run.
+    if (leastAngle_) return *leastAngle_;
+    std::vector<WallSegment> pile, plate;
+    for (int i = 0; i <= store_.lastLineIndex(gins_.nGinNormal); ++i) {
+        const LineData d = store_.getLine(gins_.nGinNormal, i);
+        if (d.kind == kKindLine) pile.push_back({d.X1, d.Y1, d.X2, d.Y2});
+    }
+    for (const PlateSegment& p : plate_) plate.push_back({p.x1, p.y1, p.x2, p.y2});
+    leastAngle_ = ravo::leastCornerAngle(pile, plate, section().widthMm, cornerReach(), section().alternates());
+    return *leastAngle_;
 }
 
 double PileLayout::cornerReach() const {

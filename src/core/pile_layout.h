@@ -1,6 +1,7 @@
 // Pile outline files and the layout of the run between hp1 and hp2.
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -85,7 +86,7 @@ public:
     // How far the plain pile's outline reaches from the axis, either side.
     double outlineDepth() const;
     // The sharpest corner the section's outlines take (interior, degrees).
-    double leastCornerAngle() const { return leastAngle_; }
+    double leastCornerAngle();
     // Whether the section's outlines loaded whole.
     bool outlinesReady() const { return outlinesReady_; }
     // Fills the result gin with the wall's pieces, each outline turned to
@@ -103,7 +104,7 @@ private:
     };
     std::vector<PlateSegment> plate_;  // the end corner's plate, in the pile's frame
     bool outlinesReady_ = false;
-    double leastAngle_ = 0;
+    std::optional<double> leastAngle_;  // once worked out for the outlines loaded
     LayoutState& state_;
     const GinNumbers& gins_;
     GinStore& store_;

@@ -730,11 +730,11 @@ double leastCornerAngle(const std::vector<WallSegment>& pile, const std::vector<
                     return true;
         return false;
     };
-    // Down from a straight wall in half degrees to the first crossing, then
+    // Down from a straight wall in degrees to the first crossing, then
     // halved to a hundredth between it and the clear angle above it.
     double clear = 180.0;
-    for (int tenths = 1795; tenths >= 5; tenths -= 5) {
-        const double interior = tenths / 10.0;
+    for (int degrees = 179; degrees >= 1; --degrees) {
+        const double interior = degrees;
         if (!crosses(interior)) {
             clear = interior;
             continue;
