@@ -15,7 +15,7 @@ void GaibuReader::readGaibuFile(const FileSystem& fs, const std::u16string& file
 void GaibuReader::readBytes(std::string_view data) {
     resetGaibuState();
     forEachLine(data, [this](std::string_view line) { processLine(line); });
-    finishGaibu();
+    endHeader();
 }
 
 void GaibuReader::resetGaibuState() {
@@ -32,8 +32,6 @@ void GaibuReader::endHeader() {
     header_.bHeaderEnded = true;
     header_.nWriteLG = store_.curLG;
 }
-
-void GaibuReader::finishGaibu() { endHeader(); }
 
 namespace {
 
@@ -113,7 +111,7 @@ void GaibuReader::applyLine(int code, const std::u16string* s, int count) {
         dimension_ = Dimension::None;  // a figure without its line ends here
         break;
     case kRecDimensionValue:
-        if (dimension_ != Dimension::None) dimension_ = Dimension::None;
+        dimension_ = Dimension::None;
         return;
     case kRecCircle:
     case kRecText:
@@ -237,7 +235,6 @@ void GaibuReader::applyLine(int code, const std::u16string* s, int count) {
         if (!h.bHeaderEnded) h.nTextType = strToInt(std::u16string_view(s[0]).substr(2));
         break;
     case kRecComment:
-        // The first "#" ends the header: what is current there is the user's.
         endHeader();
         break;
     case kRecTextBase:

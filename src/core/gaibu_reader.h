@@ -60,9 +60,6 @@ public:
     void processLine(std::string_view bytes);
     void applyLine(int code, const std::u16string* slots, int count);
     void resetGaibuState();
-    // The end of the file: an export without "#" leaves its header's state
-    // as the user's at its end.
-    void finishGaibu();
     // Off: every line goes the general way (for checking that the short way
     // for number lines gives the same).
     void setShortWay(bool on) { shortWay_ = on; }
@@ -72,6 +69,8 @@ private:
     // Whether an entity record belongs to a block or a dimension figure:
     // neither is a line the user drew, and the tool leaves both out.
     bool inFigure() const { return blocks_ > 0 || dimension_ != Dimension::None; }
+    // The first "#" ends the header, or the file's end where there is none:
+    // what is current there is the user's.
     void endHeader();
     double real(const std::u16string& token) const { return strToFloat(token, fmt_); }
     int32_t hexDigit(char16_t c) const;
