@@ -8,11 +8,12 @@
 #include <random>
 
 #include "core/gaibu_reader.h"
-#include "core/pile_layout.h"
+#include "core/host_input.h"
+#include "core/outlines.h"
+#include "core/plan.h"
 #include "core/result_writer.h"
 #include "core/session.h"
 #include "core/text.h"
-#include "core/transforms.h"
 #include "core/view.h"
 #include "core/wall.h"
 #include "platform/posix/posix_platform.h"
@@ -60,10 +61,8 @@ void BM_ReadLargeExport(benchmark::State& state) {
     NumberFormat fmt;
     for (auto _ : state) {
         RecordingMessages msgs;
-        GinStore store(msgs);
-        GaibuHeader header;
-        GaibuReader(header, store, fmt, codec).readBytes(data);
-        benchmark::DoNotOptimize(store.lastLineIndex(0));
+        const HostInput in = readHost(data, fmt, codec, msgs);
+        benchmark::DoNotOptimize(in.records.size());
     }
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(data.size()));
 }
@@ -74,26 +73,37 @@ void writeExportFile() {
     if (const char* path = std::getenv("RAVO_BENCH_EXPORT")) std::ofstream(path, std::ios::binary) << largeExport();
 }
 
+// A two-point run of `piles` piles at a slant, with the shipped outlines,
+// planned, and put in the preview's store as the session does.
 struct RunFixture {
-    PosixFileSystem fs;
+    PosixFileSystem fs{RAVO_SOURCE_DIR};
     Cp932Codec codec;
     RecordingMessages msgs;
-    Session session{Services{fs, codec, msgs, NumberFormat{}}};
+    GinStore store{msgs};
+    HostInput input;
+    Choices choices;
+    Outlines outlines = loadOutlines(kDefaultSection, fs, NumberFormat{}, codec);
+    Plan plan;
     explicit RunFixture(int piles) {
-        std::filesystem::current_path(RAVO_SOURCE_DIR);
-        session.header().hp[1] = {1000.5, -2000.25};
-        session.header().hp[2] = {1000.5 + piles * 400.0 * 0.6, -2000.25 + piles * 400.0 * 0.8};
+        input.header.hp[1] = {1000.5, -2000.25};
+        input.header.hp[2] = {1000.5 + piles * 400.0 * 0.6, -2000.25 + piles * 400.0 * 0.8};
+        plan = planRun(input, choices, outlines);
+    }
+    void place() {
+        store.clearGin(0);
+        store.reserveLines(0, (outlines.lines[0][0].size() + outlines.plate.size() + 2) * plan.layout.pieces.size());
+        placePieces(plan, outlines, [&](double x1, double y1, double x2, double y2, PieceKind) { store.addLine(0, x1, y1, x2, y2); });
     }
 };
 
 void BM_LayoutTenThousandPiles(benchmark::State& state) {
     RunFixture f(10000);
     for (auto _ : state) {
-        f.session.layouter().preparePiles();
-        f.session.layouter().layoutPiles(0);
-        benchmark::DoNotOptimize(f.session.store().lastLineIndex(0));
+        f.plan = planRun(f.input, f.choices, f.outlines);
+        f.place();
+        benchmark::DoNotOptimize(f.store.lastLineIndex(0));
     }
-    state.counters["segments"] = f.session.store().lastLineIndex(0) + 1;
+    state.counters["segments"] = f.store.lastLineIndex(0) + 1;
 }
 BENCHMARK(BM_LayoutTenThousandPiles)->Unit(benchmark::kMillisecond);
 
@@ -145,36 +155,35 @@ void BM_ChainHatchAndZigzag(benchmark::State& state) {
 BENCHMARK(BM_ChainHatchAndZigzag)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 // The longest wall: a closed rectangle of 25,000 pieces (near the cap),
-// laid and its pieces' outlines put in the result gin.
+// selected, planned and its pieces' outlines put in the preview's store.
 void BM_LayLongestWall(benchmark::State& state) {
     RunFixture f(2);
-    f.session.layouter().prepareOutlines();
-    WallPath path;
-    path.vertices = {{0, 0}, {2999000, 0}, {2999000, 1999000}, {0, 1999000}};
-    path.closed = true;
-    WallPlan plan;
-    plan.reach = f.session.layouter().cornerReach();
-    size_t pieces = 0;
-    for (auto _ : state) {
-        const WallLayout w = layWall(path, plan);
-        if (!w.ok()) state.SkipWithError("the wall was refused");
-        f.session.layouter().layWallPieces(w);
-        pieces = w.pieces.size();
-        benchmark::DoNotOptimize(f.session.store().lastLineIndex(0));
+    f.choices.mode = RunMode::Selection;
+    f.input.header.hs[0] = 1;
+    const double corners[][2] = {{0, 0}, {2999000, 0}, {2999000, 1999000}, {0, 1999000}};
+    for (int i = 0; i < 4; ++i) {
+        recLine r{};
+        r.kind = kKindLine;
+        r.X1 = corners[i][0], r.Y1 = corners[i][1], r.X2 = corners[(i + 1) % 4][0], r.Y2 = corners[(i + 1) % 4][1];
+        f.input.records.push_back(r);
     }
-    state.counters["pieces"] = static_cast<double>(pieces);
-    state.counters["segments"] = f.session.store().lastLineIndex(0) + 1;
+    for (auto _ : state) {
+        f.plan = planRun(f.input, f.choices, f.outlines);
+        if (!f.plan.laid()) state.SkipWithError("the wall was refused");
+        f.place();
+        benchmark::DoNotOptimize(f.store.lastLineIndex(0));
+    }
+    state.counters["pieces"] = static_cast<double>(f.plan.layout.pieces.size());
+    state.counters["segments"] = f.store.lastLineIndex(0) + 1;
 }
 BENCHMARK(BM_LayLongestWall)->Unit(benchmark::kMillisecond);
 
 void BM_WriteTenThousandPiles(benchmark::State& state) {
     RunFixture f(10000);
-    f.session.layouter().preparePiles();
-    f.session.layouter().layoutPiles(0);
     const std::u16string out = utf8ToU16((std::filesystem::temp_directory_path() / "ravo-bench-result.txt").string());
     size_t bytes = 0;
     for (auto _ : state) {
-        writeResult(f.session.store(), 0, out, f.fs, f.session.fmt(), f.codec);
+        writeResultBytes(out, f.fs, resultBytes(f.plan, f.input, f.outlines, f.choices, NumberFormat{}, f.codec));
         bytes = std::filesystem::file_size(PosixFileSystem::nativePath(out));
     }
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(bytes));
@@ -183,11 +192,9 @@ BENCHMARK(BM_WriteTenThousandPiles)->Unit(benchmark::kMillisecond);
 
 void BM_FormatTenThousandPiles(benchmark::State& state) {
     RunFixture f(10000);
-    f.session.layouter().preparePiles();
-    f.session.layouter().layoutPiles(0);
     size_t bytes = 0;
     for (auto _ : state) {
-        std::string s = formatResult(f.session.store(), 0, f.session.fmt(), f.codec);
+        std::string s = resultBytes(f.plan, f.input, f.outlines, f.choices, NumberFormat{}, f.codec);
         bytes = s.size();
         benchmark::DoNotOptimize(s.data());
     }
@@ -195,32 +202,32 @@ void BM_FormatTenThousandPiles(benchmark::State& state) {
 }
 BENCHMARK(BM_FormatTenThousandPiles)->Unit(benchmark::kMillisecond);
 
-// The whole job on the large export: read it, lay the 5,000-pile run,
-// move it to hp1 and write the result (the awk peer does the same).
+// The whole job on the large export: the session reads it beside the
+// program, lays the 5,000-pile run and writes it moved onto hp1 (the awk
+// peer does the same).
 void BM_ReadLayWrite(benchmark::State& state) {
-    const std::string& data = largeExport();
-    std::filesystem::current_path(RAVO_SOURCE_DIR);
-    const std::u16string out = utf8ToU16((std::filesystem::temp_directory_path() / "ravo-bench-rlw.txt").string());
+    const std::filesystem::path folder = std::filesystem::temp_directory_path() / "ravo-bench-program";
+    std::filesystem::create_directories(folder);
+    std::error_code ec;
+    std::filesystem::create_directory_symlink(std::filesystem::path(RAVO_SOURCE_DIR) / "data", folder / "data", ec);
+    std::ofstream(folder / "temp.txt", std::ios::binary) << largeExport();
+    PosixFileSystem fs(folder.string());
+    Cp932Codec codec;
     for (auto _ : state) {
-        PosixFileSystem fs;
-        Cp932Codec codec;
         RecordingMessages msgs;
         Session s(Services{fs, codec, msgs, NumberFormat{}});
-        GaibuReader(s.header(), s.store(), s.fmt(), codec).readBytes(data);
-        s.layouter().preparePiles();
-        s.layouter().layoutPiles(0);
-        s.setOutFile(out);
-        s.writeRunResult();
+        if (!s.runShowSteps()) state.SkipWithError("no export beside the program");
+        s.ok();
     }
-    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(data.size()));
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(largeExport().size()));
 }
 BENCHMARK(BM_ReadLayWrite)->Unit(benchmark::kMillisecond);
 
 // A canvas that only counts: what the core's own repaint costs.
 class CountingCanvas : public Canvas {
 public:
-    int imageWidth() const override { return 289; }
-    int imageHeight() const override { return 229; }
+    int imageWidth() const override { return kImageWidth; }
+    int imageHeight() const override { return kImageHeight; }
     void clearPicture() override { surface_ = false; }
     bool hasSurface() const override { return surface_; }
     void newSurface() override { surface_ = true; }
@@ -243,18 +250,19 @@ private:
 
 void BM_RepaintRecording(benchmark::State& state) {
     RunFixture f(5000);
-    f.session.layouter().preparePiles();
-    f.session.layouter().layoutPiles(0);
+    f.place();
     CountingCanvas canvas;
-    f.session.attachImage(canvas);
-    f.session.view().fitGin(0, 1.0);
-    for (int i = 0; i < state.range(0); ++i) f.session.view().zoomIn(0);
+    ViewState vs;
+    View view(vs, f.store, f.msgs);
+    view.initView(canvas);
+    view.fitGin(0, 1.0);
+    for (int i = 0; i < state.range(0); ++i) view.zoomIn(0);
     for (auto _ : state) {
         canvas.lines = 0;
-        f.session.view().redrawGin(0);
+        view.redrawGin(0);
         benchmark::DoNotOptimize(canvas.sum);
     }
-    state.counters["segments"] = f.session.store().lastLineIndex(0) + 1;
+    state.counters["segments"] = f.store.lastLineIndex(0) + 1;
     state.counters["drawn"] = static_cast<double>(canvas.lines);  // what reaches GDI
 }
 BENCHMARK(BM_RepaintRecording)->Arg(0)->Arg(50)->Unit(benchmark::kMillisecond);

@@ -5,7 +5,7 @@
 #include <fstream>
 
 #include "core/errors.h"
-#include "core/pile_layout.h"
+#include "core/outlines.h"
 #include "core/text.h"
 #include "platform/posix/posix_platform.h"
 
@@ -14,10 +14,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static ravo::Cp932Codec codec;
     static const std::string path = "/tmp/ravo-fuzz-outline-" + std::to_string(getpid()) + ".dat";
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-    ravo::RecordingMessages msgs;
-    ravo::GinStore store(msgs, size_t{64} << 20);
+    std::vector<ravo::WallSegment> outline;
     try {
-        ravo::loadPileShape(store, 1, ravo::utf8ToU16(path), fs, ravo::NumberFormat{}, codec);
+        ravo::loadPileShape(outline, ravo::utf8ToU16(path), fs, ravo::NumberFormat{}, codec);
     } catch (const ravo::RaisedError&) {
     }
     return 0;

@@ -11,7 +11,7 @@
 #include <set>
 #include <vector>
 
-#include "core/pile_layout.h"
+#include "core/pile_sections.h"
 #include "core/wall.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

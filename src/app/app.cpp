@@ -19,20 +19,6 @@ App::App() {
     dump_ = std::make_unique<TfrmDump>(*this);
 }
 
-std::u16string App::exeDir() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (n < path.size()) {
-            path.resize(n);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
-    size_t slash = path.find_last_of(L"\\/");
-    return fromWide(path.substr(0, slash == std::wstring::npos ? 0 : slash + 1));
-}
-
 int App::run() {
     if (!main_->create() || !dump_->create()) {
         MessageBoxW(nullptr, L"ウィンドウを作成できませんでした", applicationTitle(), MB_OK | MB_ICONSTOP);

@@ -28,8 +28,7 @@ public:
     TfrmMain& main() { return *main_; }
     TfrmDump& dump() { return *dump_; }
     MainWindowMessages& messages() { return messages_; }
-    // The folder of the program file, with a trailing separator.
-    static std::u16string exeDir();
+    const FileSystem& fs() const { return fs_; }
 
 private:
     Win32FileSystem fs_;

@@ -80,7 +80,7 @@ void TfrmDump::btnDumpClick() {
     const int nGin = strToInt(fromWide(buf));
     Session& s = app_.session();
     std::u16string text;
-    for (const std::u16string& line : dumpGin(s.store(), s.header(), nGin, s.fmt())) {
+    for (const std::u16string& line : s.dumpListing(nGin)) {
         text += line;
         text += u"\r\n";
     }

@@ -64,7 +64,9 @@ const ControlSpec kControls[] = {
 
 TfrmMain::TfrmMain(App& app) : app_(app) {}
 
-Settings TfrmMain::settings() const { return Settings(std::wstring(wide(App::exeDir()))); }
+Settings TfrmMain::settings() const {
+    return Settings(std::wstring(wide(app_.fs().besideProgram(u"Ravo鋼矢板.ini"))));
+}
 
 bool TfrmMain::create() {
     if (!registerClass(ids::kMainClass, CS_HREDRAW | CS_VREDRAW, GetSysColorBrush(COLOR_BTNFACE))) return false;
@@ -99,10 +101,10 @@ void TfrmMain::FormCreate() {
     layout_.create(hwnd_, kControls, std::size(kControls), scale_, font_.get(), kClientWidth, kClientHeight, this);
 
     // The section chosen last time, if the settings still name one.
-    s.chooseSection(findSection(fromWide(settings().pileSection())));
+    s.setSection(findSection(fromWide(settings().pileSection())));
     HWND types = control(ids::cmbType);
     for (const PileSection& p : pileSections()) ComboBox_AddString(types, wide(std::u16string(p.caption)));
-    ComboBox_SetCurSel(types, static_cast<int>(s.sectionIndex()));
+    ComboBox_SetCurSel(types, static_cast<int>(s.section()));
 
     // The pile length and the drawing's extras as last time.
     const Settings kept = settings();
@@ -110,8 +112,8 @@ void TfrmMain::FormCreate() {
     s.setPileLength(fromWide(kept.pileLength()));
     Button_SetCheck(control(ids::chkLabel), kept.labels() ? BST_CHECKED : BST_UNCHECKED);
     Button_SetCheck(control(ids::chkTable), kept.table() ? BST_CHECKED : BST_UNCHECKED);
-    s.chkLabelClick(kept.labels());
-    s.chkTableClick(kept.table());
+    s.setLabels(kept.labels());
+    s.setTable(kept.table());
 }
 
 void TfrmMain::FormShow() {
@@ -120,7 +122,7 @@ void TfrmMain::FormShow() {
     SetWindowTextW(hwnd_, wide(kCaption));
     bool fromHost = false;
     try {
-        fromHost = s.runShowSteps(App::exeDir());
+        fromHost = s.runShowSteps();
     } catch (...) {
         showCount();  // "0枚" when the outlines did not load: nothing is laid
         enableRunControls();
@@ -135,13 +137,13 @@ void TfrmMain::FormShow() {
 }
 
 void TfrmMain::btnOKClick() {
-    app_.session().writeRunResult();  // raises: the window stays for another try
+    app_.session().ok();  // raises: the window stays for another try
     DestroyWindow(hwnd_);
 }
 
 void TfrmMain::btnCancelClick() {
     // Nothing laid: the host still learns why. Raises: the window stays.
-    app_.session().cancelRun();
+    app_.session().cancel();
     DestroyWindow(hwnd_);
 }
 
@@ -161,27 +163,27 @@ void TfrmMain::btnDumpClick() {
 }
 
 void TfrmMain::chkStartClick() {
-    app_.session().chkStartClick(Button_GetCheck(control(ids::chkStart)) == BST_CHECKED);
+    app_.session().setStartCorner(Button_GetCheck(control(ids::chkStart)) == BST_CHECKED);
     showCount();
 }
 
 void TfrmMain::chkEndClick() {
-    app_.session().chkEndClick(Button_GetCheck(control(ids::chkEnd)) == BST_CHECKED);
+    app_.session().setEndCorner(Button_GetCheck(control(ids::chkEnd)) == BST_CHECKED);
     showCount();
 }
 
 void TfrmMain::btnReverseClick() {
-    app_.session().btnReverseClick();
+    app_.session().turnPilesOver();
     showCount();  // a U loop's odd count speaks of the orientation
 }
 
 void TfrmMain::btnStartClick() {
-    app_.session().btnStartClick();
+    app_.session().moveStart();
     showCount();
 }
 
 void TfrmMain::btnDirectionClick() {
-    app_.session().btnDirectionClick();
+    app_.session().turnDirection();
     showCount();
 }
 
@@ -197,17 +199,17 @@ void TfrmMain::cmbTypeChange() {
     Session& s = app_.session();
     HWND types = control(ids::cmbType);
     const int chosen = ComboBox_GetCurSel(types);
-    if (chosen < 0 || static_cast<size_t>(chosen) == s.sectionIndex()) return;
+    if (chosen < 0 || static_cast<size_t>(chosen) == s.section()) return;
     try {
-        s.cmbTypeChange(static_cast<size_t>(chosen));
+        s.setSection(static_cast<size_t>(chosen));
     } catch (...) {
         // The previous section is back; so is the list's choice.
-        ComboBox_SetCurSel(types, static_cast<int>(s.sectionIndex()));
+        ComboBox_SetCurSel(types, static_cast<int>(s.section()));
         showCount();
         throw;
     }
     showCount();
-    settings().setPileSection(wide(std::u16string(pileSections()[s.sectionIndex()].name)));
+    settings().setPileSection(wide(std::u16string(pileSections()[s.section()].name)));
 }
 
 void TfrmMain::showCount() {
@@ -243,21 +245,21 @@ void TfrmMain::edtLengthChange() {
 
 void TfrmMain::chkLabelClick() {
     const bool on = Button_GetCheck(control(ids::chkLabel)) == BST_CHECKED;
-    app_.session().chkLabelClick(on);
+    app_.session().setLabels(on);
     settings().setLabels(on);
 }
 
 void TfrmMain::chkTableClick() {
     const bool on = Button_GetCheck(control(ids::chkTable)) == BST_CHECKED;
-    app_.session().chkTableClick(on);
+    app_.session().setTable(on);
     settings().setTable(on);
 }
 
-void TfrmMain::btnZoomUpClick() { app_.session().btnZoomUpClick(); }
-void TfrmMain::btnZoomDownClick() { app_.session().btnZoomDownClick(); }
-void TfrmMain::btnHomeClick() { app_.session().btnHomeClick(); }
+void TfrmMain::btnZoomUpClick() { app_.session().zoomIn(); }
+void TfrmMain::btnZoomDownClick() { app_.session().zoomOut(); }
+void TfrmMain::btnHomeClick() { app_.session().showWholeRun(); }
 
-void TfrmMain::FormResize() { app_.session().imageResized(); }
+void TfrmMain::FormResize() { app_.session().resizeImage(); }
 
 void TfrmMain::WMMousewheel(WPARAM wp) {
     // The message's own point is in screen coordinates; the cursor is taken
@@ -266,13 +268,17 @@ void TfrmMain::WMMousewheel(WPARAM wp) {
     GetCursorPos(&pt);
     ScreenToClient(hwnd_, &pt);
     const RECT panel = childRect(panel_.hwnd());
-    app_.session().wheel(static_cast<int32_t>(wp), pt.x - panel.left, pt.y - panel.top);
+    // One step per message, the way the wheel turned (a fine wheel's part
+    // notch too).
+    const int delta = GET_WHEEL_DELTA_WPARAM(wp);
+    const int notches = delta / WHEEL_DELTA != 0 ? delta / WHEEL_DELTA : (delta > 0) - (delta < 0);
+    app_.session().zoomAt(notches, pt.x - panel.left, pt.y - panel.top);
 }
 
-void TfrmMain::imgGinMouseDown(int button, int x, int y) { app_.session().mouseDown(button, x, y); }
-void TfrmMain::imgGinMouseMove(int x, int y) { app_.session().mouseMove(x, y); }
-void TfrmMain::imgGinMouseUp(int x, int y) { app_.session().mouseUp(x, y); }
-void TfrmMain::imgGinCaptureLost() { app_.session().captureLost(); }
+void TfrmMain::imgGinMouseDown(int button, int x, int y) { app_.session().press(button, x, y); }
+void TfrmMain::imgGinMouseMove(int x, int y) { app_.session().drag(x, y); }
+void TfrmMain::imgGinMouseUp(int x, int y) { app_.session().release(x, y); }
+void TfrmMain::imgGinCaptureLost() { app_.session().loseMouse(); }
 
 LRESULT TfrmMain::onCtlColorStatic(HDC dc, HWND ctl) {
     if (ctl == control(ids::lblURL)) {

@@ -8,7 +8,7 @@ namespace {
 constexpr const wchar_t* kGroup = L"Settings";
 }  // namespace
 
-Settings::Settings(const std::wstring& exeDir) : path_(exeDir + L"Ravo鋼矢板.ini") {}
+Settings::Settings(std::wstring path) : path_(std::move(path)) {}
 
 std::wstring Settings::value(const wchar_t* key) const {
     wchar_t value[64] = {};

@@ -9,7 +9,7 @@ namespace ravo {
 class Settings {
 public:
     // The file in the program's folder (given with its trailing separator).
-    explicit Settings(const std::wstring& exeDir);
+    explicit Settings(std::wstring path);
 
     // The remembered section's name; empty when there is none.
     std::wstring pileSection() const { return value(L"Type"); }

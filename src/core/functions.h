@@ -20,6 +20,9 @@ void swapValues(double& a, double& b);
 
 // x rounded to 5 decimals. Outside |x| * 1e5 < 2^63 (and for NaN) the value
 // is returned unchanged: it has no digits at that place anyway.
+// An extended-precision result rounded to the double it is stored as.
+inline double toDouble(long double v) { return static_cast<double>(v); }
+
 double round5(double x);
 
 // Nearest integer, halves away from zero. Clamped to the int32 range;

@@ -160,7 +160,7 @@ void GaibuReader::applyLine(int code, const std::u16string* s, int count) {
         break;
     }
     case kRecHs:
-        for (int i = 0; i < 16; ++i) h.hs[i] = real(s[i + 1]);
+        for (int i = 0; i < kLayerGroups; ++i) h.hs[i] = real(s[i + 1]);
         break;
     case kRecHcw:
         for (int i = 1; i <= 10; ++i) h.hcw[i] = real(s[i]);

@@ -21,6 +21,8 @@ struct GaibuRect {
 
 inline constexpr int kHeaderSlots = 21;   // 0..20
 inline constexpr int kPointSlots = 101;   // 0..100
+// The host's layer groups, 0 to F, each with its scale in "hs".
+inline constexpr int kLayerGroups = 16;
 
 struct GaibuHeader {
     double hs[kHeaderSlots] = {};

@@ -93,6 +93,17 @@ bool GinStore::reserveLines(int nGin, size_t extra) {
     return true;
 }
 
+std::vector<recLine> GinStore::takeLines(int nGin) {
+    Gin& g = gin(nGin);
+    std::vector<recLine> out = std::move(g.lines);
+    out.resize(static_cast<size_t>(g.lineCount));
+    g.lines = {};
+    g.lineCount = 0;
+    g.lineCapacity = 0;
+    ++g.lineChanges;
+    return out;
+}
+
 int GinStore::addLineRec(int nGin, int32_t kind, int32_t LG, int32_t LY, int32_t CL, int32_t LT, double X1,
                          double Y1, double X2, double Y2, double R) {
     Gin& g = gin(nGin);
@@ -151,17 +162,6 @@ int GinStore::addMoji_NB(int nGin, int32_t LG, int32_t LY, int32_t CL, double X1
     std::copy_n(text.data(), n, m.text);
     m.text[n] = u'\0';
     return g.mojiCount - 1;
-}
-
-void GinStore::setLinePos(int nGin, int i, double X1, double Y1, double X2, double Y2, double R) {
-    Gin& g = gin(nGin);
-    ++g.lineChanges;
-    recLine& r = g.lines[static_cast<size_t>(i)];
-    r.X1 = X1;
-    r.Y1 = Y1;
-    r.X2 = X2;
-    r.Y2 = Y2;
-    r.R = R;
 }
 
 }  // namespace ravo

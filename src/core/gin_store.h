@@ -23,6 +23,9 @@ enum LineKind : int32_t {
     kKindVoid = 0,
 };
 
+// The host's line type 1, solid, as the records carry it.
+inline constexpr int32_t kSolidLineType = 101;
+
 struct recLine {
     int32_t kind;
     int32_t n;
@@ -80,10 +83,6 @@ public:
         const recLine& r = lineRec(nGin, i);
         return {r.kind, r.X1, r.Y1, r.X2, r.Y2, r.R};
     }
-    int32_t getLineKind(int nGin, int i) const { return lineRec(nGin, i).kind; }
-    int32_t getLineType(int nGin, int i) const { return lineRec(nGin, i).LT; }
-    int32_t getLineColour(int nGin, int i) const { return lineRec(nGin, i).CL; }
-    void setLinePos(int nGin, int i, double X1, double Y1, double X2, double Y2, double R);
     bool isLineSkipped(int nGin, int i) const {
         const recLine& r = lineRec(nGin, i);
         return r.kind == kKindVoid || r.skip != 0;
@@ -103,6 +102,9 @@ public:
     // Goes up whenever a line record of the gin is added, changed or
     // cleared: what is derived from the records is still good while it holds.
     uint64_t lineChangeCount(int nGin) const { return gin(nGin).lineChanges; }
+
+    // The gin's line records, handed over whole; the gin is left empty.
+    std::vector<recLine> takeLines(int nGin);
 
     // Make room for `extra` more line records in one step (bulk copies).
     bool reserveLines(int nGin, size_t extra);

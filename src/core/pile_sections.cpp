@@ -35,13 +35,9 @@ std::span<const PileSection> pileSections() { return kSections; }
 
 size_t findSection(std::u16string_view name) {
     // A hand-edited "iiw" means IIw: the names differ in more than case.
-    auto lower = [](char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c; };
-    for (size_t i = 0; i < std::size(kSections); ++i) {
-        const std::u16string_view known = kSections[i].name;
-        if (known.size() == name.size() &&
-            std::equal(known.begin(), known.end(), name.begin(), [&](char16_t a, char16_t b) { return lower(a) == lower(b); }))
-            return i;
-    }
+    const std::u16string wanted = asciiLower(name);
+    for (size_t i = 0; i < std::size(kSections); ++i)
+        if (asciiLower(kSections[i].name) == wanted) return i;
     return kDefaultSection;
 }
 
@@ -74,6 +70,25 @@ std::u16string pileCountText(int32_t count, int32_t widthMm, double indicatedMm)
         if (indicated != laid) text += u"（指示 " + metresFromMm(indicated) + u" m）";
     }
     return text;
+}
+
+bool pileCountFor(double length, double pitch, int32_t& count) {
+    const double q = static_cast<double>(static_cast<long double>(length) / pitch);
+    if (!(q >= 0 && q <= kMaxPileCount + 1.0)) return false;  // NaN and infinity fail too
+    double n = std::ceil(q);
+    // A length read from decimal text is a whole number of widths only to
+    // within its binary rounding (1696.1 to 4096.1 is 2400 and some 1e-12):
+    // close enough to k widths counts k piles, not one more.
+    const double k = std::round(q);
+    if (k >= 1 && std::fabs(static_cast<long double>(length) - static_cast<long double>(k) * pitch) <= kWholePileTolerance) n = k;
+    if (n > kMaxPileCount) return false;
+    count = static_cast<int32_t>(n);
+    return true;
+}
+
+std::u16string pileCountMessage() {
+    return u"鋼矢板の枚数が上限（" + asciiToU16(std::to_string(kMaxPileCount)) +
+           u"枚）を超えるため割付できません。始点と終点を確認して下さい";
 }
 
 }  // namespace ravo

@@ -35,9 +35,25 @@ size_t findSection(std::u16string_view name);
 enum class OutlineKind { Normal, StartCorner, EndCorner };
 
 // "data\pile_n.dat" for the default section, "data\IIw\pile_n.dat" and so on
-// for the others; relative paths, opened from the current directory (the
-// host's batch file makes that the program's folder).
+// for the others; relative to the program's folder.
 std::u16string outlineFile(const PileSection& section, OutlineKind kind);
+
+// The longest run the tool lays: 25,000 piles, 10 km at the 400 pitch.
+// Beyond it the records would crowd the 32-bit address space; such a run
+// is refused before anything is allocated.
+inline constexpr int32_t kMaxPileCount = 25000;
+
+// How far a length may miss a whole number of widths and still count as it
+// (mm): far above the rounding of decimal coordinates, far below a drafter's
+// least unit.
+inline constexpr double kWholePileTolerance = 0.001;
+
+// Number of piles for a run of `length`: k where the length is k widths
+// within kWholePileTolerance (k >= 1), else length / pitch rounded up.
+// Returns false (count untouched) when it is not finite or above the limit.
+bool pileCountFor(double length, double pitch, int32_t& count);
+
+std::u16string pileCountMessage();
 
 // Whole millimetres as metres with three decimals, exact: "32.800".
 std::u16string metresFromMm(long long mm);

@@ -35,6 +35,10 @@ public:
     // the file cannot be created or put in place, the system's code when a
     // write fails; the target is then left as it was.
     virtual void replaceFile(const std::u16string& path, std::string_view data) const = 0;
+    // The path of a file named `name` (relative, "\\" between folders) in
+    // the program's folder: the host's exchange files, the outlines, the
+    // settings.
+    virtual std::u16string besideProgram(std::u16string_view name) const = 0;
 };
 
 }  // namespace ravo

@@ -56,9 +56,9 @@ void Preview::imgGinMouseUp(int32_t x, int32_t y) {
     }
 }
 
-void Preview::mouseWheel(int32_t wparam, double fx, double fy) {
-    if (wparam > 0) view_.zoomInAt(gin_, fx, fy);
-    else view_.zoomOutAt(gin_, fx, fy);
+void Preview::zoomAt(int notches, double fx, double fy) {
+    if (notches > 0) view_.zoomInAt(gin_, fx, fy);
+    else if (notches < 0) view_.zoomOutAt(gin_, fx, fy);
 }
 
 void Preview::cancelGestures() {

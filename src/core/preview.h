@@ -25,9 +25,9 @@ public:
     void imgGinMouseDown(int button, int32_t x, int32_t y);
     void imgGinMouseMove(int32_t x, int32_t y);
     void imgGinMouseUp(int32_t x, int32_t y);
-    // The wheel's first message parameter and the cursor's fractions of the
-    // image measured from the panel's corner.
-    void mouseWheel(int32_t wparam, double fx, double fy);
+    // The wheel turned `notches` (positive: in) with the cursor at these
+    // fractions of the image measured from the panel's corner.
+    void zoomAt(int notches, double fx, double fy);
     void btnZoomUpClick() { view_.zoomIn(gin_); }
     void btnZoomDownClick() { view_.zoomOut(gin_); }
     void btnHomeClick() { view_.fitGin(gin_, 1.0); }

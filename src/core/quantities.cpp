@@ -126,17 +126,12 @@ QuantityTable quantitiesFor(const std::vector<WallPiece>& pieces, const PileSect
     return t;
 }
 
-std::vector<WallPiece> straightRunPieces(int32_t count, bool startCorner, bool endCorner) {
-    std::vector<WallPiece> pieces(static_cast<size_t>(std::max(count, 0)));
-    if (!pieces.empty() && startCorner) pieces.front().kind = PieceKind::Corner, pieces.front().turn = 90;
-    if (!pieces.empty() && endCorner) pieces.back().kind = PieceKind::Corner, pieces.back().turn = 90;
-    return pieces;
-}
-
 std::u16string massLine(const QuantityTable& table, const PileLength& length) {
     switch (length.state) {
     case LengthState::Empty: return u"質量: 矢板長 L（m）を入れると計算します";
-    case LengthState::Invalid: return u"質量は計算できません: L は 0 より大きく 100 m 以下の数で入れてください";
+    case LengthState::Invalid:
+        return u"質量は計算できません: L は 0 より大きく " + asciiToU16(std::to_string(std::llround(kLongestPile))) +
+               u" m 以下の数で入れてください";
     case LengthState::Valid: break;
     }
     if (table.count == 0) return u"質量 0.0 kg";
@@ -147,7 +142,7 @@ TextStyle currentTextStyle(const GaibuHeader& h) {
     TextStyle s;
     s.type = h.nTextType;
     const int32_t group = h.nWriteLG;
-    double scale = group >= 0 && group < 16 ? h.hs[group] : 0;
+    double scale = group >= 0 && group < kLayerGroups ? h.hs[group] : 0;
     if (!(scale > 0) || !std::isfinite(scale)) scale = 1;
     double w = 0, ht = 0, d = 0;
     if (s.type >= 1 && s.type <= 10) {
@@ -260,8 +255,8 @@ void addLegLabels(Annotations& out, const std::vector<WallLeg>& legs, bool close
         out.texts.push_back({p.box.x, p.box.y, p.box.bx * p.box.length, p.box.by * p.box.length, std::move(p.text)});
 }
 
-void addQuantityTable(Annotations& out, const QuantityTable& table, const PileSection& section,
-                      const PileLength& length, double right, double top, const TextStyle& style) {
+void addQuantityTable(Annotations& out, const QuantityTable& table, const PileLength& length, double right,
+                      double top, const TextStyle& style) {
     const bool weighed = length.state == LengthState::Valid;
     std::vector<std::vector<std::u16string>> cells;
     cells.push_back({u"部材名", u"規格", u"長さ(m)", u"数量(枚)", u"単位質量(kg/m)", u"質量(kg)"});

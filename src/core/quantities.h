@@ -53,10 +53,6 @@ struct QuantityTable {
 // weighed. Rows of no piece are left out, except 鋼矢板.
 QuantityTable quantitiesFor(const std::vector<WallPiece>& pieces, const PileSection& section, double lengthM);
 
-// The pieces of the two-point run, for counting: its piles, the first and
-// last corner piles where "起点" and "終点" are ticked.
-std::vector<WallPiece> straightRunPieces(int32_t count, bool startCorner, bool endCorner);
-
 // The text under the count line: "質量 48,000.0 kg（L=10.0 m）", or why
 // there is none.
 std::u16string massLine(const QuantityTable& table, const PileLength& length);
@@ -95,8 +91,8 @@ void addLegLabels(Annotations& out, const std::vector<WallLeg>& legs, bool close
 
 // The quantity table with its ruling, its top left two text heights right
 // of (right, top).
-void addQuantityTable(Annotations& out, const QuantityTable& table, const PileSection& section,
-                      const PileLength& length, double right, double top, const TextStyle& style);
+void addQuantityTable(Annotations& out, const QuantityTable& table, const PileLength& length, double right,
+                      double top, const TextStyle& style);
 
 // The records the result ends with: the ruling as line records, then, when
 // there are texts, the user's current text type once ("cnN", or "cn0 …" for

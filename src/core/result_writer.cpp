@@ -9,36 +9,40 @@ void truncateFile(const FileSystem& fs, const std::u16string& fileName) {
     fs.truncateFile(fileName);
 }
 
+void appendLineRecord(std::string& out, double x1, double y1, double x2, double y2, const NumberFormat& fmt,
+                      const AnsiCodec& codec) {
+    const bool asciiSep = fmt.decimalSeparator < 0x80;
+    const char sep = asciiSep ? static_cast<char>(fmt.decimalSeparator) : '.';
+    char line[4 * 40 + 8];
+    char* p = line;
+    p = formatGeneral(p, x1, sep);
+    *p++ = ' ';
+    p = formatGeneral(p, y1, sep);
+    *p++ = ' ';
+    p = formatGeneral(p, x2, sep);
+    *p++ = ' ';
+    p = formatGeneral(p, y2, sep);
+    *p++ = '\r';
+    *p++ = '\n';
+    if (asciiSep) {
+        out.append(line, p);
+        return;
+    }
+    std::u16string wide(line, p);
+    for (auto& c : wide)
+        if (c == u'.') c = fmt.decimalSeparator;
+    out += codec.encode(wide);
+}
+
 std::string formatResult(const GinStore& store, int nGin, const NumberFormat& fmt, const AnsiCodec& codec) {
     std::string out;
     const int last = store.lastLineIndex(nGin);
     if (last < 0) return out;
-    const bool asciiSep = fmt.decimalSeparator < 0x80;
-    const char sep = asciiSep ? static_cast<char>(fmt.decimalSeparator) : '.';
     const recLine* recs = store.lineData(nGin);
     out.reserve(static_cast<size_t>(last + 1) * 64);
-    char line[4 * 40 + 8];
     for (int i = 0; i <= last; ++i) {
         const recLine& r = recs[i];
-        if (r.kind != kKindLine) continue;
-        char* p = line;
-        p = formatGeneral(p, r.X1, sep);
-        *p++ = ' ';
-        p = formatGeneral(p, r.Y1, sep);
-        *p++ = ' ';
-        p = formatGeneral(p, r.X2, sep);
-        *p++ = ' ';
-        p = formatGeneral(p, r.Y2, sep);
-        *p++ = '\r';
-        *p++ = '\n';
-        if (asciiSep) {
-            out.append(line, p);
-        } else {
-            std::u16string wide(line, p);
-            for (auto& c : wide)
-                if (c == u'.') c = fmt.decimalSeparator;
-            out += codec.encode(wide);
-        }
+        if (r.kind == kKindLine) appendLineRecord(out, r.X1, r.Y1, r.X2, r.Y2, fmt, codec);
     }
     return out;
 }
@@ -47,6 +51,10 @@ void writeResult(const GinStore& store, int nGin, const std::u16string& fileName
                  const NumberFormat& fmt, const AnsiCodec& codec, std::string_view after) {
     std::string data = formatResult(store, nGin, fmt, codec);
     data += after;
+    writeResultBytes(fileName, fs, data);
+}
+
+void writeResultBytes(const std::u16string& fileName, const FileSystem& fs, std::string_view data) {
     try {
         fs.replaceFile(fileName, data);
     } catch (const IoError& e) {

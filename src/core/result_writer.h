@@ -13,6 +13,10 @@ namespace ravo {
 // Create or empty the file. Raises IoError.
 void truncateFile(const FileSystem& fs, const std::u16string& fileName);
 
+// One "X1 Y1 X2 Y2" line, CR LF, appended in the result's format.
+void appendLineRecord(std::string& out, double x1, double y1, double x2, double y2, const NumberFormat& fmt,
+                      const AnsiCodec& codec);
+
 // The bytes writeResult puts into the file.
 std::string formatResult(const GinStore& store, int nGin, const NumberFormat& fmt, const AnsiCodec& codec);
 
@@ -21,5 +25,7 @@ std::string formatResult(const GinStore& store, int nGin, const NumberFormat& fm
 // replaces it in one step: the host sees the whole run or nothing.
 void writeResult(const GinStore& store, int nGin, const std::u16string& fileName, const FileSystem& fs,
                  const NumberFormat& fmt, const AnsiCodec& codec, std::string_view after = {});
+// The same for the result's bytes as they are.
+void writeResultBytes(const std::u16string& fileName, const FileSystem& fs, std::string_view data);
 
 }  // namespace ravo

@@ -73,4 +73,11 @@ std::u16string_view trimControl(std::u16string_view t) {
     return t.substr(b, e - b);
 }
 
+std::u16string asciiLower(std::u16string_view text) {
+    std::u16string out(text);
+    for (char16_t& c : out)
+        if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
+    return out;
+}
+
 }  // namespace ravo

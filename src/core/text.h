@@ -7,6 +7,8 @@
 namespace ravo {
 
 std::u16string asciiToU16(std::string_view ascii);
+// A..Z as a..z, the rest as it is.
+std::u16string asciiLower(std::u16string_view text);
 std::u16string utf8ToU16(std::string_view utf8);
 std::string u16ToUtf8(std::u16string_view text);
 

@@ -13,7 +13,6 @@ namespace ravo {
 
 namespace {
 
-double toDouble(long double v) { return static_cast<double>(v); }
 
 }  // namespace
 

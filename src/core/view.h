@@ -12,6 +12,10 @@
 
 namespace ravo {
 
+// The preview image's size at the window's design size (pixels): what a
+// view not yet on the screen measures by.
+inline constexpr int32_t kImageWidth = 289, kImageHeight = 229;
+
 struct ViewState {
     int32_t nDevWidth = 0;
     int32_t nDevHeight = 0;

@@ -18,9 +18,7 @@ constexpr int64_t kSafePixel = 1 << 20;
 // Within this, GDI's own 32-bit clipping of a line stays exact; a line
 // reaching further is drawn as its visible runs, computed exactly.
 constexpr int64_t kGdiExactPixel = 8192;
-constexpr int32_t kSolidLineType = 101;  // the host's line type 1, solid
 
-double toDouble(long double v) { return static_cast<double>(v); }
 
 bool far(int32_t v, int64_t limit) { return v > limit || -int64_t{v} > limit; }
 

@@ -7,7 +7,7 @@
 #include <tuple>
 
 #include "functions.h"
-#include "pile_layout.h"
+#include "pile_sections.h"
 #include "text.h"
 #include "x87.h"
 
@@ -17,7 +17,6 @@ namespace {
 
 using LD = long double;
 
-double toDouble(LD v) { return static_cast<double>(v); }
 
 // "(1234.5, -20)": a place named in a message, to 0.001 mm.
 std::u16string placeText(double x, double y) {
@@ -277,24 +276,31 @@ WallLayout checkLaid(WallLayout& out, bool closed, const WallPlan& plan) {
     return std::move(out);
 }
 
-}  // namespace
-
-PathResult chainSegments(std::span<const WallSegment> segments) {
-    PathResult out;
-    // The usable segments: finite, within reach, not shorter than the tolerance.
-    std::vector<const WallSegment*> usable;
+// The usable segments: finite, within reach, not shorter than the
+// tolerance. A coordinate beyond reach is a fault.
+std::u16string usableSegments(std::span<const WallSegment> segments, std::vector<const WallSegment*>& usable) {
     usable.reserve(segments.size());
     for (const WallSegment& s : segments) {
         if (!finite(s)) continue;
-        if (std::max({std::fabs(s.x1), std::fabs(s.y1), std::fabs(s.x2), std::fabs(s.y2)}) > kLargestCoordinate) {
-            out.fault = u"座標が大きすぎる線があります" + placeText(s.x1, s.y1);
-            return out;
-        }
+        if (std::max({std::fabs(s.x1), std::fabs(s.y1), std::fabs(s.x2), std::fabs(s.y2)}) > kLargestCoordinate)
+            return u"座標が大きすぎる線があります" + placeText(s.x1, s.y1);
         if (distance2D(s.x1, s.y1, s.x2, s.y2) >= kJoinTolerance) usable.push_back(&s);
     }
-    // Ends within the tolerance become one node. The ends sorted by their
-    // tolerance-sized cell, so each is compared with those of its own cell
-    // and the cells next to it, in memory order; joined through union-find.
+    return {};
+}
+
+// The nodes the segments' ends make, numbered in the order of their first
+// end in the input and each at the place of that end; and each end's node
+// (end 2·i + which of segment i).
+struct EndNodes {
+    std::vector<WallPoint> nodes;
+    std::vector<uint32_t> nodeOfEnd;
+};
+
+// Ends within the tolerance become one node. The ends sorted by their
+// tolerance-sized cell, so each is compared with those of its own cell and
+// the cells next to it, in memory order; joined through union-find.
+EndNodes joinEnds(const std::vector<const WallSegment*>& usable) {
     struct End {
         int64_t cx, cy;
         double x, y;
@@ -354,101 +360,109 @@ PathResult chainSegments(std::span<const WallSegment> segments) {
         }
         g0 = g1;
     }
-    // Node numbers in the order of their first end in the input, each at the
-    // place of that end.
     std::vector<uint32_t> firstOfRoot(ends.size(), UINT32_MAX);  // by root: the smallest end id
     for (uint32_t i = 0; i < ends.size(); ++i) {
         uint32_t& f = firstOfRoot[find(i)];
         f = std::min(f, ends[i].id);
     }
-    std::vector<uint32_t> nodeOfEnd(ends.size());
-    for (uint32_t i = 0; i < ends.size(); ++i) nodeOfEnd[ends[i].id] = firstOfRoot[find(i)];
+    std::vector<uint32_t> firstOfEnd(ends.size());
+    for (uint32_t i = 0; i < ends.size(); ++i) firstOfEnd[ends[i].id] = firstOfRoot[find(i)];
+    EndNodes out;
     std::vector<uint32_t> number(ends.size(), UINT32_MAX);
-    std::vector<WallPoint> nodes;
-    for (uint32_t id = 0; id < nodeOfEnd.size(); ++id) {
-        const uint32_t first = nodeOfEnd[id];
+    for (uint32_t id = 0; id < firstOfEnd.size(); ++id) {
+        const uint32_t first = firstOfEnd[id];
         if (number[first] == UINT32_MAX) {
-            number[first] = static_cast<uint32_t>(nodes.size());
+            number[first] = static_cast<uint32_t>(out.nodes.size());
             const WallSegment& s = *usable[first / 2];
-            nodes.push_back(first % 2 ? WallPoint{s.x2, s.y2} : WallPoint{s.x1, s.y1});
+            out.nodes.push_back(first % 2 ? WallPoint{s.x2, s.y2} : WallPoint{s.x1, s.y1});
         }
     }
-    // Each node's neighbours: a chain has at most two. The same line twice
-    // is one line; a third neighbour is a branch.
-    struct Adjacent {
-        uint32_t n[2] = {UINT32_MAX, UINT32_MAX};
-        uint32_t count = 0;
-    };
-    std::vector<Adjacent> adj(nodes.size());
+    out.nodeOfEnd.resize(ends.size());
+    for (uint32_t id = 0; id < firstOfEnd.size(); ++id) out.nodeOfEnd[id] = number[firstOfEnd[id]];
+    return out;
+}
+
+// Each node's neighbours: a chain has at most two.
+struct Adjacent {
+    uint32_t n[2] = {UINT32_MAX, UINT32_MAX};
+    uint32_t count = 0;
+};
+
+// The neighbours through the segments. The same line twice is one line; a
+// third neighbour is a branch, and no line with a length is nothing to lay.
+std::u16string linkNodes(const EndNodes& g, std::vector<Adjacent>& adj) {
+    adj.assign(g.nodes.size(), {});
     size_t edgeCount = 0;
-    for (uint32_t i = 0; i < usable.size(); ++i) {
-        const uint32_t a = number[nodeOfEnd[2 * i]], b = number[nodeOfEnd[2 * i + 1]];
+    for (size_t i = 0; 2 * i < g.nodeOfEnd.size(); ++i) {
+        const uint32_t a = g.nodeOfEnd[2 * i], b = g.nodeOfEnd[2 * i + 1];
         if (a == b || adj[a].n[0] == b || adj[a].n[1] == b) continue;
         for (uint32_t k : {a, b})
-            if (adj[k].count == 2) {
-                out.fault = u"線が分岐しています" + placeText(nodes[k].x, nodes[k].y) + u"。枝分かれのない 1 本の線を選択してください";
-                return out;
-            }
+            if (adj[k].count == 2)
+                return u"線が分岐しています" + placeText(g.nodes[k].x, g.nodes[k].y) + u"。枝分かれのない 1 本の線を選択してください";
         adj[a].n[adj[a].count++] = b;
         adj[b].n[adj[b].count++] = a;
         ++edgeCount;
     }
-    if (edgeCount == 0) {
-        out.fault = u"割り付ける線がありません（長さのある線分が選択されていません）";
-        return out;
-    }
-    // The chains: open ones walked from an end, then what is left are loops.
-    std::vector<uint32_t> chainOf(nodes.size(), UINT32_MAX);
-    uint32_t chains = 0;
-    std::vector<WallPoint> chain;
-    bool closed = false;
+    if (edgeCount == 0) return u"割り付ける線がありません（長さのある線分が選択されていません）";
+    return {};
+}
+
+// The chains the nodes make: open ones walked from an end, then what is
+// left are loops. The first is kept as a path.
+struct Chains {
+    std::vector<uint32_t> chainOf;  // by node
+    uint32_t count = 0;
+    WallPath first;
+};
+
+Chains walkChains(const std::vector<WallPoint>& nodes, const std::vector<Adjacent>& adj) {
+    Chains c;
+    c.chainOf.assign(nodes.size(), UINT32_MAX);
     auto walk = [&](uint32_t start, bool keep) {
         uint32_t prev = UINT32_MAX, at = start;
         for (;;) {
-            chainOf[at] = chains;
-            if (keep) chain.push_back(nodes[at]);
+            c.chainOf[at] = c.count;
+            if (keep) c.first.vertices.push_back(nodes[at]);
             const Adjacent& n = adj[at];
             const uint32_t next = n.n[0] != prev ? n.n[0] : (n.count == 2 ? n.n[1] : UINT32_MAX);
             if (next == UINT32_MAX || next == start) break;
             prev = at;
             at = next;
         }
-        ++chains;
+        ++c.count;
     };
     for (uint32_t k = 0; k < nodes.size(); ++k)
-        if (adj[k].count == 1 && chainOf[k] == UINT32_MAX) walk(k, chains == 0);
+        if (adj[k].count == 1 && c.chainOf[k] == UINT32_MAX) walk(k, c.count == 0);
     for (uint32_t k = 0; k < nodes.size(); ++k)
-        if (adj[k].count == 2 && chainOf[k] == UINT32_MAX) {
-            if (chains == 0) closed = true;
-            walk(k, chains == 0);
+        if (adj[k].count == 2 && c.chainOf[k] == UINT32_MAX) {
+            if (c.count == 0) c.first.closed = true;
+            walk(k, c.count == 0);
         }
-    if (chains > 1) {
-        // Chains that touch (a line ending on another's middle) are a branch.
-        std::vector<SegmentEnds> segs;
-        std::vector<uint32_t> owner;
-        for (uint32_t k = 0; k < nodes.size(); ++k)
-            for (uint32_t i = 0; i < adj[k].count; ++i)
-                if (adj[k].n[i] > k) {
-                    segs.push_back({nodes[k], nodes[adj[k].n[i]]});
-                    owner.push_back(chainOf[k]);
-                }
-        const auto touch = firstTouch(segs, kJoinTolerance, [&](size_t i, size_t j) { return owner[i] == owner[j]; });
-        if (touch) {
-            out.fault = u"線が分岐または接触しています" + placeText(touch->x, touch->y) +
-                        u"。枝分かれのない 1 本の線を選択してください";
-            return out;
-        }
-        out.fault = u"線が " + asciiToU16(std::to_string(chains)) + u" 本に分かれています。つながった 1 本の線を選択してください";
-        return out;
-    }
-    out.path.vertices = std::move(chain);
-    out.path.closed = closed;
-    out.fault = checkPath(out.path, Source::Selection);
-    if (!out.ok()) return out;
-    // The default start and direction.
-    std::vector<WallPoint>& v = out.path.vertices;
-    if (closed) {
-        if (!counterClockwise(out.path)) std::reverse(v.begin(), v.end());
+    return c;
+}
+
+// Why a selection of several chains is refused: chains that touch (a line
+// ending on another's middle) are a branch, else they are apart.
+std::u16string severalChains(const std::vector<WallPoint>& nodes, const std::vector<Adjacent>& adj, const Chains& c) {
+    std::vector<SegmentEnds> segs;
+    std::vector<uint32_t> owner;
+    for (uint32_t k = 0; k < nodes.size(); ++k)
+        for (uint32_t i = 0; i < adj[k].count; ++i)
+            if (adj[k].n[i] > k) {
+                segs.push_back({nodes[k], nodes[adj[k].n[i]]});
+                owner.push_back(c.chainOf[k]);
+            }
+    if (const auto touch = firstTouch(segs, kJoinTolerance, [&](size_t i, size_t j) { return owner[i] == owner[j]; }))
+        return u"線が分岐または接触しています" + placeText(touch->x, touch->y) + u"。枝分かれのない 1 本の線を選択してください";
+    return u"線が " + asciiToU16(std::to_string(c.count)) + u" 本に分かれています。つながった 1 本の線を選択してください";
+}
+
+// The default start and direction: a loop counter-clockwise from its lowest
+// vertex, an open path from its end with the smaller x (then y).
+void defaultStart(WallPath& path) {
+    std::vector<WallPoint>& v = path.vertices;
+    if (path.closed) {
+        if (!counterClockwise(path)) std::reverse(v.begin(), v.end());
         const auto lowest = std::min_element(v.begin(), v.end(), [](const WallPoint& p, const WallPoint& q) {
             return p.y != q.y ? p.y < q.y : p.x < q.x;
         });
@@ -456,6 +470,27 @@ PathResult chainSegments(std::span<const WallSegment> segments) {
     } else if (v.back().x < v.front().x || (v.back().x == v.front().x && v.back().y < v.front().y)) {
         std::reverse(v.begin(), v.end());
     }
+}
+
+}  // namespace
+
+PathResult chainSegments(std::span<const WallSegment> segments) {
+    PathResult out;
+    std::vector<const WallSegment*> usable;
+    out.fault = usableSegments(segments, usable);
+    if (!out.ok()) return out;
+    const EndNodes ends = joinEnds(usable);
+    std::vector<Adjacent> adj;
+    out.fault = linkNodes(ends, adj);
+    if (!out.ok()) return out;
+    Chains chains = walkChains(ends.nodes, adj);
+    if (chains.count > 1) {
+        out.fault = severalChains(ends.nodes, adj, chains);
+        return out;
+    }
+    out.path = std::move(chains.first);
+    out.fault = checkPath(out.path, Source::Selection);
+    if (out.ok()) defaultStart(out.path);
     return out;
 }
 
@@ -507,42 +542,90 @@ WallPath restartPath(const WallPath& path, size_t start, bool reversed) {
     return out;
 }
 
-WallLayout layWall(const WallPath& path, const WallPlan& plan) {
-    WallLayout out;
+namespace {
+
+// A leg's direction as a unit vector, and its length.
+struct Dir {
+    LD x, y, len;
+};
+
+Dir dirOf(LD dx, LD dy) {
+    const LD len = x87::sqrt(dx * dx + dy * dy);
+    return Dir{dx / len, dy / len, len};
+}
+
+// The legs as drawn, vertex to vertex.
+std::vector<Dir> drawnLegs(const WallPath& path) {
     const auto& v = path.vertices;
-    const size_t legCount = path.legCount();
-    if (legCount == 0 || (path.closed && legCount < 3)) {
-        out.fault = u"割り付ける線がありません";
-        return out;
-    }
-    const LD w = plan.width, c = plan.reach;
-    struct Dir {
-        LD x, y, len;
-    };
-    auto dirOf = [](LD dx, LD dy) {
-        const LD len = x87::sqrt(dx * dx + dy * dy);
-        return Dir{dx / len, dy / len, len};
-    };
-    std::vector<Dir> drawn(legCount);
-    for (size_t i = 0; i < legCount; ++i) {
+    std::vector<Dir> drawn(path.legCount());
+    for (size_t i = 0; i < drawn.size(); ++i) {
         const WallPoint& a = v[i];
         const WallPoint& b = v[(i + 1) % v.size()];
         drawn[i] = dirOf(static_cast<LD>(b.x) - a.x, static_cast<LD>(b.y) - a.y);
     }
-    size_t k = 0;  // pieces so far: U piles alternate from the start
-    auto mirroredAt = [&](size_t index) {
-        return plan.alternates ? ((index + static_cast<size_t>(plan.orientation != 0)) & 1u) != 0 : plan.orientation != 0;
-    };
-    auto tooMany = [&](LD more) {
-        if (static_cast<LD>(k) + more <= kMaxPileCount) return false;
-        out.fault = pileCountMessage();
-        out.pieces.clear();
-        out.legs.clear();
+    return drawn;
+}
+
+double turnAfter(const std::vector<Dir>& drawn, size_t leg) {
+    const Dir& a = drawn[leg];
+    const Dir& b = drawn[(leg + 1) % drawn.size()];
+    return turnDegrees(a.x, a.y, b.x, b.y);
+}
+
+// A corner sharper than the section takes: its corner pile and the next
+// leg's first pile would cross.
+std::u16string acuteCorner(const WallPath& path, const std::vector<Dir>& drawn, double leastAngle) {
+    const auto& v = path.vertices;
+    for (size_t i = 0; i + (path.closed ? 0 : 1) < drawn.size() && leastAngle > 0; ++i) {
+        const double interior = 180.0 - std::fabs(turnAfter(drawn, i));
+        if (interior >= leastAngle) continue;
+        const WallPoint& at = v[(i + 1) % v.size()];
+        return u"角が鋭すぎます" + placeText(at.x, at.y) + u"（内角 " + degreesText(interior) + u"°）。この型式の角は " +
+               degreesText(leastAngle) + u"° 以上にしてください";
+    }
+    return {};
+}
+
+// The pieces of a leg from offset s: the smallest n >= 1 with
+// s + n·w >= length − tolerance (one past the cap where it is beyond it).
+int64_t countedPieces(LD s, LD length, LD w) {
+    const LD q = (length - static_cast<LD>(kWholePileTolerance) - s) / w;
+    if (q > kMaxPileCount + 1.0L) return kMaxPileCount + 1;
+    return std::max<int64_t>(1, static_cast<int64_t>(std::ceil(q)));
+}
+
+// The whole pieces that fit in `available` from offset c.
+int64_t fittedPieces(LD available, LD c, LD w) {
+    return static_cast<int64_t>(std::floor((available - c + kWholePileTolerance) / w));
+}
+
+// A remainder below kLeastClosingWidth is no pile; one within it of the
+// width is a whole pile.
+void settle(int64_t& n, LD& g, LD w) {
+    if (g > w - static_cast<LD>(kLeastClosingWidth)) ++n, g = 0;
+    else if (g < static_cast<LD>(kLeastClosingWidth)) g = 0;
+}
+
+// Lays the pieces leg by leg into the layout, counting them from the start
+// (U piles alternate from it).
+class LegLayer {
+public:
+    LegLayer(const WallPlan& plan, WallLayout& out) : plan_(plan), out_(out), w_(plan.width) {}
+
+    // Whether `more` pieces would pass the cap: the layout is then refused.
+    bool tooMany(LD more) {
+        if (static_cast<LD>(k_) + more <= kMaxPileCount) return false;
+        out_.fault = pileCountMessage();
+        out_.pieces.clear();
+        out_.legs.clear();
         return true;
-    };
-    // Lays one leg from `start` along `d`: n pieces from offset s, the last a
+    }
+
+    // One leg from (sx, sy) along d: n pieces from offset s, the last a
     // corner when the leg ends at one, a closing piece of width g before it.
-    auto layLeg = [&](size_t leg, LD sx, LD sy, const Dir& d, LD s, int64_t n, LD g, bool cornerAtEnd, double turn) {
+    // Returns where the leg ends.
+    std::pair<LD, LD> lay(size_t leg, LD sx, LD sy, const Dir& d, LD s, int64_t n, LD g, bool cornerAtEnd,
+                          double turn) {
         const double angle = toDouble(static_cast<LD>(vecAngle(toDouble(d.x), toDouble(d.y))) * 180.0L / kPiFull);
         WallLeg L;
         L.x1 = toDouble(sx);
@@ -557,79 +640,79 @@ WallLayout layWall(const WallPath& path, const WallPlan& plan) {
             p.y = toDouble(sy + at * d.y);
             p.angle = angle;
             p.width = toDouble(width);
-            p.mirrored = mirroredAt(k++);
-            if (kind == PieceKind::Corner) p.turn = turn, ++out.corners;
-            if (kind == PieceKind::Closing) ++out.closings, ++L.closing;
-            out.pieces.push_back(p);
+            p.mirrored = mirroredAt(k_++);
+            if (kind == PieceKind::Corner) p.turn = turn, ++out_.corners;
+            if (kind == PieceKind::Closing) ++out_.closings, ++L.closing;
+            out_.pieces.push_back(p);
             ++L.pieces;
             at += width;
         };
         for (int64_t i = 0; i < n; ++i) {
             const bool last = i == n - 1;
             if (last && g > 0) place(PieceKind::Closing, g);
-            place(last && cornerAtEnd ? PieceKind::Corner : PieceKind::Pile, w);
+            place(last && cornerAtEnd ? PieceKind::Corner : PieceKind::Pile, w_);
         }
         const LD ex = sx + at * d.x, ey = sy + at * d.y;
         L.x2 = toDouble(ex);
         L.y2 = toDouble(ey);
-        out.legs.push_back(L);
-        out.length += at;
-        return std::pair{ex, ey};
-    };
-    auto counted = [&](LD s, LD length) -> int64_t {
-        // The smallest n >= 1 with s + n·w >= length − tolerance.
-        const LD q = (length - static_cast<LD>(kWholePileTolerance) - s) / w;
-        if (q > kMaxPileCount + 1.0L) return kMaxPileCount + 1;
-        return std::max<int64_t>(1, static_cast<int64_t>(std::ceil(q)));
-    };
-    auto turnAfter = [&](size_t leg) {
-        const Dir& a = drawn[leg];
-        const Dir& b = drawn[(leg + 1) % legCount];
-        return turnDegrees(a.x, a.y, b.x, b.y);
-    };
-    // A corner sharper than the section takes: its corner pile and the next
-    // leg's first pile would cross.
-    for (size_t i = 0; i + (path.closed ? 0 : 1) < legCount && plan.leastAngle > 0; ++i) {
-        const double interior = 180.0 - std::fabs(turnAfter(i));
-        if (interior >= plan.leastAngle) continue;
-        const WallPoint& at = v[(i + 1) % v.size()];
-        out.fault = u"角が鋭すぎます" + placeText(at.x, at.y) + u"（内角 " + degreesText(interior) +
-                    u"°）。この型式の角は " + degreesText(plan.leastAngle) + u"° 以上にしてください";
-        return out;
+        out_.legs.push_back(L);
+        out_.length += at;
+        return {ex, ey};
     }
-    // A remainder below kLeastClosingWidth is no pile; one within it of the
-    // width is a whole pile.
-    auto settle = [&](int64_t& n, LD& g) {
-        if (g > w - static_cast<LD>(kLeastClosingWidth)) ++n, g = 0;
-        else if (g < static_cast<LD>(kLeastClosingWidth)) g = 0;
-    };
+
+private:
+    bool mirroredAt(size_t index) const {
+        return plan_.alternates ? ((index + static_cast<size_t>(plan_.orientation != 0)) & 1u) != 0
+                                : plan_.orientation != 0;
+    }
+
+    const WallPlan& plan_;
+    WallLayout& out_;
+    const LD w_;
+    size_t k_ = 0;  // pieces so far
+};
+
+// An open path: each leg counted from its start offset (0 for the first,
+// the plate's reach after a corner), its end the next corner.
+WallLayout layOpenPath(const WallPath& path, const std::vector<Dir>& drawn, const WallPlan& plan) {
+    WallLayout out;
+    LegLayer legs(plan, out);
+    const auto& v = path.vertices;
     LD px = v[0].x, py = v[0].y;
-    if (!path.closed) {
-        for (size_t i = 0; i < legCount; ++i) {
-            const LD s = i == 0 ? 0 : c;
-            const int64_t n = counted(s, drawn[i].len);
-            if (tooMany(static_cast<LD>(n) + 1)) return out;
-            const bool corner = i + 1 < legCount;
-            std::tie(px, py) = layLeg(i, px, py, drawn[i], s, n, 0, corner, corner ? turnAfter(i) : 0);
-        }
-        // 起点 and 終点 are corner piles too (one, where the wall is one pile).
-        WallPiece &first = out.pieces.front(), &last = out.pieces.back();
-        if (plan.startCorner && first.kind != PieceKind::Corner) ++out.corners;
-        if (plan.endCorner && (&first != &last || !plan.startCorner) && last.kind != PieceKind::Corner) ++out.corners;
-        if (plan.startCorner) first.outline = PieceOutline::StartCorner;
-        if (plan.endCorner) last.outline = PieceOutline::EndCorner;
-        const double gap = distance2D(v.front().x, v.front().y, v.back().x, v.back().y);
-        if (gap <= plan.width) out.openGap = gap;
-        return checkLaid(out, false, plan);
+    for (size_t i = 0; i < drawn.size(); ++i) {
+        const LD s = i == 0 ? 0 : static_cast<LD>(plan.reach);
+        const int64_t n = countedPieces(s, drawn[i].len, plan.width);
+        if (legs.tooMany(static_cast<LD>(n) + 1)) return out;
+        const bool corner = i + 1 < drawn.size();
+        std::tie(px, py) = legs.lay(i, px, py, drawn[i], s, n, 0, corner, corner ? turnAfter(drawn, i) : 0);
     }
-    const size_t m = legCount;
+    // 起点 and 終点 are corner piles too (one, where the wall is one pile).
+    WallPiece &first = out.pieces.front(), &last = out.pieces.back();
+    if (plan.startCorner && first.kind != PieceKind::Corner) ++out.corners;
+    if (plan.endCorner && (&first != &last || !plan.startCorner) && last.kind != PieceKind::Corner) ++out.corners;
+    if (plan.startCorner) first.outline = PieceOutline::StartCorner;
+    if (plan.endCorner) last.outline = PieceOutline::EndCorner;
+    const double gap = distance2D(v.front().x, v.front().y, v.back().x, v.back().y);
+    if (gap <= plan.width) out.openGap = gap;
+    return checkLaid(out, false, plan);
+}
+
+// A loop: its legs but the last two counted as on an open path; the
+// second-to-last runs to where its axis meets the line through the start
+// vertex along the last leg, the last ends at the start vertex, each with
+// a closing pile for its remainder.
+WallLayout layLoop(const WallPath& path, const std::vector<Dir>& drawn, const WallPlan& plan) {
+    WallLayout out;
+    LegLayer legs(plan, out);
+    const LD w = plan.width, c = plan.reach;
+    const auto& v = path.vertices;
+    const size_t m = drawn.size();
+    LD px = v[0].x, py = v[0].y;
     for (size_t i = 0; i + 2 < m; ++i) {
-        const int64_t n = counted(c, drawn[i].len);
-        if (tooMany(static_cast<LD>(n) + 1)) return out;
-        std::tie(px, py) = layLeg(i, px, py, drawn[i], c, n, 0, true, turnAfter(i));
+        const int64_t n = countedPieces(c, drawn[i].len, w);
+        if (legs.tooMany(static_cast<LD>(n) + 1)) return out;
+        std::tie(px, py) = legs.lay(i, px, py, drawn[i], c, n, 0, true, turnAfter(drawn, i));
     }
-    // The second-to-last leg runs to where its axis meets the line through
-    // the start vertex along the last leg; the last ends at the start vertex.
     auto refuse = [&](const char16_t* why) {
         out.fault = std::u16string(u"閉合できません（") + why + u"）";
         out.pieces.clear();
@@ -641,27 +724,40 @@ WallLayout layWall(const WallPath& path, const WallPlan& plan) {
     const LD cross = d.x * e.y - d.y * e.x;
     LD sinStraight, cosStraight;
     x87::sinCos(static_cast<LD>(kStraightTolerance) * kPiFull / 180, sinStraight, cosStraight);
-    if (std::fabs(cross) < sinStraight)
-        return refuse(u"最後の 2 辺が平行です");
+    if (std::fabs(cross) < sinStraight) return refuse(u"最後の 2 辺が平行です");
     const LD vx = v[0].x, vy = v[0].y;
     const LD a = ((vx - px) * e.y - (vy - py) * e.x) / cross;
-    auto fitted = [&](LD available) { return static_cast<int64_t>(std::floor((available - c + kWholePileTolerance) / w)); };
     if (!(a >= c + w - static_cast<LD>(kWholePileTolerance))) return refuse(u"最後から 2 番目の辺が短すぎます");
-    int64_t n1 = fitted(a);
+    int64_t n1 = fittedPieces(a, c, w);
     LD g1 = a - c - n1 * w;
-    settle(n1, g1);
-    if (tooMany(static_cast<LD>(n1) + 1)) return out;
-    std::tie(px, py) = layLeg(m - 2, px, py, d, c, n1, g1, true, turnAfter(m - 2));
+    settle(n1, g1, w);
+    if (legs.tooMany(static_cast<LD>(n1) + 1)) return out;
+    std::tie(px, py) = legs.lay(m - 2, px, py, d, c, n1, g1, true, turnAfter(drawn, m - 2));
     const Dir last = dirOf(vx - px, vy - py);
     if (!(last.len >= c + w - static_cast<LD>(kWholePileTolerance)) || last.x * e.x + last.y * e.y <= 0)
         return refuse(u"最後の辺が短すぎます");
-    int64_t n2 = fitted(last.len);
+    int64_t n2 = fittedPieces(last.len, c, w);
     LD g2 = last.len - c - n2 * w;
-    settle(n2, g2);
-    if (tooMany(static_cast<LD>(n2) + 1)) return out;
-    layLeg(m - 1, px, py, last, c, n2, g2, true, turnDegrees(last.x, last.y, drawn[0].x, drawn[0].y));
+    settle(n2, g2, w);
+    if (legs.tooMany(static_cast<LD>(n2) + 1)) return out;
+    legs.lay(m - 1, px, py, last, c, n2, g2, true, turnDegrees(last.x, last.y, drawn[0].x, drawn[0].y));
     out.oddLoop = plan.alternates && (out.pieces.size() % 2 == 1);
     return checkLaid(out, true, plan);
+}
+
+}  // namespace
+
+WallLayout layWall(const WallPath& path, const WallPlan& plan) {
+    WallLayout out;
+    const size_t legCount = path.legCount();
+    if (legCount == 0 || (path.closed && legCount < 3)) {
+        out.fault = u"割り付ける線がありません";
+        return out;
+    }
+    const std::vector<Dir> drawn = drawnLegs(path);
+    out.fault = acuteCorner(path, drawn, plan.leastAngle);
+    if (!out.ok()) return out;
+    return path.closed ? layLoop(path, drawn, plan) : layOpenPath(path, drawn, plan);
 }
 
 std::u16string wallCountText(const WallLayout& layout) {

@@ -65,7 +65,9 @@ enum class PieceKind : uint8_t {
     Closing,  // the cut pile that closes a loop's fitted leg (調整矢板)
 };
 
-enum class PieceOutline : uint8_t { Normal, StartCorner, EndCorner };
+// BothCorners: the two-point run of one pile with 起点 and 終点, drawn with
+// both corner outlines.
+enum class PieceOutline : uint8_t { Normal, StartCorner, EndCorner, BothCorners };
 
 struct WallPiece {
     PieceKind kind = PieceKind::Pile;

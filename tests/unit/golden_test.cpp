@@ -14,19 +14,17 @@ namespace {
 const std::string kGolden = std::string(RAVO_SOURCE_DIR) + "/tests/data/golden_diagonal.txt";
 
 TEST(Golden, DiagonalRunWithCornerAndReverse) {
-    test::Platform pf;
     test::TempDir dir;
+    dir.linkOutlines();
+    test::Platform pf(dir.path());
     dir.write("temp.txt", "hq\r\nhp1 123.456 -78.9\r\nhp2 4567.891 3210.123\r\n");
-    const auto old = std::filesystem::current_path();
-    std::filesystem::current_path(RAVO_SOURCE_DIR);
     Session s(Services{pf.fs, pf.codec, pf.messages, NumberFormat{}});
-    ASSERT_TRUE(s.runShowSteps(dir.upath()));
-    std::filesystem::current_path(old);
-    test::RecordingCanvas canvas(289, 229);
+    ASSERT_TRUE(s.runShowSteps());
+    test::RecordingCanvas canvas(kImageWidth, kImageHeight);
     s.attachImage(canvas);
-    s.chkStartClick(true);
-    s.btnReverseClick();
-    s.writeRunResult();
+    s.setStartCorner(true);
+    s.turnPilesOver();
+    s.ok();
     const std::string got = dir.read("jwc_temp.txt");
     ASSERT_GT(got.size(), 1000u);
     if (std::getenv("RAVO_UPDATE_GOLDEN")) std::ofstream(kGolden, std::ios::binary) << got;
@@ -40,23 +38,21 @@ TEST(Golden, DiagonalRunWithCornerAndReverse) {
 // roots, sines and cosines, so every build writes the same bytes.
 TEST(Golden, LabelledCofferdamWithItsTable) {
     const std::string golden = std::string(RAVO_SOURCE_DIR) + "/tests/data/golden_cofferdam.txt";
-    test::Platform pf;
     test::TempDir dir;
+    dir.linkOutlines();
+    test::Platform pf(dir.path());
     std::ifstream exported(std::string(RAVO_SOURCE_DIR) + "/tests/data/cofferdam_temp.txt", std::ios::binary);
     dir.write("temp.txt", std::string((std::istreambuf_iterator<char>(exported)), {}));
-    const auto old = std::filesystem::current_path();
-    std::filesystem::current_path(RAVO_SOURCE_DIR);
     Session s(Services{pf.fs, pf.codec, pf.messages, NumberFormat{}});
     s.setRunMode(RunMode::Selection);
-    test::RecordingCanvas canvas(289, 229);
+    test::RecordingCanvas canvas(kImageWidth, kImageHeight);
     s.attachImage(canvas);
-    ASSERT_TRUE(s.runShowSteps(dir.upath()));
-    std::filesystem::current_path(old);
+    ASSERT_TRUE(s.runShowSteps());
     EXPECT_TRUE(pf.messages.shown.empty());
     s.setPileLength(u"10.0");
-    s.chkLabelClick(true);
-    s.chkTableClick(true);
-    s.writeRunResult();
+    s.setLabels(true);
+    s.setTable(true);
+    s.ok();
     const std::string got = dir.read("jwc_temp.txt");
     ASSERT_NE(got.find("\r\ncn3\r\nch "), std::string::npos);
     if (std::getenv("RAVO_UPDATE_GOLDEN")) std::ofstream(golden, std::ios::binary) << got;

@@ -1,9 +1,10 @@
-#include "core/pile_layout.h"
+#include "core/plan.h"
 
 #include <algorithm>
 #include <array>
 #include <cctype>
 #include <set>
+#include <sstream>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -13,133 +14,52 @@
 #include "core/functions.h"
 #include "core/result_writer.h"
 #include "core/session.h"
-#include "core/transforms.h"
 #include "recording_canvas.h"
 #include "test_support.h"
 
 namespace ravo {
 namespace {
 
-TEST(Transforms, RotateScaleMoveCopy) {
-    RecordingMessages msgs;
-    GinStore store(msgs);
-    store.addLine(1, 1, 0, 2, 0);
-    store.addCircle(1, 3, 4, 5);
-    rotateGin(store, 1, 90);
-    LineData l = store.getLine(1, 0);
-    EXPECT_GT(l.X1, 1e-15);  // cos 90 with the short pi
-    EXPECT_LT(l.X1, 2e-15);
-    EXPECT_EQ(l.Y1, 1);
-    EXPECT_EQ(l.Y2, 2);
-    LineData c = store.getLine(1, 1);
-    EXPECT_EQ(c.X1, 3);  // circles are not turned
-    EXPECT_EQ(c.R, 5);
-
-    store.clearGin(2);
-    store.addLine(2, 1, 2, 3, 4);
-    store.addCircle(2, 1, 1, 5);
-    scaleGin(store, 2, 1.0, -1.0);
-    EXPECT_EQ(store.getLine(2, 0).Y1, -2);
-    EXPECT_EQ(store.getLine(2, 0).Y2, -4);
-    EXPECT_EQ(store.getLine(2, 1).Y1, -1);
-    EXPECT_EQ(store.getLine(2, 1).R, 5);
-    moveGin(store, 2, 10, 20);
-    EXPECT_EQ(store.getLine(2, 1).X1, 11);
-    EXPECT_EQ(store.getLine(2, 1).X2, 11);
-    EXPECT_EQ(store.getLine(2, 1).Y2, 19);
-    EXPECT_EQ(store.getLine(2, 1).R, 5);
-
-    // Copies are fresh lines with the current attributes; circles stay behind.
-    store.curCL = 42;
-    store.clearGin(3);
-    copyGinOffset(store, 2, 3, 1, 1);
-    ASSERT_EQ(store.lastLineIndex(3), 0);
-    EXPECT_EQ(store.lineRec(3, 0).CL, 42);
-    EXPECT_EQ(store.lineRec(3, 0).X1, 12);
-    EXPECT_EQ(store.lastLineIndex(2), 1);  // the source is unchanged
-    // Onto itself: exactly one copy of what it held.
-    copyGinOffset(store, 3, 3, 100, 0);
-    ASSERT_EQ(store.lastLineIndex(3), 1);
-    EXPECT_EQ(store.getLine(3, 1).X1, 112);
-    // Nothing to do on an empty gin.
-    rotateGin(store, 9, 30);
-    moveGin(store, 9, 1, 1);
-    copyGinOffset(store, 9, 10, 1, 1);
-    EXPECT_EQ(store.lastLineIndex(10), -1);
-}
-
-// Sums and products are rounded to extended precision first, then to a
-// double: where the exact value needs more than 64 bits the two roundings
-// differ from one rounding in double.
-TEST(Transforms, ExtendedIntermediatesRoundTwice) {
-    RecordingMessages msgs;
-    GinStore store(msgs);
-    const double tiny = 0x1.0000000000001p-53;  // 1 + tiny: a double rounds up, extended then double to 1
-    const double a = 0x1.27365a6456ba5p+0, b = 0x1.63fdaf7759a4fp+0;  // a product that rounds twice differently
-    store.addLine(1, 1.0, 1.0, 1.0, 1.0);
-    moveGin(store, 1, tiny, tiny);
-    EXPECT_EQ(store.getLine(1, 0).X1, 1.0);
-    EXPECT_EQ(store.getLine(1, 0).Y2, 1.0);
-    copyGinOffset(store, 1, 2, tiny, tiny);
-    EXPECT_EQ(store.getLine(2, 0).X2, 1.0);
-    store.addLine(3, a, a, a, a);
-    scaleGin(store, 3, b, b);
-    EXPECT_EQ(store.getLine(3, 0).X1, static_cast<double>(static_cast<long double>(a) * b));
-    EXPECT_NE(store.getLine(3, 0).X1, a * b);
-}
-
-TEST(Transforms, FailedAppendDoesNotStopTheCopy) {
-    RecordingMessages msgs;
-    GinStore store(msgs, 320 * sizeof(recLine));
-    for (int i = 0; i < 120; ++i) store.addLine(1, i, 0, 0, 0);
-    ASSERT_TRUE(msgs.shown.empty());
-    copyGinOffset(store, 1, 2, 0, 0);
-    // 99 copies fit the first 100 slots; each of the other 21 is tried and reported.
-    EXPECT_EQ(store.lastLineIndex(2), 98);
-    EXPECT_EQ(msgs.shown.size(), 21u);
-    EXPECT_EQ(store.lastLineIndex(1), 119);
-}
-
 struct OutlineTest : ::testing::Test {
     test::Platform pf;
-    GinStore store{pf.messages};
+    std::vector<WallSegment> segs;
     NumberFormat fmt;
     test::TempDir dir;
 
     void load(const std::string& bytes) {
         dir.write("p.dat", bytes);
-        loadPileShape(store, 1, dir.upath("p.dat"), pf.fs, fmt, pf.codec);
+        loadPileShape(segs, dir.upath("p.dat"), pf.fs, fmt, pf.codec);
     }
 };
 
 TEST_F(OutlineTest, FileRules) {
     load("\r\n   \r\n1 2 3 4 5\r\n\"10.5\" -3 20 -3\n" + std::string(300, ' ') + "\n7 8 9 1e1\r\x1A" "99 99 99 99\r\n");
-    ASSERT_EQ(store.lastLineIndex(1), 2);
-    EXPECT_EQ(store.getLine(1, 0).X2, 3);
-    EXPECT_EQ(store.getLine(1, 0).Y2, 4);
-    EXPECT_EQ(store.getLine(1, 1).X1, 10.5);
-    EXPECT_EQ(store.getLine(1, 2).Y2, 10);
+    ASSERT_EQ(segs.size(), 3u);
+    EXPECT_EQ(segs[0].x2, 3);
+    EXPECT_EQ(segs[0].y2, 4);
+    EXPECT_EQ(segs[1].x1, 10.5);
+    EXPECT_EQ(segs[2].y2, 10);
 }
 
 TEST_F(OutlineTest, BlankFileGivesEmptyOutline) {
     load("\r\n \t \r\n");
-    EXPECT_EQ(store.lastLineIndex(1), -1);
+    EXPECT_TRUE(segs.empty());
 }
 
 TEST_F(OutlineTest, FailuresKeepEarlierSegments) {
     EXPECT_RAISES(load("1 2 3 4\r\n1 2 3\r\n5 6 7 8\r\n"), ConvertError, "'' は浮動小数点数ではありません");
-    EXPECT_EQ(store.lastLineIndex(1), 0);
+    EXPECT_EQ(segs.size(), 1u);
     EXPECT_RAISES(load("1,5 2 3 4\r\n"), ConvertError, "'1,5' は浮動小数点数ではありません");
     EXPECT_RAISES(load("1 2 3 1e999\r\n"), ConvertError, "'1e999' は浮動小数点数ではありません");
     EXPECT_RAISES(load("\" 1\" 2 3 4\r\n"), ConvertError, "' 1' は浮動小数点数ではありません");
     // The fourth number starting after byte 255 is cut off.
     EXPECT_RAISES(load("1 2 3" + std::string(260, ' ') + "4\r\n"), ConvertError, "'' は浮動小数点数ではありません");
     fmt.decimalSeparator = u',';
-    store.clearGin(1);
+    segs.clear();
     load("1,5 2 3 4\r\n");
-    EXPECT_EQ(store.getLine(1, 0).X1, 1.5);
+    EXPECT_EQ(segs[0].x1, 1.5);
     try {
-        loadPileShape(store, 1, dir.upath("none.dat"), pf.fs, fmt, pf.codec);
+        loadPileShape(segs, dir.upath("none.dat"), pf.fs, fmt, pf.codec);
         ADD_FAILURE() << "expected an I/O error";
     } catch (const IoError& e) {
         EXPECT_EQ(u16ToUtf8(withFullStop(e.message())), "指定されたファイルが見つかりません.");
@@ -215,36 +135,48 @@ TEST(PileCount, DecimalRunsOfWholeWidths) {
     EXPECT_EQ(wrong, 0);
 }
 
-// A session over outline files whose segments tell the outlines apart:
-// each outline is one segment from (0, tag) to (1, tag).
+// Outline files whose segments tell the outlines apart: each outline is one
+// segment from (0, tag) to (1, tag). The plan laid straight from them, and a
+// session over them in the folder of a program.
 struct LayoutTest : ::testing::Test {
-    test::Platform pf;
     test::TempDir dir;
-    test::RecordingCanvas canvas{289, 229};
+    test::Platform pf{dir.path()};
+    test::RecordingCanvas canvas{kImageWidth, kImageHeight};
     std::unique_ptr<Session> s;
-    std::string oldCwd;
+    Choices choices;
 
     void SetUp() override {
         dir.write("data/pile_n.dat", "0 1 1 1\r\n");
         dir.write("data/pile_l.dat", "0 3 1 3\r\n");
         dir.write("data/pile_r.dat", "0 5 1 5\r\n");
-        oldCwd = std::filesystem::current_path();
-        std::filesystem::current_path(dir.path());  // outlines resolve against it
+    }
+    Plan lay(double x1, double y1, double x2, double y2) {
+        HostInput in;
+        in.header.hp[1] = {x1, y1};
+        in.header.hp[2] = {x2, y2};
+        return planRun(in, choices, loadOutlines(kDefaultSection, pf.fs, NumberFormat{}, pf.codec));
+    }
+    // The tag of every pile as laid (the y of its first point before turning).
+    std::vector<int> tags(const Plan& p) const {
+        std::vector<int> t;
+        placePieces(p, loadOutlines(kDefaultSection, pf.fs, NumberFormat{}, pf.codec),
+                    [&](double, double y1, double, double, PieceKind) { t.push_back(static_cast<int>(std::lround(y1))); });
+        return t;
+    }
+    // A session shown over the export.
+    void show(const std::string& temp) {
+        dir.write("temp.txt", temp);
         s = std::make_unique<Session>(Services{pf.fs, pf.codec, pf.messages, NumberFormat{}});
         s->attachImage(canvas);
+        ASSERT_TRUE(s->runShowSteps());
     }
-    void TearDown() override { std::filesystem::current_path(oldCwd); }
-
-    void lay(double x1, double y1, double x2, double y2) {
-        s->header().hp[1] = {x1, y1};
-        s->header().hp[2] = {x2, y2};
-        s->layouter().preparePiles();
-        s->layouter().layoutPiles(s->layout().nReverse);
-    }
-    // The tag (y of the first point before turning) of every pile.
-    std::vector<int> tags() const {
+    // The tags of what OK hands the host, less hp1's y.
+    std::vector<int> handedBack(double hp1y = 0) {
+        s->ok();
         std::vector<int> t;
-        for (int i = 0; i <= s->store().lastLineIndex(0); ++i) t.push_back(static_cast<int>(std::lround(s->store().getLine(0, i).Y1)));
+        std::istringstream in(dir.read("jwc_temp.txt"));
+        double x1, y1, x2, y2;
+        while (in >> x1 >> y1 >> x2 >> y2) t.push_back(static_cast<int>(std::lround(y1 - hp1y)));
         return t;
     }
 };
@@ -252,109 +184,111 @@ struct LayoutTest : ::testing::Test {
 using Tags = std::vector<int>;
 
 TEST_F(LayoutTest, CountsOffsetsAndVariants) {
-    lay(0, 0, 1000, 0);
-    EXPECT_EQ(s->layout().nPileCount, 3);
-    EXPECT_EQ(s->layout().dAngle, 0);
-    EXPECT_EQ(tags(), (Tags{1, -1, 1}));
-    EXPECT_EQ(s->store().getLine(0, 1).X1, 400);
-    EXPECT_EQ(s->store().getLine(0, 2).X2, 801);
-    s->layout().nReverse = 1;
-    s->layouter().layoutPiles(1);
-    EXPECT_EQ(tags(), (Tags{-1, 1, -1}));
-    lay(0, 0, 800, 0);
-    EXPECT_EQ(s->layout().nPileCount, 2);
-    lay(5, 5, 5, 5);
-    EXPECT_EQ(s->layout().nPileCount, 0);
-    EXPECT_EQ(s->store().lastLineIndex(0), -1);
+    Plan p = lay(0, 0, 1000, 0);
+    EXPECT_EQ(p.count(), 3);
+    EXPECT_EQ(p.angle, 0);
+    EXPECT_EQ(tags(p), (Tags{1, -1, 1}));
+    EXPECT_EQ(p.layout.pieces[1].x, 400);
+    choices.orientation = 1;
+    EXPECT_EQ(tags(lay(0, 0, 1000, 0)), (Tags{-1, 1, -1}));
+    EXPECT_EQ(lay(0, 0, 800, 0).count(), 2);
+    p = lay(5, 5, 5, 5);
+    EXPECT_EQ(p.count(), 0);
+    EXPECT_TRUE(tags(p).empty());
 }
 
 TEST_F(LayoutTest, CornersReplaceTheOrdinaryOutline) {
-    lay(0, 0, 800, 0);
-    s->chkStartClick(true);
-    s->chkEndClick(true);
-    EXPECT_EQ(tags(), (Tags{3, -5}));  // start corner variant 0, end corner variant 1
-    lay(0, 0, 300, 0);
-    EXPECT_EQ(tags(), (Tags{3, 5}));   // one pile: both corners, start first, no ordinary
-    s->chkStartClick(false);
-    EXPECT_EQ(tags(), (Tags{5}));
+    show("hp1 0 0\r\nhp2 800 0\r\n");
+    s->setStartCorner(true);
+    s->setEndCorner(true);
+    EXPECT_EQ(handedBack(), (Tags{3, -5}));  // start corner variant 0, end corner variant 1
+    show("hp1 0 0\r\nhp2 300 0\r\n");
+    s->setStartCorner(true);
+    s->setEndCorner(true);
+    EXPECT_EQ(handedBack(), (Tags{3, 5}));   // one pile: both corners, start first, no ordinary
+    EXPECT_EQ(s->quantities().count, 1);
+    s->setStartCorner(false);
+    EXPECT_EQ(handedBack(), (Tags{5}));
 }
 
 TEST_F(LayoutTest, ClicksBeforeTheViewIsReadyDoNothing) {
+    dir.write("temp.txt", "hp1 0 0\r\nhp2 800 0\r\n");
     s = std::make_unique<Session>(Services{pf.fs, pf.codec, pf.messages, NumberFormat{}});  // no image yet
-    lay(0, 0, 800, 0);
-    s->chkStartClick(true);
-    s->chkEndClick(true);
-    EXPECT_FALSE(s->layout().bStartCorner);
-    EXPECT_FALSE(s->layout().bEndCorner);
-    EXPECT_EQ(tags(), (Tags{1, -1}));
+    ASSERT_TRUE(s->runShowSteps());
+    s->setStartCorner(true);
+    s->setEndCorner(true);
+    EXPECT_EQ(handedBack(), (Tags{1, -1}));
 }
 
 TEST_F(LayoutTest, ReverseTwiceIsBitForBitTheSame) {
-    lay(12.5, -3, 4012.7, 1999.1);
-    std::vector<recLine> before(s->store().lineData(0), s->store().lineData(0) + s->store().lastLineIndex(0) + 1);
-    s->btnReverseClick();
-    s->btnReverseClick();
-    ASSERT_EQ(s->store().lastLineIndex(0) + 1, static_cast<int>(before.size()));
-    EXPECT_EQ(std::memcmp(before.data(), s->store().lineData(0), before.size() * sizeof(recLine)), 0);
+    show("hp1 12.5 -3\r\nhp2 4012.7 1999.1\r\n");
+    s->ok();
+    const std::string before = dir.read("jwc_temp.txt");
+    s->turnPilesOver();
+    s->ok();
+    EXPECT_NE(dir.read("jwc_temp.txt"), before);
+    s->turnPilesOver();
+    s->ok();
+    EXPECT_EQ(dir.read("jwc_temp.txt"), before);
 }
 
 TEST_F(LayoutTest, AnglesInExtendedPrecision) {
-    lay(0, 0, 480, 640);
-    EXPECT_EQ(s->layout().nPileCount, 2);
-    EXPECT_NEAR(s->layout().dAngle, 53.13010235415598, 1e-12);
-    LineData second = s->store().getLine(0, 1);  // from (400, -1) before turning
+    Plan p = lay(0, 0, 480, 640);
+    EXPECT_EQ(p.count(), 2);
+    EXPECT_NEAR(p.angle, 53.13010235415598, 1e-12);
+    std::vector<WallSegment> placed;
+    placePieces(p, loadOutlines(kDefaultSection, pf.fs, NumberFormat{}, pf.codec),
+                [&](double x1, double y1, double x2, double y2, PieceKind) { placed.push_back({x1, y1, x2, y2}); });
     double x, y;
-    rotatePoint(s->layout().dAngle, 400, 0, x, y);
+    rotatePoint(p.angle, 400, 0, x, y);  // the second pile's start, (400, -1) before turning
     EXPECT_NEAR(x, 240, 1e-9);
     EXPECT_NEAR(y, 320, 1e-9);
-    EXPECT_NE(second.X1, 400);
+    EXPECT_NE(placed[1].x1, 400);
 
-    lay(0, 0, 0, 800);
-    EXPECT_LT(s->layout().dAngle, 90);
-    EXPECT_GT(s->layout().dAngle, 89.9999999999);
-    rotatePoint(s->layout().dAngle, 400, 0, x, y);
+    p = lay(0, 0, 0, 800);
+    EXPECT_LT(p.angle, 90);
+    EXPECT_GT(p.angle, 89.9999999999);
+    rotatePoint(p.angle, 400, 0, x, y);
     EXPECT_GT(x, 1e-13);  // about 1.3e-12, not on the axis
     EXPECT_LT(x, 1e-11);
     EXPECT_NEAR(y, 400, 1e-9);
-    lay(0, 0, -800, 0);
-    EXPECT_LT(s->layout().dAngle, 180);
-    EXPECT_GT(s->layout().dAngle, 179.9999999999);
-    lay(0, 0, 0, -800);
-    EXPECT_LT(s->layout().dAngle, 270);
-    EXPECT_GT(s->layout().dAngle, 269.9999999999);
-    lay(0, 0, 800, 0);
-    EXPECT_EQ(s->layout().dAngle, 0);
+    p = lay(0, 0, -800, 0);
+    EXPECT_LT(p.angle, 180);
+    EXPECT_GT(p.angle, 179.9999999999);
+    p = lay(0, 0, 0, -800);
+    EXPECT_LT(p.angle, 270);
+    EXPECT_GT(p.angle, 269.9999999999);
+    EXPECT_EQ(lay(0, 0, 800, 0).angle, 0);
 }
 
 TEST_F(LayoutTest, HugeRunIsRefusedBeforeAnyAllocation) {
-    lay(-1e308, 0, 1e308, 0);
+    Plan p = lay(-1e308, 0, 1e308, 0);
+    EXPECT_EQ(p.refusal, Refusal::Count);
+    EXPECT_EQ(p.fault, pileCountMessage());
+    EXPECT_EQ(p.count(), 0);
+    EXPECT_EQ(lay(0, 0, 400.0 * kMaxPileCount + 1, 0).refusal, Refusal::Count);
+    EXPECT_EQ(lay(1e15, -1e15, 1e15 + 800, -1e15).count(), 2);  // far out but short: laid
+    // The user is told once, not again for a box ticked.
+    show("hp1 0 0\r\nhp2 1e12 0\r\n");
     ASSERT_EQ(pf.messages.shown.size(), 1u);
     EXPECT_EQ(pf.messages.shown[0], pileCountMessage());
-    EXPECT_EQ(s->layout().nPileCount, 0);
-    EXPECT_EQ(s->store().lastLineIndex(0), -1);
-    EXPECT_EQ(s->store().lastLineIndex(1), 0);  // the outlines are still loaded
-    lay(0, 0, 400.0 * kMaxPileCount + 1, 0);
-    EXPECT_EQ(pf.messages.shown.size(), 2u);
-    lay(1e15, -1e15, 1e15 + 800, -1e15);  // far out but short: laid
-    EXPECT_EQ(s->layout().nPileCount, 2);
+    s->setStartCorner(true);
+    EXPECT_EQ(pf.messages.shown.size(), 1u);
 }
 
 // An outline that does not load leaves no run: not one laid from half the
 // outlines, and no count for it.
 TEST_F(LayoutTest, MissingStartCornerFileLaysNothing) {
     std::filesystem::remove(dir.path("data/pile_l.dat"));
-    s->header().hp[1] = {0, 0};
-    s->header().hp[2] = {1200, 0};
-    EXPECT_RAISES(s->layouter().preparePiles(), IoError, "指定されたファイルが見つかりません");
-    EXPECT_EQ(s->layout().nPileCount, 0);
+    EXPECT_RAISES(loadOutlines(kDefaultSection, pf.fs, NumberFormat{}, pf.codec), IoError, "指定されたファイルが見つかりません");
+    dir.write("temp.txt", "hp1 0 0\r\nhp2 1200 0\r\n");
+    s = std::make_unique<Session>(Services{pf.fs, pf.codec, pf.messages, NumberFormat{}});
+    s->attachImage(canvas);
+    EXPECT_THROW(s->runShowSteps(), IoError);
     EXPECT_EQ(u16ToUtf8(s->countText()), "0枚");
-    EXPECT_EQ(s->store().lastLineIndex(1), 0);
-    EXPECT_EQ(s->store().lastLineIndex(2), 0);
-    EXPECT_EQ(s->store().lastLineIndex(3), -1);
-    EXPECT_EQ(s->store().lastLineIndex(6), -1);
-    EXPECT_EQ(s->store().lastLineIndex(0), -1);
-    s->chkStartClick(true);
-    EXPECT_EQ(tags(), Tags{});
+    s->setStartCorner(true);
+    s->ok();
+    EXPECT_EQ(dir.read("jwc_temp.txt"), pf.codec.encode(u"he指定されたファイルが見つかりません.\r\n"));
 }
 
 // Whatever failed OKs and changes of the run came before, the host gets the
@@ -368,45 +302,44 @@ TEST_F(LayoutTest, OkAfterFailedWritesMovesTheRunAsLaidOnce) {
         std::string want;
     } cases[] = {
         {"two failed OKs, no change", 2, [](Session&) {}, plain},
-        {"failed OK, then 起点", 1, [](Session& x) { x.chkStartClick(true); }, "100 203 101 203\r\n500 199 501 199\r\n"},
-        {"failed OK, then 終点", 1, [](Session& x) { x.chkEndClick(true); }, "100 201 101 201\r\n500 195 501 195\r\n"},
-        {"failed OK, then 反転", 1, [](Session& x) { x.btnReverseClick(); }, "100 199 101 199\r\n500 201 501 201\r\n"},
-        {"two failed OKs around 反転 twice", 2, [](Session& x) { x.btnReverseClick(); x.btnReverseClick(); }, plain},
+        {"failed OK, then 起点", 1, [](Session& x) { x.setStartCorner(true); }, "100 203 101 203\r\n500 199 501 199\r\n"},
+        {"failed OK, then 終点", 1, [](Session& x) { x.setEndCorner(true); }, "100 201 101 201\r\n500 195 501 195\r\n"},
+        {"failed OK, then 反転", 1, [](Session& x) { x.turnPilesOver(); }, "100 199 101 199\r\n500 201 501 201\r\n"},
+        {"two failed OKs around 反転 twice", 2, [](Session& x) { x.turnPilesOver(); x.turnPilesOver(); }, plain},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        s = std::make_unique<Session>(Services{pf.fs, pf.codec, pf.messages, NumberFormat{}});
-        s->attachImage(canvas);
-        dir.write("temp.txt", "hp1 100 200\r\nhp2 900 200\r\n");
-        ASSERT_TRUE(s->runShowSteps(dir.upath()));
+        show("hp1 100 200\r\nhp2 900 200\r\n");
         std::filesystem::remove(dir.path("jwc_temp.txt"));
         std::filesystem::create_directory(dir.path("jwc_temp.txt"));  // the write cannot replace a folder
         for (int k = 0; k < c.failures; ++k) {
-            EXPECT_THROW(s->writeRunResult(), IoError);
+            EXPECT_THROW(s->ok(), IoError);
             if (k == 0) c.change(*s);
         }
         std::filesystem::remove(dir.path("jwc_temp.txt"));
-        s->writeRunResult();
+        s->ok();
         EXPECT_EQ(dir.read("jwc_temp.txt"), c.want);
     }
 }
 
 TEST_F(LayoutTest, ShowStepsWithoutHostFile) {
+    s = std::make_unique<Session>(Services{pf.fs, pf.codec, pf.messages, NumberFormat{}});
     dir.write("jwc_temp.txt", "old\r\n");
-    EXPECT_FALSE(s->runShowSteps(dir.upath()));
+    EXPECT_FALSE(s->runShowSteps());
     EXPECT_EQ(dir.read("jwc_temp.txt"), "");
     std::filesystem::remove(dir.path("jwc_temp.txt"));
-    EXPECT_FALSE(s->runShowSteps(dir.upath()));
+    EXPECT_FALSE(s->runShowSteps());
     EXPECT_FALSE(dir.exists("jwc_temp.txt"));
 }
 
 TEST_F(LayoutTest, FailedReadHandsTheHostNothingOfItsOwn) {
     dir.write("temp.txt", "hp1 100 200\r\nhp2 900 200\r\n0 0 10 10\r\n5 x 1 1\r\n");
-    EXPECT_THROW(s->runShowSteps(dir.upath()), ConvertError);
-    EXPECT_EQ(s->store().lastLineIndex(0), -1);
-    s->cmbTypeChange(kDefaultSection);  // nothing to lay after a failed read
-    EXPECT_EQ(s->store().lastLineIndex(0), -1);
-    s->writeRunResult();
+    s = std::make_unique<Session>(Services{pf.fs, pf.codec, pf.messages, NumberFormat{}});
+    s->attachImage(canvas);
+    EXPECT_THROW(s->runShowSteps(), ConvertError);
+    s->setSection(kDefaultSection);  // nothing to lay after a failed read
+    EXPECT_EQ(u16ToUtf8(s->countText()), "0枚");
+    s->ok();
     // None of the host's own entities, only why nothing was drawn.
     EXPECT_EQ(dir.read("jwc_temp.txt"), pf.codec.encode(u"he'x' は浮動小数点数ではありません.\r\n"));
 }
@@ -439,9 +372,7 @@ TEST(Sections, EverySectionAsShipped) {
     const std::string root = RAVO_SOURCE_DIR;
     ASSERT_EQ(std::system(("python3 " + root + "/tools/outlines/make-outlines.py " + generated.path()).c_str()), 0);
 
-    test::Platform pf;
-    const std::string oldCwd = std::filesystem::current_path();
-    std::filesystem::current_path(root);  // the outline paths are opened from the current directory
+    test::Platform pf;  // the program's folder: the source tree, with the shipped outlines
     for (size_t k = 0; k < std::size(table); ++k) {
         const auto& want = table[k];
         SCOPED_TRACE(want.name);
@@ -454,15 +385,14 @@ TEST(Sections, EverySectionAsShipped) {
             std::replace(file.begin(), file.end(), '\\', '/');
             EXPECT_EQ(readAll(root + "/" + file), generated.read(file.substr(5))) << file;  // past "data/"
 
-            GinStore store(pf.messages);
-            loadPileShape(store, 1, outlineFile(pileSections()[k], kind), pf.fs, NumberFormat{}, pf.codec);
-            ASSERT_GT(store.lastLineIndex(1), 10) << file;
+            std::vector<WallSegment> outline;
+            loadPileShape(outline, pf.fs.besideProgram(outlineFile(pileSections()[k], kind)), pf.fs, NumberFormat{}, pf.codec);
+            ASSERT_GT(outline.size(), 11u) << file;
             bool startsOnAxis = false, endsOnAxis = false;
             double minX = 1e9, maxX = -1e9, maxY = -1e9;
-            for (int i = 0; i <= store.lastLineIndex(1); ++i) {
-                LineData d = store.getLine(1, i);
-                for (double v : {d.X1, d.Y1, d.X2, d.Y2}) ASSERT_TRUE(std::isfinite(v)) << file;
-                for (auto [x, y] : {std::pair{d.X1, d.Y1}, std::pair{d.X2, d.Y2}}) {
+            for (const WallSegment& d : outline) {
+                for (double v : {d.x1, d.y1, d.x2, d.y2}) ASSERT_TRUE(std::isfinite(v)) << file;
+                for (auto [x, y] : {std::pair{d.x1, d.y1}, std::pair{d.x2, d.y2}}) {
                     startsOnAxis |= x == 0 && y == 0;
                     endsOnAxis |= x == want.width && y == 0;
                     minX = std::min(minX, x);
@@ -478,58 +408,51 @@ TEST(Sections, EverySectionAsShipped) {
                 // The plate's inner face: the farther of its faces down to the foot. The
                 // claw's bottom: the lowest horizontal segment near the axis at the start.
                 double plateX = 0, clawY = 0, clawRight = -1;
-                for (int i = 0; i <= store.lastLineIndex(1); ++i) {
-                    const LineData d = store.getLine(1, i);
-                    if (d.X1 == d.X2 && std::min(d.Y1, d.Y2) == -200) plateX = std::max(plateX, d.X1);
-                    if (d.Y1 == d.Y2 && d.Y1 < 0 && d.Y1 > -50 && d.X2 < want.width / 2 && d.Y1 <= clawY) {
-                        if (d.Y1 < clawY) clawRight = -1;
-                        clawY = d.Y1;
-                        clawRight = std::max({clawRight, d.X1, d.X2});
+                for (const WallSegment& d : outline) {
+                    if (d.x1 == d.x2 && std::min(d.y1, d.y2) == -200) plateX = std::max(plateX, d.x1);
+                    if (d.y1 == d.y2 && d.y1 < 0 && d.y1 > -50 && d.x2 < want.width / 2 && d.y1 <= clawY) {
+                        if (d.y1 < clawY) clawRight = -1;
+                        clawY = d.y1;
+                        clawRight = std::max({clawRight, d.x1, d.x2});
                     }
                 }
                 EXPECT_GT(clawRight, plateX) << file;
             }
         }
 
-        Session s(Services{pf.fs, pf.codec, pf.messages, NumberFormat{}});
-        s.chooseSection(k);
-        EXPECT_EQ(s.layout().dPitch, want.width);
-        int perPile = 0;
+        const Outlines o = loadOutlines(k, pf.fs, NumberFormat{}, pf.codec);
+        Choices c;
+        c.section = k;
+        HostInput in;
+        auto placed = [&](double length) {
+            in.header.hp[2] = {length, 0};
+            const Plan p = planRun(in, c, o);
+            std::vector<WallSegment> out;
+            placePieces(p, o, [&](double x1, double y1, double x2, double y2, PieceKind) { out.push_back({x1, y1, x2, y2}); });
+            return std::pair{p, out};
+        };
         for (int piles : {1, 2, 7}) {
-            s.header().hp[2] = {want.width * piles, 0};
-            s.layouter().preparePiles();
-            s.layouter().layoutPiles(0);
-            perPile = s.store().lastLineIndex(1) + 1;
-            EXPECT_EQ(s.layout().nPileCount, piles);
-            s.header().hp[2] = {want.width * piles + 0.0011, 0};
-            s.layouter().preparePiles();
-            s.layouter().layoutPiles(0);
-            EXPECT_EQ(s.layout().nPileCount, piles + 1);
+            EXPECT_EQ(placed(want.width * piles).first.count(), piles);
+            EXPECT_EQ(placed(want.width * piles + 0.0011).first.count(), piles + 1);
         }
-        s.header().hp[2] = {want.width * 3, 0};
-        s.layout().bStartCorner = s.layout().bEndCorner = true;
-        s.layouter().preparePiles();
-        s.layouter().layoutPiles(0);
+        c.startCorner = c.endCorner = true;
         std::set<std::array<double, 4>> seen;
         bool endClosed = false;
-        for (int i = 0; i <= s.store().lastLineIndex(0); ++i) {
-            LineData d = s.store().getLine(0, i);
-            if (std::pair{d.X1, d.Y1} > std::pair{d.X2, d.Y2}) std::swap(d.X1, d.X2), std::swap(d.Y1, d.Y2);
-            EXPECT_TRUE(seen.insert({d.X1, d.Y1, d.X2, d.Y2}).second) << d.X1 << " " << d.Y1 << " " << d.X2 << " " << d.Y2;
-            endClosed |= d.X1 == 3 * want.width && d.X2 == 3 * want.width && d.Y1 == 0 && d.Y2 > 0;
+        for (WallSegment d : placed(want.width * 3).second) {
+            if (std::pair{d.x1, d.y1} > std::pair{d.x2, d.y2}) std::swap(d.x1, d.x2), std::swap(d.y1, d.y2);
+            EXPECT_TRUE(seen.insert({d.x1, d.y1, d.x2, d.y2}).second) << d.x1 << " " << d.y1 << " " << d.x2 << " " << d.y2;
+            endClosed |= d.x1 == 3 * want.width && d.x2 == 3 * want.width && d.y1 == 0 && d.y2 > 0;
         }
         EXPECT_TRUE(endClosed);
-        s.layout().bStartCorner = s.layout().bEndCorner = false;
-        s.header().hp[2] = {want.width * 2, 0};
-        s.layouter().preparePiles();
-        s.layouter().layoutPiles(0);
+        c.startCorner = c.endCorner = false;
         // The second pile is the first one a pitch on, mirrored or not.
-        const LineData first = s.store().getLine(0, 0), second = s.store().getLine(0, perPile);
-        EXPECT_EQ(second.X1, first.X1 + want.width);
-        EXPECT_EQ(second.Y2, want.alternates ? -first.Y2 : first.Y2);
-        EXPECT_NE(first.Y2, 0);
+        const auto two = placed(want.width * 2).second;
+        const size_t perPile = o.outline(OutlineKind::Normal, false).size();
+        const WallSegment first = two[0], second = two[perPile];
+        EXPECT_EQ(second.x1, first.x1 + want.width);
+        EXPECT_EQ(second.y2, want.alternates ? -first.y2 : first.y2);
+        EXPECT_NE(first.y2, 0);
     }
-    std::filesystem::current_path(oldCwd);
 
     // The laid length, and the indicated one where they differ to the millimetre.
     EXPECT_EQ(u16ToUtf8(pileCountText(2, 400, 800)), "2枚  延長 0.800 m");
@@ -547,14 +470,11 @@ TEST(Sections, EverySectionAsShipped) {
 // A section whose files are missing is reported, and the run, its count and
 // the section stay as they were.
 TEST_F(LayoutTest, MissingSectionKeepsThePreviousRun) {
-    dir.write("temp.txt", "hp1 0 0\r\nhp2 1000 0\r\n");
-    ASSERT_TRUE(s->runShowSteps(dir.upath()));
-    const auto before = tags();
-    EXPECT_THROW(s->cmbTypeChange(findSection(u"25H")), IoError);
-    EXPECT_EQ(s->layout().nSection, kDefaultSection);
-    EXPECT_EQ(s->layout().dPitch, 400);
-    EXPECT_EQ(s->layout().nPileCount, 3);
-    EXPECT_EQ(tags(), before);
+    show("hp1 0 0\r\nhp2 1000 0\r\n");
+    const auto before = handedBack();
+    EXPECT_THROW(s->setSection(findSection(u"25H")), IoError);
+    EXPECT_EQ(s->section(), kDefaultSection);
+    EXPECT_EQ(handedBack(), before);
     EXPECT_EQ(u16ToUtf8(s->countText()), "3枚  延長 1.200 m（指示 1.000 m）");
 }
 

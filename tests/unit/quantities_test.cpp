@@ -1,3 +1,4 @@
+#include "core/plan.h"
 #include "core/quantities.h"
 
 #include <algorithm>
@@ -88,7 +89,13 @@ TEST(Quantities, WallCasesAtTenMetres) {
     const auto bent = pathFromPoints(std::vector<WallPoint>{{0, 0}, {4000, 0}, {8000, 4000}}).path;
     const QuantityTable b = quantitiesFor(layWall(bent, {}).pieces, pileSections()[1], 10.0);
     EXPECT_EQ(u16ToUtf8(b.rows[1].name), "異形コーナー矢板　135°");
-    const QuantityTable straight = quantitiesFor(straightRunPieces(5, true, false), pileSections()[1], 2.5);
+    HostInput run;
+    run.header.hp[2] = {2000, 0};
+    Choices startCorner;
+    startCorner.startCorner = true;
+    startCorner.pileLength = {LengthState::Valid, 2.5};
+    const Plan straightRun = planRun(run, startCorner, Outlines{});
+    const QuantityTable straight = quantities(straightRun, startCorner);
     EXPECT_EQ(straight.rows[0].count, 4);
     EXPECT_EQ(straight.rows[1].count, 1);
     EXPECT_EQ(u16ToUtf8(massLine(straight, {LengthState::Valid, 2.5})), "質量 750.0 kg（L=2.5 m、コーナー板を除く）");
@@ -113,7 +120,7 @@ TEST(Quantities, RecordsReadBackAsWritten) {
     const PileLength ten{LengthState::Valid, 10};
     Annotations a;
     addLegLabels(a, w.legs, true, true, 125 + 400, pileSections()[1], ten, style);
-    addQuantityTable(a, quantitiesFor(w.pieces, pileSections()[1], 10), pileSections()[1], ten, 10325, 6325, style);
+    addQuantityTable(a, quantitiesFor(w.pieces, pileSections()[1], 10), ten, 10325, 6325, style);
     ASSERT_EQ(a.texts.size(), 4u + 6 * 3 + 3);  // 4 labels; header, 鋼矢板, コーナー矢板; 計 has 3
     EXPECT_EQ(u16ToUtf8(a.texts[0].text), "SP-III　L=10.0m　25枚");
     // The bottom leg's label below the wall, reading to the right; the top

@@ -116,21 +116,6 @@ TEST(GinStore, SkippedRecords) {
     EXPECT_FALSE(store.isLineSkipped(0, 2));
 }
 
-TEST(GinStore, SetLinePosKeepsKindAttributesAndFlags) {
-    RecordingMessages msgs;
-    GinStore store(msgs);
-    store.curCL = 9;
-    store.addCircle(0, 1, 1, 5);
-    store.setLinePos(0, 0, 7, 8, 9, 10, 11);
-    const recLine& r = store.lineRec(0, 0);
-    EXPECT_EQ(r.kind, kKindCircle);
-    EXPECT_EQ(r.CL, 9);
-    EXPECT_EQ(r.n, 1);
-    EXPECT_EQ(r.X1, 7);
-    EXPECT_EQ(r.Y2, 10);
-    EXPECT_EQ(r.R, 11);
-}
-
 TEST(GinStore, FailedAllocationShowsMessageAndLosesNothing) {
     RecordingMessages msgs;
     // Room for a little over 300 line records.

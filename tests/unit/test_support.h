@@ -52,6 +52,8 @@ public:
         return std::string(std::istreambuf_iterator<char>(in), {});
     }
     bool exists(const std::string& name) const { return std::filesystem::exists(path(name)); }
+    // The shipped outlines beside a program standing in this folder.
+    void linkOutlines() const { std::filesystem::create_directory_symlink(std::string(RAVO_SOURCE_DIR) + "/data", path("data")); }
 
 private:
     std::string path_;
@@ -60,7 +62,10 @@ private:
 // Root ignores permission bits; tests of access denial need a real user.
 inline bool permissionsApply() { return geteuid() != 0; }
 
+// The services, the program's folder where the test puts it (the source
+// tree, with the shipped outlines, unless told).
 struct Platform {
+    explicit Platform(std::string programDir = RAVO_SOURCE_DIR) : fs(std::move(programDir)) {}
     PosixFileSystem fs;
     Cp932Codec codec;
     RecordingMessages messages;

@@ -528,11 +528,13 @@ TEST_F(ViewTest, RightButtonDoesNothing) {
 TEST_F(ViewTest, WheelZoomsOneStepPerMessage) {
     view.SetLogWindow(0, 0, 200, 100);
     const double w = vs.dLogWidth;
-    preview.mouseWheel(120 << 16, 0.5, 0.5);
+    preview.zoomAt(1, 0.5, 0.5);
     EXPECT_NEAR(vs.dLogWidth, w / 1.1, 1e-9);
-    preview.mouseWheel(static_cast<int32_t>(0xFF880000u), 0.5, 0.5);  // a negative delta
+    preview.zoomAt(-1, 0.5, 0.5);
     EXPECT_NEAR(vs.dLogWidth, w, 1e-9);
-    preview.mouseWheel(720 << 16, 0.5, 0.5);  // six notches at once: still one step
+    preview.zoomAt(6, 0.5, 0.5);  // six notches at once: still one step
+    EXPECT_NEAR(vs.dLogWidth, w / 1.1, 1e-9);
+    preview.zoomAt(0, 0.5, 0.5);  // no turn: no step
     EXPECT_NEAR(vs.dLogWidth, w / 1.1, 1e-9);
 }
 

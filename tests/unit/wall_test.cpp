@@ -220,28 +220,39 @@ TEST(Wall, RunModeFromTheCommandLine) {
 // The session with the shipped outlines: a selection and points in order,
 // from the host file to the result.
 struct WallSession : ::testing::Test {
-    test::Platform pf;
     test::TempDir dir;
-    std::string oldCwd;
-    test::RecordingCanvas canvas{289, 229};
+    test::Platform pf{dir.path()};
+    test::RecordingCanvas canvas{kImageWidth, kImageHeight};
 
-    void SetUp() override {
-        oldCwd = std::filesystem::current_path();
-        std::filesystem::current_path(RAVO_SOURCE_DIR);  // the outlines are opened from here
-    }
-    void TearDown() override { std::filesystem::current_path(oldCwd); }
+    void SetUp() override { dir.linkOutlines(); }
 
     std::unique_ptr<Session> run(RunMode mode, const std::string& temp) {
         dir.write("temp.txt", temp);
         auto s = std::make_unique<Session>(Services{pf.fs, pf.codec, pf.messages, NumberFormat{}});
         s->setRunMode(mode);
         s->attachImage(canvas);
-        EXPECT_TRUE(s->runShowSteps(dir.upath()));
+        EXPECT_TRUE(s->runShowSteps());
         return s;
     }
     std::string ok(Session& s) {
-        s.writeRunResult();
+        s.ok();
         return dir.read("jwc_temp.txt");
+    }
+    // The plan itself, laid from the same export through the core's stages.
+    struct Laid {
+        HostInput input;
+        Outlines outlines;
+        Plan plan;
+    };
+    Laid lay(RunMode mode, const std::string& temp, const char* section = "III", size_t start = 0) {
+        Laid l{readHost(temp, NumberFormat{}, pf.codec, pf.messages),
+               loadOutlines(findSection(utf8ToU16(section)), pf.fs, NumberFormat{}, pf.codec), {}};
+        Choices c;
+        c.mode = mode;
+        c.section = l.outlines.section;
+        c.start = start;
+        l.plan = planRun(l.input, c, l.outlines);
+        return l;
     }
     // What the host reads when nothing was drawn: why, as the user was told.
     std::string told() const { return pf.codec.encode(u"he" + pf.messages.shown.back() + u"\r\n"); }
@@ -249,11 +260,11 @@ struct WallSession : ::testing::Test {
 
 TEST_F(WallSession, TwoPointsInOrderAreTheTwoPointRun) {
     auto two = run(RunMode::TwoPoints, "hq\r\nhp1 100 200\r\nhp2 900 200\r\n");
-    two->chkStartClick(true);
+    two->setStartCorner(true);
     const std::string want = ok(*two);
     auto points = run(RunMode::Points, "hq\r\nhp1 100 200\r\nhp2 900 200\r\n");
     EXPECT_FALSE(points->wallMode());
-    points->chkStartClick(true);
+    points->setStartCorner(true);
     EXPECT_EQ(ok(*points), want);
 }
 
@@ -267,12 +278,15 @@ TEST_F(WallSession, SelectedRectangleInPlace) {
     EXPECT_TRUE(pf.messages.shown.empty()) << (pf.messages.shown.empty() ? "" : u16ToUtf8(pf.messages.shown[0]));
     const std::string result = ok(*s);
     const size_t lines = static_cast<size_t>(std::count(result.begin(), result.end(), '\n'));
-    EXPECT_EQ(lines, static_cast<size_t>(s->store().lastLineIndex(0) + 1));
+    const Laid laid = lay(RunMode::Selection, dir.read("temp.txt"));
+    size_t placed = 0;
+    placePieces(laid.plan, laid.outlines, [&](double, double, double, double, PieceKind) { ++placed; });
+    EXPECT_EQ(lines, placed);
     EXPECT_GT(lines, 80u * 20u);  // every pile's outline and 4 plates
     EXPECT_EQ(result.find(" hd"), std::string::npos);
     // The next vertex as start: the short side first.
-    s->btnStartClick();
-    EXPECT_EQ(s->wall().legs[0].pieces, 15);
+    s->moveStart();
+    EXPECT_EQ(lay(RunMode::Selection, dir.read("temp.txt"), "III", 1).plan.layout.legs[0].pieces, 15);
     EXPECT_EQ(u16ToUtf8(s->countText()), "80枚（コーナー4）  延長 32.800 m");
 }
 
@@ -299,7 +313,7 @@ TEST_F(WallSession, FaultsLeaveNothingToHandBack) {
                   "壁の線のレイヤグループ（1/50）と書込レイヤグループ（1/100）の縮尺が異なります。"
                   "壁の線のレイヤグループを書込レイヤグループにしてください");
         EXPECT_EQ(ok(*g), told());
-        g->cancelRun();
+        g->cancel();
         EXPECT_EQ(dir.read("jwc_temp.txt"), told());
     }
 }
@@ -312,8 +326,10 @@ TEST_F(WallSession, PointsInOrderCloseTheLoop) {
     EXPECT_EQ(u16ToUtf8(s->countText()),
               "91枚（コーナー6・調整2）  延長 37.200 m  ※奇数枚のため始点で向きが合いません");
     // Another section lays it again; the choice of start stays.
-    s->cmbTypeChange(findSection(u"IIw"));
-    EXPECT_EQ(s->wall().legs[0].pieces, 17);
+    s->setSection(findSection(u"IIw"));
+    const Laid iiw = lay(RunMode::Points, dir.read("temp.txt"), "IIw");
+    EXPECT_EQ(iiw.plan.layout.legs[0].pieces, 17);
+    EXPECT_EQ(s->countText(), countText(iiw.plan));
     EXPECT_FALSE(ok(*s).empty());
 }
 
@@ -346,23 +362,28 @@ TEST_F(WallSession, ClosingPilesCornersAndAnglesPerSection) {
     } sections[] = {{"III", 40}, {"IIw", 35}, {"25H", 66}, {"50H", 80}};
     for (const auto& sec : sections) {
         SCOPED_TRACE(sec.name);
-        auto s = run(RunMode::Selection, lShape);
-        s->cmbTypeChange(findSection(utf8ToU16(sec.name)));
-        EXPECT_NEAR(s->layouter().leastCornerAngle(), sec.angle, 3);
-        const WallLayout& w = s->wall();
+        const Laid laid = lay(RunMode::Selection, lShape, sec.name);
+        EXPECT_NEAR(laid.outlines.leastCornerAngle(), sec.angle, 3);
+        const WallLayout& w = laid.plan.layout;
         ASSERT_TRUE(w.ok()) << u16ToUtf8(w.fault);
+        struct Placed {
+            WallSegment s;
+            PieceKind kind;
+        };
+        std::vector<Placed> placed;
+        placePieces(laid.plan, laid.outlines, [&](double x1, double y1, double x2, double y2, PieceKind kind) {
+            placed.push_back({{x1, y1, x2, y2}, kind});
+        });
         // Every piece's interlocks: where it starts and where the next one
         // starts. A closing piece's segments reach both within the play.
-        const GinStore& st = s->store();
         for (size_t i = 0; i + 1 < w.pieces.size(); ++i) {
             const WallPiece& p = w.pieces[i];
             if (p.kind != PieceKind::Closing) continue;
             const WallPiece& next = w.pieces[i + 1];
             double nearStart = INFINITY, nearEnd = INFINITY;
-            for (int k = 0; k <= st.lastLineIndex(0); ++k) {
-                const recLine& r = st.lineRec(0, k);
-                if (r.CL != 0x0000D0) continue;  // the closing piles' colour
-                for (auto [x, y] : {std::pair{r.X1, r.Y1}, std::pair{r.X2, r.Y2}}) {
+            for (const Placed& r : placed) {
+                if (r.kind != PieceKind::Closing) continue;
+                for (auto [x, y] : {std::pair{r.s.x1, r.s.y1}, std::pair{r.s.x2, r.s.y2}}) {
                     nearStart = std::min(nearStart, std::hypot(x - p.x, y - p.y));
                     nearEnd = std::min(nearEnd, std::hypot(x - next.x, y - next.y));
                 }
@@ -373,10 +394,9 @@ TEST_F(WallSession, ClosingPilesCornersAndAnglesPerSection) {
         // No segment is written twice.
         std::set<std::array<long long, 4>> seen;
         int doubled = 0;
-        for (int k = 0; k <= st.lastLineIndex(0); ++k) {
-            const LineData d = st.getLine(0, k);
-            std::array<long long, 4> key{std::llround(d.X1 * 1000), std::llround(d.Y1 * 1000), std::llround(d.X2 * 1000),
-                                         std::llround(d.Y2 * 1000)};
+        for (const Placed& r : placed) {
+            std::array<long long, 4> key{std::llround(r.s.x1 * 1000), std::llround(r.s.y1 * 1000),
+                                         std::llround(r.s.x2 * 1000), std::llround(r.s.y2 * 1000)};
             if (std::pair{key[0], key[1]} > std::pair{key[2], key[3]}) std::swap(key[0], key[2]), std::swap(key[1], key[3]);
             doubled += !seen.insert(key).second;
         }

@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 
 #include "../../core/errors.h"
 #include "../../core/text.h"
@@ -50,6 +51,16 @@ int openErrorFor(const std::string& path, int err) {
 }
 
 }  // namespace
+
+PosixFileSystem::PosixFileSystem() {
+    std::error_code ec;
+    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    programDir_ = ec ? std::string(".") : exe.parent_path().string();
+}
+
+std::u16string PosixFileSystem::besideProgram(std::u16string_view name) const {
+    return utf8ToU16(programDir_) + u"/" + std::u16string(name);
+}
 
 bool PosixFileSystem::fileExists(const std::u16string& path) const {
     struct stat st;

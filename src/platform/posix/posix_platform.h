@@ -10,12 +10,21 @@ namespace ravo {
 
 class PosixFileSystem : public FileSystem {
 public:
+    // The program's folder: the running executable's, or the one given
+    // (tests stand a program folder up where they like).
+    PosixFileSystem();
+    explicit PosixFileSystem(std::string programDir) : programDir_(std::move(programDir)) {}
+
     bool fileExists(const std::u16string& path) const override;
     std::string readFile(const std::u16string& path) const override;
     void truncateFile(const std::u16string& path) const override;
     void replaceFile(const std::u16string& path, std::string_view data) const override;
+    std::u16string besideProgram(std::u16string_view name) const override;
 
     static std::string nativePath(const std::u16string& path);
+
+private:
+    std::string programDir_;
 };
 
 // Code page 932 through iconv.

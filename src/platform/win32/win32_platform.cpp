@@ -60,6 +60,20 @@ FileHandle createTemporaryBeside(const std::u16string& path, std::u16string& tmp
 
 }  // namespace
 
+std::u16string Win32FileSystem::besideProgram(std::u16string_view name) const {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (n < path.size()) {
+            path.resize(n);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    const size_t slash = path.find_last_of(L"\\/");
+    return fromWide(path.substr(0, slash == std::wstring::npos ? 0 : slash + 1)) + std::u16string(name);
+}
+
 bool Win32FileSystem::fileExists(const std::u16string& path) const {
     DWORD attr = GetFileAttributesW(wide(path));
     return attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY) == 0;

@@ -1,0 +1,16 @@
+#include "host_input.h"
+
+namespace ravo {
+
+HostInput readHost(std::string_view bytes, const NumberFormat& fmt, const AnsiCodec& codec, MessageSink& messages) {
+    HostInput in;
+    // The reader fills a store of its own; its line records are taken over
+    // whole, texts and the rest are not the tool's concern.
+    GinStore read(messages);
+    GaibuReader(in.header, read, fmt, codec).readBytes(bytes);
+    in.records = read.takeLines(kGinResult);
+    in.last = {read.curLG, read.curLY, read.curCL, read.curLT};
+    return in;
+}
+
+}  // namespace ravo
