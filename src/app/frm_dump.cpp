@@ -40,7 +40,7 @@ bool TfrmDump::create() {
     HWND memo = GetDlgItem(hwnd_, ids::Memo1);
     SendMessageW(memo, EM_SETLIMITTEXT, 0, 0);  // the listing outgrows the 32K default
     HWND combo = GetDlgItem(hwnd_, ids::cmbNGin);
-    for (int i = 0; i <= 10; ++i) ComboBox_AddString(combo, std::to_wstring(i).c_str());
+    for (int i = 0; i < kGinCount; ++i) ComboBox_AddString(combo, std::to_wstring(i).c_str());
     SetWindowTextW(combo, L"0");
     return true;
 }

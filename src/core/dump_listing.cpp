@@ -60,15 +60,15 @@ std::vector<std::u16string> dumpGin(const GinStore& store, const GaibuHeader& h,
     if (nGin == 0) {
         out.push_back(u"Common==============================");
         out.push_back(u"レイヤグループ（1～F）毎の縮尺:hs----------------------------");
-        for (int i = 1; i <= 16; ++i) out.push_back(u"[" + D(i) + u"]:" + G(h.hs[i]));
+        for (int i = 1; i <= kLayerGroups; ++i) out.push_back(u"[" + D(i) + u"]:" + G(h.hs[i]));
         out.push_back(u"文字 幅 寸法:hcw----------------------------");
-        for (int i = 1; i <= 10; ++i) out.push_back(u"[" + D(i) + u"]:" + G(h.hcw[i]));
+        for (int i = 1; i <= kTextTypes; ++i) out.push_back(u"[" + D(i) + u"]:" + G(h.hcw[i]));
         out.push_back(u"文字 高 寸法:hch----------------------------");
-        for (int i = 1; i <= 10; ++i) out.push_back(u"[" + D(i) + u"]:" + G(h.hch[i]));
+        for (int i = 1; i <= kTextTypes; ++i) out.push_back(u"[" + D(i) + u"]:" + G(h.hch[i]));
         out.push_back(u"文字間隔寸法:hcd----------------------------");
-        for (int i = 1; i <= 10; ++i) out.push_back(u"[" + D(i) + u"]:" + G(h.hcd[i]));
+        for (int i = 1; i <= kTextTypes; ++i) out.push_back(u"[" + D(i) + u"]:" + G(h.hcd[i]));
         out.push_back(u"文字間隔寸法:hcc----------------------------");
-        for (int i = 1; i <= 10; ++i) out.push_back(u"[" + D(i) + u"]:" + D(h.hcc[i]));
+        for (int i = 1; i <= kTextTypes; ++i) out.push_back(u"[" + D(i) + u"]:" + D(h.hcc[i]));
         out.push_back(u"選択範囲:hn----------------------------");
         out.push_back(u" x1 = " + G(h.hn.x1) + u",y1 = " + G(h.hn.y1) + u",x2 = " + G(h.hn.x2) +
                       u",y2 = " + G(h.hn.y2));
@@ -83,8 +83,8 @@ std::vector<std::u16string> dumpGin(const GinStore& store, const GaibuHeader& h,
         for (int i = 0; i <= store.lastMojiIndex(nGin); ++i) out.push_back(dumpMojiText(store, nGin, i, fmt));
     }
     out.push_back(u"レイヤグループ名---------");
-    for (int g = 0; g <= 15; ++g)
-        for (int l = 0; l <= 15; ++l)
+    for (int g = 0; g < kLayerGroups; ++g)
+        for (int l = 0; l < kLayerGroups; ++l)
             out.push_back(u"[" + h.strLayerGroupName[g] + u"][" + h.strLayerName[g][l] + u"]");
     return out;
 }

@@ -163,16 +163,16 @@ void GaibuReader::applyLine(int code, const std::u16string* s, int count) {
         for (int i = 0; i < kLayerGroups; ++i) h.hs[i] = real(s[i + 1]);
         break;
     case kRecHcw:
-        for (int i = 1; i <= 10; ++i) h.hcw[i] = real(s[i]);
+        for (int i = 1; i <= kTextTypes; ++i) h.hcw[i] = real(s[i]);
         break;
     case kRecHch:
-        for (int i = 1; i <= 10; ++i) h.hch[i] = real(s[i]);
+        for (int i = 1; i <= kTextTypes; ++i) h.hch[i] = real(s[i]);
         break;
     case kRecHcd:
-        for (int i = 1; i <= 10; ++i) h.hcd[i] = real(s[i]);
+        for (int i = 1; i <= kTextTypes; ++i) h.hcd[i] = real(s[i]);
         break;
     case kRecHcc:
-        for (int i = 1; i <= 10; ++i) h.hcc[i] = strToInt(s[i]);
+        for (int i = 1; i <= kTextTypes; ++i) h.hcc[i] = strToInt(s[i]);
         break;
     case kRecHn:
         h.hn.x1 = real(s[1]);

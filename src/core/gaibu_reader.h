@@ -23,6 +23,8 @@ inline constexpr int kHeaderSlots = 21;   // 0..20
 inline constexpr int kPointSlots = 101;   // 0..100
 // The host's layer groups, 0 to F, each with its scale in "hs".
 inline constexpr int kLayerGroups = 16;
+// The host's text types 1 to 10, each with its size in "hcw", "hch", "hcd".
+inline constexpr int kTextTypes = 10;
 
 struct GaibuHeader {
     double hs[kHeaderSlots] = {};

@@ -145,7 +145,7 @@ TextStyle currentTextStyle(const GaibuHeader& h) {
     double scale = group >= 0 && group < kLayerGroups ? h.hs[group] : 0;
     if (!(scale > 0) || !std::isfinite(scale)) scale = 1;
     double w = 0, ht = 0, d = 0;
-    if (s.type >= 1 && s.type <= 10) {
+    if (s.type >= 1 && s.type <= kTextTypes) {
         w = h.hcw[s.type], ht = h.hch[s.type], d = h.hcd[s.type];
     } else if (s.type == 0) {
         w = h.dMojiW, ht = h.dMojiH, d = h.dMojiD;

@@ -17,6 +17,10 @@ namespace {
 
 using LD = long double;
 
+// A loop has three corners at least; points in order are two at least.
+constexpr size_t kLeastLoopCorners = 3;
+constexpr size_t kLeastPoints = 2;
+
 
 // "(1234.5, -20)": a place named in a message, to 0.001 mm.
 std::u16string placeText(double x, double y) {
@@ -80,7 +84,8 @@ std::u16string straighten(WallPath& path) {
     if (!path.closed) kept.push_back(at(n - 1));
     v.swap(kept);
     const size_t m = v.size();
-    if (path.closed && m < 3) return u"閉じた線に角が足りません（3 つ以上必要です）";
+    if (path.closed && m < kLeastLoopCorners)
+        return u"閉じた線に角が足りません（" + asciiToU16(std::to_string(kLeastLoopCorners)) + u" つ以上必要です）";
     for (size_t i = 0; i < m; ++i) {
         if (!path.closed && (i == 0 || i + 1 == m)) continue;
         const WallPoint &prev = v[(i + m - 1) % m], &next = v[(i + 1) % m];
@@ -510,8 +515,8 @@ PathResult pathFromPoints(std::span<const WallPoint> points) {
         v.pop_back();
         out.path.closed = true;
     }
-    if (v.size() < 2) {
-        out.fault = u"点が足りません（離れた 2 点以上を指示してください）";
+    if (v.size() < kLeastPoints) {
+        out.fault = u"点が足りません（離れた " + asciiToU16(std::to_string(kLeastPoints)) + u" 点以上を指示してください）";
         return out;
     }
     out.fault = checkPath(out.path, Source::Points);
@@ -750,7 +755,7 @@ WallLayout layLoop(const WallPath& path, const std::vector<Dir>& drawn, const Wa
 WallLayout layWall(const WallPath& path, const WallPlan& plan) {
     WallLayout out;
     const size_t legCount = path.legCount();
-    if (legCount == 0 || (path.closed && legCount < 3)) {
+    if (legCount == 0 || (path.closed && legCount < kLeastLoopCorners)) {
         out.fault = u"割り付ける線がありません";
         return out;
     }
