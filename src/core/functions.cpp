@@ -61,14 +61,6 @@ Rotation::Rotation(double angleDegrees) {
     s = static_cast<double>(sl);
 }
 
-void Rotation::apply(double x, double y, double& xr, double& yr) const {
-    long double lx = x, ly = y;
-    double nx = static_cast<double>(lx * c - ly * s);
-    double ny = static_cast<double>(lx * s + ly * c);
-    xr = nx;
-    yr = ny;
-}
-
 void rotatePoint(double angleDegrees, double x, double y, double& xr, double& yr) {
     Rotation(angleDegrees).apply(x, y, xr, yr);
 }

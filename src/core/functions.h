@@ -39,7 +39,13 @@ double distance2D(double x1, double y1, double x2, double y2);
 struct Rotation {
     double c, s;
     explicit Rotation(double angleDegrees);
-    void apply(double x, double y, double& xr, double& yr) const;
+    // In extended precision, each result rounded once (inline: the layout
+    // turns every point of a run through it).
+    void apply(double x, double y, double& xr, double& yr) const {
+        const long double lx = x, ly = y;
+        xr = static_cast<double>(lx * c - ly * s);
+        yr = static_cast<double>(lx * s + ly * c);
+    }
 };
 void rotatePoint(double angleDegrees, double x, double y, double& xr, double& yr);
 

@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include "e2e_support.h"
+#include "core/view.h"
 
 namespace ravo::e2e {
 namespace {
@@ -67,14 +68,14 @@ protected:
 TEST_F(Preview, RunIsVisibleAndFitsTheImage) {
     ASSERT_NE(startRun(), nullptr);
     Pixels p = shot();
-    ASSERT_EQ(p.width, 289);
-    ASSERT_EQ(p.height, 229);
+    ASSERT_EQ(p.width, ravo::kImageWidth);
+    ASSERT_EQ(p.height, ravo::kImageHeight);
     Box b = inkBox(p);
     ASSERT_FALSE(b.empty()) << "expected the run on the image";
     // The run is the limiting direction: about 91 % of the width, centred.
     const int w = b.right - b.left + 1;
-    EXPECT_GT(w, 289 * 0.85) << "ink " << b.left << ".." << b.right;
-    EXPECT_LT(w, 289 * 0.95);
+    EXPECT_GT(w, ravo::kImageWidth * 0.85) << "ink " << b.left << ".." << b.right;
+    EXPECT_LT(w, ravo::kImageWidth * 0.95);
     EXPECT_LE(std::abs(b.left - (288 - b.right)), 3);
     EXPECT_LE(std::abs(b.top - (228 - b.bottom)), 3);
     closeWith(main_, ids::btnCancel);

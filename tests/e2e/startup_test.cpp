@@ -1,5 +1,6 @@
 // Program start, the show sequence's ways out, and the main window's layout.
 #include "e2e_support.h"
+#include "core/view.h"
 
 namespace ravo::e2e {
 namespace {
@@ -111,8 +112,8 @@ TEST_F(HostFolder, ControlsMatchTheLayoutTable) {
     RECT ir = driver::clientRectOf(img);
     EXPECT_EQ(ir.left, 0);
     EXPECT_EQ(ir.top, 0);
-    EXPECT_EQ(ir.right - ir.left, 289);
-    EXPECT_EQ(ir.bottom - ir.top, 229);
+    EXPECT_EQ(ir.right - ir.left, ravo::kImageWidth);
+    EXPECT_EQ(ir.bottom - ir.top, ravo::kImageHeight);
     HWND label = driver::child(main, ids::Label1);
     EXPECT_EQ(narrow(driver::windowText(label)), "コーナー");
     RECT lr = driver::clientRectOf(label);
@@ -173,7 +174,7 @@ TEST_F(HostFolder, ResizeKeepsAnchoredControlsInPlace) {
     EXPECT_EQ(panel.right - panel.left, 294 + 190);
     EXPECT_EQ(panel.bottom - panel.top, 234 - 6);
     RECT img = driver::clientRectOf(driver::child(main, ids::imgGin));
-    EXPECT_EQ(img.right - img.left, 289 + 190);
+    EXPECT_EQ(img.right - img.left, ravo::kImageWidth + 190);
     EXPECT_EQ(img.bottom - img.top, 229 - 6);
     closeWith(main, ids::btnCancel);
 }

@@ -27,7 +27,7 @@ TEST(FastMap, SameIntegersAsTheExtendedPathIncludingAtTheHalves) {
 
     long compared = 0, vouched = 0;
     for (int v = 0; v < 2000; ++v) {
-        vs.nDevWidth = 289;
+        vs.nDevWidth = kImageWidth;
         vs.nDevHeight = 100 + static_cast<int>(rng() % 400);
         vs.dScale = logUniform(1e-4, 1e5);
         vs.dOrgX = unit(rng) * logUniform(1, 1e9);

@@ -271,7 +271,7 @@ Pixels steppedPixels(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t w, 
 }
 
 TEST(LineRaster, VisibleRunsAndDashesMatchTheWholeLineStepped) {
-    const int32_t w = 289, h = 229;
+    const int32_t w = kImageWidth, h = kImageHeight;
     auto reference = [&](int32_t x1, int32_t y1, int32_t x2, int32_t y2) { return steppedPixels(x1, y1, x2, y2, w, h); };
     std::mt19937_64 rng(20261209);
     auto near = [&](int32_t span) { return static_cast<int32_t>(std::uniform_int_distribution<int32_t>(-span, span)(rng)); };
