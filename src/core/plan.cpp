@@ -169,8 +169,8 @@ std::string resultBytes(const Plan& plan, const HostInput& input, const Outlines
             x1 = detail::addX(x1, mx), y1 = detail::addX(y1, my);
             x2 = detail::addX(x2, mx), y2 = detail::addX(y2, my);
         }
-        right = std::max({right, x1, x2});
-        top = std::max({top, y1, y2});
+        right = std::max(right, std::max(x1, x2));
+        top = std::max(top, std::max(y1, y2));
         appendLineRecord(out, x1, y1, x2, y2, fmt, codec);
     });
     if ((!choices.labels && !choices.table) || out.empty()) return out;

@@ -9,25 +9,18 @@ void truncateFile(const FileSystem& fs, const std::u16string& fileName) {
     fs.truncateFile(fileName);
 }
 
-void appendLineRecord(std::string& out, double x1, double y1, double x2, double y2, const NumberFormat& fmt,
-                      const AnsiCodec& codec) {
-    const bool asciiSep = fmt.decimalSeparator < 0x80;
-    const char sep = asciiSep ? static_cast<char>(fmt.decimalSeparator) : '.';
+void appendLineRecordEncoded(std::string& out, double x1, double y1, double x2, double y2, const NumberFormat& fmt,
+                             const AnsiCodec& codec) {
     char line[4 * 40 + 8];
-    char* p = line;
-    p = formatGeneral(p, x1, sep);
+    char* p = formatGeneral(line, x1, '.');
     *p++ = ' ';
-    p = formatGeneral(p, y1, sep);
+    p = formatGeneral(p, y1, '.');
     *p++ = ' ';
-    p = formatGeneral(p, x2, sep);
+    p = formatGeneral(p, x2, '.');
     *p++ = ' ';
-    p = formatGeneral(p, y2, sep);
+    p = formatGeneral(p, y2, '.');
     *p++ = '\r';
     *p++ = '\n';
-    if (asciiSep) {
-        out.append(line, p);
-        return;
-    }
     std::u16string wide(line, p);
     for (auto& c : wide)
         if (c == u'.') c = fmt.decimalSeparator;
