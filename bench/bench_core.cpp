@@ -91,7 +91,7 @@ struct RunFixture {
     }
     void place() {
         store.clearGin(0);
-        store.reserveLines(0, (outlines.lines[0][0].size() + outlines.plate.size() + 2) * plan.layout.pieces.size());
+        store.reserveLines(0, outlines.mostLinesPerPiece() * plan.layout.pieces.size());
         placePieces(plan, outlines, [&](double x1, double y1, double x2, double y2, PieceKind) { store.addLine(0, x1, y1, x2, y2); });
     }
 };

@@ -78,6 +78,12 @@ std::vector<std::pair<double, double>> Outlines::startJoint(bool mirrored) const
     return edge;
 }
 
+size_t Outlines::mostLinesPerPiece() const {
+    size_t most = 0;
+    for (const auto& pair : lines) most = std::max(most, pair[0].size());
+    return most + plate.size() + 2;
+}
+
 double Outlines::leastCornerAngle() const {
     if (!leastAngle_) {
         const PileSection& sec = pileSection();

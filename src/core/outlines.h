@@ -38,6 +38,9 @@ struct Outlines {
     // The start joint edge (on x = 0) of the plain pile, as its y ranges:
     // piles that all face one way draw only that edge of each joint.
     std::vector<std::pair<double, double>> startJoint(bool mirrored) const;
+    // The most lines one piece draws: its largest outline, the plate and the
+    // closing joint edge (for reserving a run's records in one step).
+    size_t mostLinesPerPiece() const;
     // The sharpest corner the outlines take (interior, degrees): worked out
     // when a wall first needs it, not for every run.
     double leastCornerAngle() const;

@@ -160,7 +160,7 @@ QuantityTable quantities(const Plan& plan, const Choices& choices) {
 std::string resultBytes(const Plan& plan, const HostInput& input, const Outlines& outlines, const Choices& choices,
                         const NumberFormat& fmt, const AnsiCodec& codec) {
     std::string out;
-    out.reserve(plan.layout.pieces.size() * 20 * 64);
+    out.reserve(plan.layout.pieces.size() * outlines.mostLinesPerPiece() * 64);  // some 64 bytes a line
     // The box of what is drawn, for the table to stand right of it.
     double right = -INFINITY, top = -INFINITY;
     const double mx = plan.wall ? 0 : plan.hp1.x, my = plan.wall ? 0 : plan.hp1.y;

@@ -30,7 +30,6 @@ public:
     void zoomAt(int notches, double fx, double fy);
     void btnZoomUpClick() { view_.zoomIn(gin_); }
     void btnZoomDownClick() { view_.zoomOut(gin_); }
-    void btnHomeClick() { view_.fitGin(gin_, 1.0); }
 
     // Ends a gesture without its effect (a modal box took the mouse).
     void cancelGestures();

@@ -202,14 +202,16 @@ void Session::drawPlan() {
     store_.clearGin(kGinResult);
     if (outlines_ && plan_.laid()) {
         const Outlines& o = *outlines_;
-        size_t most = 0;
-        for (const auto& pair : o.lines) most = std::max(most, pair[0].size());
-        store_.reserveLines(kGinResult, (most + o.plate.size() + 2) * plan_.layout.pieces.size());
+        store_.reserveLines(kGinResult, o.mostLinesPerPiece() * plan_.layout.pieces.size());
+        // A wall's corner and closing piles in their own colours; the
+        // two-point run all in the host's.
         const int32_t colour = store_.curCL;
         placePieces(plan_, o, [&](double x1, double y1, double x2, double y2, PieceKind kind) {
-            const int32_t cl = kind == PieceKind::Corner ? kCornerColour : kind == PieceKind::Closing ? kClosingColour : colour;
-            store_.addLineRec(kGinResult, kKindLine, store_.curLG, store_.curLY, plan_.wall ? cl : colour, store_.curLT,
-                              x1, y1, x2, y2, 0.0);
+            const int32_t cl = !plan_.wall                  ? colour
+                               : kind == PieceKind::Corner  ? kCornerColour
+                               : kind == PieceKind::Closing ? kClosingColour
+                                                            : colour;
+            store_.addLineRec(kGinResult, kKindLine, store_.curLG, store_.curLY, cl, store_.curLT, x1, y1, x2, y2, 0.0);
         });
     }
     drawOverlay();
