@@ -152,6 +152,9 @@ void GaibuReader::applyLine(int code, const std::u16string* s, int count) {
         if (count == 4) {
             double x = real(s[1]), y = real(s[2]), r = real(s[3]);
             store_.addCircle(nGin_, x, y, r);
+        } else if (count == 8 && arcs_) {
+            arcs_->push_back({real(s[1]), real(s[2]), real(s[3]), real(s[4]), real(s[5]), real(s[6]), real(s[7]),
+                              store_.curLG});
         }
         break;
     case kRecText: {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "gin_store.h"
 #include "number_text.h"
@@ -49,6 +50,13 @@ struct GaibuHeader {
     bool bHeaderEnded = false;
 };
 
+// An arc record ("ci x y r start end flatness tilt"): angles in degrees,
+// counter-clockwise from start to end; flatness 1 is a circular arc.
+struct HostArc {
+    double x = 0, y = 0, r = 0, start = 0, end = 0, flatness = 1, tilt = 0;
+    int32_t layerGroup = 0;
+};
+
 class GaibuReader {
 public:
     GaibuReader(GaibuHeader& header, GinStore& store, const NumberFormat& fmt, const AnsiCodec& codec,
@@ -67,6 +75,8 @@ public:
     // Off: every line goes the general way (for checking that the short way
     // for number lines gives the same).
     void setShortWay(bool on) { shortWay_ = on; }
+    // Arc records are collected here (the store keeps lines and circles).
+    void collectArcs(std::vector<HostArc>* arcs) { arcs_ = arcs; }
 
 private:
     bool tryNumberLine(std::string_view bytes);
@@ -85,6 +95,7 @@ private:
     const AnsiCodec& codec_;
     int nGin_;
     bool shortWay_ = true;
+    std::vector<HostArc>* arcs_ = nullptr;
     // The groups open at this line: a block ("BL" … "#") or a curve ("pl" …
     // "#"); each "#" closes the innermost. Blocks among them.
     std::u16string groups_;

@@ -22,6 +22,7 @@ struct HostAttributes {
 struct HostInput {
     GaibuHeader header;
     std::vector<recLine> records;  // the line and circle records, in the export's order
+    std::vector<HostArc> arcs;     // the arc records, in the export's order
     HostAttributes last;
 };
 

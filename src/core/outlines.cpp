@@ -68,6 +68,7 @@ Outlines loadOutlines(size_t section, const FileSystem& fs, const NumberFormat& 
             o.plate.push_back(s);
     for (const WallSegment& p : o.plate) o.reach = std::max({o.reach, std::fabs(p.y1), std::fabs(p.y2)});
     for (const WallSegment& s : plain) o.depth = std::max({o.depth, std::fabs(s.y1), std::fabs(s.y2)});
+    for (const WallSegment& s : plain) o.leftReach = std::max({o.leftReach, s.y1, s.y2}), o.rightReach = std::max({o.rightReach, -s.y1, -s.y2});
     return o;
 }
 
@@ -82,6 +83,13 @@ size_t Outlines::mostLinesPerPiece() const {
     size_t most = 0;
     for (const auto& pair : lines) most = std::max(most, pair[0].size());
     return most + plate.size() + 2;
+}
+
+double Outlines::faceReach(bool left, int32_t orientation) const {
+    // Alternating piles turn each face to both sides; the others all face
+    // the one way 反転 sets, which mirrors the two sides.
+    if (pileSection().alternates()) return std::max(leftReach, rightReach);
+    return (left != (orientation != 0)) ? leftReach : rightReach;
 }
 
 double Outlines::leastCornerAngle() const {

@@ -30,6 +30,10 @@ struct Outlines {
     std::vector<WallSegment> plate;  // what the end corner draws beyond the plain pile
     double reach = 0;  // how far the plate reaches from the axis
     double depth = 0;  // how far the plain pile reaches from the axis, either side
+    double leftReach = 0, rightReach = 0;  // how far it reaches to the left (+y) and to the right, unmirrored
+
+    // How far the wall's face on that side of the joint line lies from it.
+    double faceReach(bool left, int32_t orientation) const;
 
     const PileSection& pileSection() const { return pileSections()[section]; }
     const std::vector<WallSegment>& outline(OutlineKind kind, bool mirrored) const {

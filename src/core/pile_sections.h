@@ -19,6 +19,7 @@ struct PileSection {
     int32_t widthMm;          // the effective width, which is the pitch
     PileFamily family;
     double massKgPerM;        // one pile's mass per metre of its length
+    double swingDeg;          // how far one interlock lets the next pile turn
 
     bool alternates() const { return family == PileFamily::U; }
 };

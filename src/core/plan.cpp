@@ -5,6 +5,7 @@
 
 #include "result_writer.h"
 #include "text.h"
+#include "x87.h"
 
 namespace ravo {
 
@@ -30,63 +31,124 @@ double groupScale(const GaibuHeader& h, int32_t group) {
     return group >= 0 && group < kLayerGroups ? h.hs[group] : 0;
 }
 
-// The wall's path from the points in order or the selected lines; what was
-// given goes with it, for the preview to show what a refusal speaks of.
-PathResult wallPath(const HostInput& in, RunMode mode, std::vector<WallSegment>& given) {
+// A circle or an arc as chords, for the preview of what was given.
+void addChords(std::vector<WallSegment>& out, const WallArcInput& a) {
+    constexpr int kChords = 48;
+    const LD a0 = static_cast<LD>(a.start) * kPiFull / 180;
+    LD sweep = a.full ? 360 : std::fmod(static_cast<LD>(a.end) - a.start, 360.0L);
+    if (sweep <= 0) sweep += 360;
+    sweep *= kPiFull / 180;
+    auto at = [&](int k) {
+        LD s, c;
+        x87::sinCos(a0 + sweep * k / kChords, s, c);
+        return WallPoint{toDouble(a.cx + a.r * c), toDouble(a.cy + a.r * s)};
+    };
+    for (int k = 0; k < kChords; ++k) {
+        const WallPoint p = at(k), q = at(k + 1);
+        out.push_back({p.x, p.y, q.x, q.y});
+    }
+}
+
+// The wall lines: the points in order, or the selected lines and arcs
+// chained; what was given goes with them, for the preview to show what a
+// refusal speaks of.
+WallsResult wallPaths(const HostInput& in, RunMode mode, std::vector<WallSegment>& given) {
     const GaibuHeader& h = in.header;
+    WallsResult r;
     if (mode == RunMode::Points) {
         std::vector<WallPoint> points;
         for (int i = 1; i <= kMostPoints && h.hpGiven[i]; ++i) points.push_back({h.hp[i].x, h.hp[i].y});
         for (size_t i = 0; i + 1 < points.size(); ++i)
             given.push_back({points[i].x, points[i].y, points[i + 1].x, points[i + 1].y});
-        return pathFromPoints(points);
+        PathResult one = pathFromPoints(points);
+        r.fault = std::move(one.fault);
+        if (r.ok()) r.paths.push_back(std::move(one.path));
+        return r;
     }
-    // The selected line records; circles, texts and points play no part.
+    // The selected lines, circles and arcs; texts and points play no part.
     // Each layer group has its own scale, and the host reads the result back
     // at the write group's: a selection over groups of different scales, or
     // at another scale than the write group, is refused.
     const double writeScale = groupScale(h, h.nWriteLG);
     double scale = 0;
     bool mixed = false;
-    given.reserve(in.records.size());
-    for (const recLine& rec : in.records) {
-        if (rec.kind != kKindLine) continue;
-        given.push_back({rec.X1, rec.Y1, rec.X2, rec.Y2});
-        const double s = groupScale(h, rec.LG);
+    auto inGroup = [&](int32_t group) {
+        const double s = groupScale(h, group);
         if (s > 0 && scale > 0 && s != scale) mixed = true;
         if (s > 0) scale = s;
+    };
+    std::vector<WallArcInput> arcs;
+    given.reserve(in.records.size());
+    for (const recLine& rec : in.records) {
+        if (rec.kind == kKindLine) given.push_back({rec.X1, rec.Y1, rec.X2, rec.Y2});
+        else if (rec.kind == kKindCircle) arcs.push_back({rec.X1, rec.Y1, rec.R, 0, 360, true});
+        else continue;
+        inGroup(rec.LG);
     }
-    PathResult r;
-    if (mixed)
+    bool ellipse = false;
+    for (const HostArc& a : in.arcs) {
+        ellipse = ellipse || a.flatness != 1;
+        arcs.push_back({a.x, a.y, a.r, a.start + a.tilt, a.end + a.tilt, false});
+        inGroup(a.layerGroup);
+    }
+    if (ellipse)
+        r.fault = u"楕円・楕円弧が選択されています。鋼矢板は円・円弧と線に沿って割り付けます";
+    else if (mixed)
         r.fault = u"縮尺の異なるレイヤグループにまたがって選択されています。同じ縮尺のレイヤグループの線だけを選択してください";
     else if (scale > 0 && writeScale > 0 && scale != writeScale)
         r.fault = u"壁の線のレイヤグループ（1/" + scaleText(scale) + u"）と書込レイヤグループ（1/" + scaleText(writeScale) +
                   u"）の縮尺が異なります。壁の線のレイヤグループを書込レイヤグループにしてください";
     else
-        r = chainSegments(given);
+        r = chainWalls(given, arcs);
+    if (!r.ok())
+        for (const WallArcInput& a : arcs) addChords(given, a);
     return r;
 }
 
+// How far the joint line lies left of the drawn line for the face chosen:
+// the face on the line, the joint line the face's reach away from it.
+double faceOffset(const WallPath& path, WallFace face, const Outlines& o, int32_t orientation) {
+    if (face == WallFace::JointLine) return 0;
+    // A loop's inner face is the one towards its inside; an open path's,
+    // its left.
+    const bool innerLeft = !path.closed || counterClockwise(path);
+    const bool faceLeft = (face == WallFace::Inner) == innerLeft;
+    return faceLeft ? -o.faceReach(true, orientation) : o.faceReach(false, orientation);
+}
+
 void planWall(Plan& p, const HostInput& in, const Choices& ch, const Outlines& o) {
-    PathResult path = wallPath(in, ch.mode, p.given);
-    if (!path.ok()) {
+    WallsResult walls = wallPaths(in, ch.mode, p.given);
+    if (!walls.ok()) {
         p.refusal = Refusal::Input;
-        p.fault = std::move(path.fault);
+        p.fault = std::move(walls.fault);
         return;
     }
     p.given.clear();
-    p.drawn = restartPath(path.path, ch.start, ch.reversed);
     const PileSection& section = o.pileSection();
     WallPlan plan;
     plan.width = section.widthMm;
     plan.reach = o.reach;
     plan.alternates = section.alternates();
     plan.orientation = ch.orientation;
-    plan.startCorner = !p.drawn.closed && ch.startCorner;
-    plan.endCorner = !p.drawn.closed && ch.endCorner;
     plan.depth = o.depth;
     plan.leastAngle = o.leastCornerAngle();
-    p.layout = layWall(p.drawn, plan);
+    plan.swing = section.swingDeg;
+    std::vector<WallLayout> laid;
+    for (size_t k = 0; k < walls.paths.size(); ++k) {
+        const WallStart st = k < ch.starts.size() ? ch.starts[k] : WallStart{};
+        p.drawn.push_back(startPath(walls.paths[k], plan.swing, st.start, st.reversed));
+        const WallPath& drawn = p.drawn.back();
+        PathResult axis = offsetPath(drawn, faceOffset(drawn, ch.face, o, ch.orientation));
+        if (!axis.ok()) {
+            p.refusal = Refusal::Lay;
+            p.fault = std::move(axis.fault);
+            return;
+        }
+        plan.startCorner = !drawn.closed && ch.startCorner;
+        plan.endCorner = !drawn.closed && ch.endCorner;
+        laid.push_back(layWall(axis.path, plan));
+    }
+    p.layout = joinLayouts(std::move(laid));
     if (!p.layout.ok()) {
         p.refusal = Refusal::Lay;
         p.fault = p.layout.fault;
@@ -136,6 +198,26 @@ void planStraightRun(Plan& p, const HostInput& in, const Choices& ch, const Outl
 
 }  // namespace
 
+std::vector<WallLeg> labelLegs(const Plan& plan, int32_t wall) {
+    std::vector<WallLeg> legs;
+    const auto& pieces = plan.layout.pieces;
+    size_t at = 0;  // pieces run leg by leg
+    for (size_t i = 0; i < plan.layout.legs.size(); ++i) {
+        const WallLeg& leg = plan.layout.legs[i];
+        const size_t first = at;
+        at += static_cast<size_t>(leg.pieces);
+        if (leg.wall != wall) continue;
+        legs.push_back(leg);
+        if (!leg.curved || leg.pieces == 0) continue;
+        // A curved stretch is labelled at its middle pile, along it.
+        const WallPiece& mid = pieces[first + static_cast<size_t>(leg.pieces) / 2];
+        const Rotation along(mid.angle);
+        legs.back().x1 = mid.x, legs.back().y1 = mid.y;
+        legs.back().x2 = mid.x + along.c * mid.width, legs.back().y2 = mid.y + along.s * mid.width;
+    }
+    return legs;
+}
+
 Plan planRun(const HostInput& input, const Choices& choices, const Outlines& outlines) {
     Plan p;
     p.section = outlines.section;
@@ -178,11 +260,15 @@ std::string resultBytes(const Plan& plan, const HostInput& input, const Outlines
     const PileSection& section = outlines.pileSection();
     Annotations a;
     if (choices.labels) {
-        // Clear of the wall: its depth from the axis and one text height.
-        const bool closed = plan.wall && plan.drawn.closed;
-        const bool ccw = plan.wall && counterClockwise(plan.drawn);
-        addLegLabels(a, plan.layout.legs, closed, ccw, outlines.depth + style.height, section, choices.pileLength,
-                     style);
+        // Clear of the wall: its depth from the axis and one text height;
+        // each wall's legs by themselves.
+        const double away = outlines.depth + style.height;
+        if (!plan.wall) addLegLabels(a, plan.layout.legs, false, false, away, section, choices.pileLength, style);
+        for (size_t k = 0; plan.wall && k < plan.drawn.size(); ++k) {
+            const WallPath& drawn = plan.drawn[k];
+            addLegLabels(a, labelLegs(plan, static_cast<int32_t>(k)), drawn.closed, counterClockwise(drawn), away,
+                         section, choices.pileLength, style);
+        }
     }
     if (choices.table) {
         // Right of the wall and its labels: their box's right and top.

@@ -3,6 +3,7 @@
 // the count line, the mass, the labels, the table, the preview and the
 // result need.
 #pragma once
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <string>
@@ -23,14 +24,24 @@ enum class RunMode { TwoPoints, Points, Selection };
 // Points in order: hp1 to hp99, as the host's directives number them.
 inline constexpr int kMostPoints = 99;
 
+// What the drawn line of a wall is: the joint line the piles stand on, or
+// one face of the wall (an open path's inner face is its left one).
+enum class WallFace : uint8_t { JointLine, Inner, Outer };
+
+// One wall's start and direction.
+struct WallStart {
+    size_t start = 0;       // a loop's corner from its lowest, an open path's other end (1)
+    bool reversed = false;  // laid the other way round
+};
+
 // What the user set.
 struct Choices {
     RunMode mode = RunMode::TwoPoints;
     size_t section = kDefaultSection;
     bool startCorner = false, endCorner = false;  // 起点, 終点: the run's or an open wall's
     int32_t orientation = 0;                      // 反転: 1 turns every pile over
-    size_t start = 0;       // a wall's start: a loop's vertex, an open path's other end (1)
-    bool reversed = false;  // a wall laid the other way round
+    std::vector<WallStart> starts;                // by wall; a wall past the end starts as drawn
+    WallFace face = WallFace::JointLine;
     PileLength pileLength;  // what OK labels and weighs with; none of these three lays anew
     bool labels = false, table = false;
 };
@@ -52,17 +63,24 @@ struct Plan {
     WallPoint hp1;
     double angle = 0;
     double indicated = 0;  // hp1 to hp2
-    WallPath drawn;        // the wall's path from its start and direction
+    std::vector<WallPath> drawn;  // each wall's joint line from its start and direction
     std::vector<WallSegment> given;  // what was given, where it makes no path
     WallLayout layout;     // the pieces and legs (the run's one leg in place), the counts
     Refusal refusal = Refusal::None;
     std::u16string fault;  // the refusal in the user's words
 
     bool laid() const { return !layout.pieces.empty(); }
+    bool closed() const {
+        return wall && !drawn.empty() && std::all_of(drawn.begin(), drawn.end(), [](const WallPath& p) { return p.closed; });
+    }
     int32_t count() const { return static_cast<int32_t>(layout.pieces.size()); }
 };
 
 Plan planRun(const HostInput& input, const Choices& choices, const Outlines& outlines);
+
+// A wall's legs as its labels and the preview's counts stand by them: a
+// curved stretch as its middle pile.
+std::vector<WallLeg> labelLegs(const Plan& plan, int32_t wall);
 
 // The count line under the preview.
 std::u16string countText(const Plan& plan);

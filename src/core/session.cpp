@@ -91,8 +91,7 @@ bool Session::showSteps() {
     store_.curLY = input_.last.layer;
     store_.curCL = input_.last.colour;
     store_.curLT = input_.last.lineType;
-    choices_.start = 0;
-    choices_.reversed = false;
+    choices_.starts.clear();
     outlines_ = loadOutlines(choices_.section, sv_.fs, sv_.fmt, sv_.codec);
     drawOutlines();
     replan(Cause::Read);
@@ -147,17 +146,57 @@ void Session::turnPilesOver() {
     choose([](Choices& c) { c.orientation = 1 - c.orientation; });
 }
 
+void Session::press(int button, int32_t x, int32_t y) {
+    if (viewReady_) {
+        WallPoint at;
+        view_.DTOL(x, y, at.x, at.y);
+        pressed_ = at;
+    }
+    preview_.imgGinMouseDown(button, x, y);
+}
+
+size_t Session::activeWall() const {
+    const auto& walls = plan_.drawn;
+    if (!pressed_ || walls.size() < 2) return 0;
+    size_t best = 0;
+    double nearest = INFINITY;
+    for (size_t k = 0; k < walls.size(); ++k)
+        for (const WallSegment& s : pathOutline(walls[k])) {
+            const double d = segmentDistance(pressed_->x, pressed_->y, s);
+            if (d < nearest) nearest = d, best = k;
+        }
+    return best;
+}
+
 void Session::moveStart() {
-    if (!plan_.wall || plan_.drawn.vertices.empty()) return;
-    const size_t n = plan_.drawn.vertices.size();
+    if (!plan_.wall || plan_.drawn.empty()) return;
+    const size_t k = activeWall();
+    const WallPath& wall = plan_.drawn[k];
+    const size_t n = startCount(wall, pileSections()[choices_.section].swingDeg);
     // The other end of an open path is the other way round.
-    if (plan_.drawn.closed) choose([n](Choices& c) { c.start = (c.start + 1) % n; });
-    else choose([](Choices& c) { c.reversed = !c.reversed; });
+    choose([&](Choices& c) {
+        if (c.starts.size() <= k) c.starts.resize(k + 1);
+        if (wall.closed) c.starts[k].start = (c.starts[k].start + 1) % n;
+        else c.starts[k].reversed = !c.starts[k].reversed;
+    });
 }
 
 void Session::turnDirection() {
-    if (!plan_.wall || plan_.drawn.vertices.empty()) return;
-    choose([](Choices& c) { c.reversed = !c.reversed; });
+    if (!plan_.wall || plan_.drawn.empty()) return;
+    const size_t k = activeWall();
+    choose([&](Choices& c) {
+        if (c.starts.size() <= k) c.starts.resize(k + 1);
+        c.starts[k].reversed = !c.starts[k].reversed;
+    });
+}
+
+void Session::setFace(WallFace face) {
+    if (face == choices_.face) return;
+    if (!viewReady_) {
+        choices_.face = face;
+        return;
+    }
+    choose([&](Choices& c) { c.face = face; });
 }
 
 void Session::setSection(size_t index) {
@@ -229,13 +268,8 @@ void Session::drawOverlay() {
         for (const WallSegment& sg : plan_.given) addOverlayLine(sg.x1, sg.y1, sg.x2, sg.y2, kOverlayLineColour);
         return;
     }
-    const WallPath& drawn = plan_.drawn;
-    const auto& v = drawn.vertices;
-    for (size_t i = 0; i < drawn.legCount(); ++i) {
-        const WallPoint& a = v[i];
-        const WallPoint& b = v[(i + 1) % v.size()];
-        addOverlayLine(a.x, a.y, b.x, b.y, kOverlayLineColour);
-    }
+    for (const WallPath& drawn : plan_.drawn)
+        for (const WallSegment& sg : pathOutline(drawn)) addOverlayLine(sg.x1, sg.y1, sg.x2, sg.y2, kOverlayLineColour);
     const std::vector<WallLeg>& legs = plan_.layout.legs;
     if (legs.empty()) return;
     // Sizes from the wall's extent as it is fitted to the image: texts some
@@ -246,23 +280,31 @@ void Session::drawOverlay() {
             minX = std::min(minX, x), maxX = std::max(maxX, x);
             minY = std::min(minY, y), maxY = std::max(maxY, y);
         }
+    for (const WallPiece& p : plan_.layout.pieces) {
+        minX = std::min(minX, p.x), maxX = std::max(maxX, p.x);
+        minY = std::min(minY, p.y), maxY = std::max(maxY, p.y);
+    }
     const double width = viewState_.nDevWidth > 0 ? viewState_.nDevWidth : kImageWidth;
     const double height = viewState_.nDevHeight > 0 ? viewState_.nDevHeight : kImageHeight;
     const double perPixel = std::max({(maxX - minX) * 1.1 / width, (maxY - minY) * 1.1 / height, 1e-6});
-    store_.addLineRec(kGinOverlay, kKindCircle, 0, 0, kStartMarkColour, kSolidLineType, v[0].x, v[0].y, v[0].x, v[0].y,
-                      5 * perPixel);
-    // Each leg's count beside its middle: inside a loop, where the fitted
-    // view always has room, and left of an open path.
-    const double side = drawn.closed && !counterClockwise(drawn) ? -1 : 1;  // +1: to the left
     const double textHeight = 12 * perPixel, h = textHeight * 72 / 96 / 50;
     const double away = pileSections()[plan_.section].widthMm * 0.5 + textHeight * 1.5;
-    for (const WallLeg& l : legs) {
-        const double dx = l.x2 - l.x1, dy = l.y2 - l.y1, len = distance2D(l.x1, l.y1, l.x2, l.y2);
-        if (!(len > 0)) continue;
-        const double nx = -dy / len * side, ny = dx / len * side;
-        const double mx = (l.x1 + l.x2) / 2 + nx * away, my = (l.y1 + l.y2) / 2 + ny * away;
-        store_.addMoji_NB(kGinOverlay, 0, 0, kOverlayTextColour, mx, my, 1, 0, h, h, 4,
-                          asciiToU16(std::to_string(l.pieces)) + u"枚");
+    for (size_t k = 0; k < plan_.drawn.size(); ++k) {
+        const WallPath& drawn = plan_.drawn[k];
+        const WallPoint& start = drawn.vertices[0];
+        store_.addLineRec(kGinOverlay, kKindCircle, 0, 0, kStartMarkColour, kSolidLineType, start.x, start.y, start.x,
+                          start.y, 5 * perPixel);
+        // Each leg's count beside its middle: inside a loop, where the fitted
+        // view always has room, and left of an open path.
+        const double side = drawn.closed && !counterClockwise(drawn) ? -1 : 1;  // +1: to the left
+        for (const WallLeg& l : labelLegs(plan_, static_cast<int32_t>(k))) {
+            const double dx = l.x2 - l.x1, dy = l.y2 - l.y1, len = distance2D(l.x1, l.y1, l.x2, l.y2);
+            if (!(len > 0)) continue;
+            const double nx = -dy / len * side, ny = dx / len * side;
+            const double mx = (l.x1 + l.x2) / 2 + nx * away, my = (l.y1 + l.y2) / 2 + ny * away;
+            store_.addMoji_NB(kGinOverlay, 0, 0, kOverlayTextColour, mx, my, 1, 0, h, h, 4,
+                              asciiToU16(std::to_string(l.pieces)) + u"枚");
+        }
     }
 }
 

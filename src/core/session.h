@@ -51,7 +51,8 @@ public:
     // A wall along a path (points in order or a selection) rather than the
     // two-point run.
     bool wallMode() const { return plan_.wall; }
-    bool closedLoop() const { return plan_.wall && plan_.drawn.closed; }
+    // Every wall a closed loop: 起点 and 終点 have no end to stand at.
+    bool closedLoop() const { return plan_.closed(); }
 
     // The section to lay, keeping the corners and the orientation; before
     // the first show it waits for the run. Raises IoError and ConvertError
@@ -62,10 +63,13 @@ public:
     void setStartCorner(bool on);
     void setEndCorner(bool on);
     void turnPilesOver();
-    // A wall's start moves on to the next vertex of a loop, or to the other
-    // end of an open path; the direction turns round.
+    // A wall's start moves on to the next corner of a loop, or to the other
+    // end of an open path; the direction turns round. Of several walls, the
+    // one nearest the last press on the preview (the first before any).
     void moveStart();
     void turnDirection();
+    // What the drawn line is: the joint line or a face of the wall.
+    void setFace(WallFace face);
 
     // The count line under the preview, and the line under it: the mass,
     // or why there is none.
@@ -86,7 +90,7 @@ public:
     // a wall with room round it for its counts).
     void resizeImage();
     void zoomAt(int notches, int32_t x, int32_t y);
-    void press(int button, int32_t x, int32_t y) { preview_.imgGinMouseDown(button, x, y); }
+    void press(int button, int32_t x, int32_t y);
     void drag(int32_t x, int32_t y) { preview_.imgGinMouseMove(x, y); }
     void release(int32_t x, int32_t y) { preview_.imgGinMouseUp(x, y); }
     void loseMouse() { preview_.cancelGestures(); }
@@ -136,6 +140,8 @@ private:
     // nothing: the error it raised, or the last message it showed.
     template <class Attempt>
     void attempt(Attempt&& lay);
+    // The wall the start and direction verbs act on.
+    size_t activeWall() const;
     // The "he" record for a refusal, in the result's encoding.
     std::string refusalRecord() const;
 
@@ -155,6 +161,7 @@ private:
     std::optional<Outlines> outlines_;  // the section's, once loaded
     Plan plan_;
     std::u16string why_;  // why nothing is laid, as the user was told
+    std::optional<WallPoint> pressed_;  // where the preview was last pressed, in the drawing
 };
 
 // The start-from-host message.

@@ -56,12 +56,87 @@ bool foldsBack(LD ax, LD ay, LD bx, LD by) {
     return dot < 0 && (cross < 0 ? -cross : cross) < kTanFoldBack * -dot;
 }
 
+// A leg's direction as a unit vector, and its length.
+struct Dir {
+    LD x, y, len;
+};
+
+Dir dirOf(LD dx, LD dy) {
+    const LD len = x87::sqrt(dx * dx + dy * dy);
+    return Dir{dx / len, dy / len, len};
+}
+
+// An arc leg's geometry: centre, radius, the angle of its start (radians)
+// and its signed sweep (+ counter-clockwise).
+struct ArcGeo {
+    LD cx, cy, r, a0, sweep;
+};
+
+constexpr LD kTwoPi = 2 * kPiFull;
+
+LD angleOf(LD dx, LD dy) { return x87::atan2(dy, dx); }
+
+ArcGeo arcGeo(const WallPath& path, size_t leg) {
+    const auto& v = path.vertices;
+    const LegArc& a = path.arcs[leg];
+    const WallPoint& p = v[leg];
+    const WallPoint& q = v[(leg + 1) % v.size()];
+    ArcGeo g{a.cx, a.cy, a.r, angleOf(static_cast<LD>(p.x) - a.cx, static_cast<LD>(p.y) - a.cy), kTwoPi};
+    if (!path.circle()) {
+        const LD a1 = angleOf(static_cast<LD>(q.x) - a.cx, static_cast<LD>(q.y) - a.cy);
+        LD sweep = a.ccw ? a1 - g.a0 : g.a0 - a1;
+        while (sweep <= 0) sweep += kTwoPi;
+        while (sweep > kTwoPi) sweep -= kTwoPi;
+        g.sweep = sweep;
+    }
+    if (!a.ccw) g.sweep = -g.sweep;
+    return g;
+}
+
+// The point of an arc at the angle a.
+WallPoint arcPoint(LD cx, LD cy, LD r, LD a) {
+    LD s, c;
+    x87::sinCos(a, s, c);
+    return {toDouble(cx + r * c), toDouble(cy + r * s)};
+}
+
+// A leg's direction where it leaves its start vertex and where it reaches
+// its end: a straight leg's is the difference of its ends, an arc's the
+// tangent (neither is made a unit vector).
+struct Tangents {
+    LD ox, oy, ix, iy;
+};
+
+Tangents tangentsOf(const WallPath& path, size_t leg) {
+    const auto& v = path.vertices;
+    const WallPoint& p = v[leg];
+    const WallPoint& q = v[(leg + 1) % v.size()];
+    if (!path.arcAt(leg)) {
+        const LD dx = static_cast<LD>(q.x) - p.x, dy = static_cast<LD>(q.y) - p.y;
+        return {dx, dy, dx, dy};
+    }
+    const LegArc& a = path.arcs[leg];
+    const LD s = a.ccw ? 1 : -1;
+    const LD px = static_cast<LD>(p.x) - a.cx, py = static_cast<LD>(p.y) - a.cy;
+    const LD qx = static_cast<LD>(q.x) - a.cx, qy = static_cast<LD>(q.y) - a.cy;
+    return {-py * s, px * s, -qy * s, qx * s};
+}
+
+// How many chords stand for an arc where a tolerance test needs segments:
+// each within some 0.05 mm of the arc.
+size_t chordCount(LD r, LD sweep) {
+    const LD step = x87::sqrt(0.4L / std::max<LD>(r, 1));  // sagitta r·step²/8
+    const LD k = std::ceil(std::fabs(sweep) / step);
+    return static_cast<size_t>(std::clamp<LD>(k, 8, 4096));
+}
+
 // Merges vertices where the path runs straight on: a segment joins the leg
 // before it while its direction stays within kStraightTolerance of the
-// leg's own (so a finely divided curve becomes legs, not one long drift).
-// A fold-back is refused. A loop starts at its first vertex that is a
-// corner.
+// leg's own (so a finely divided curve becomes legs, not one long drift);
+// an arc stays a leg of its own. A fold-back is refused. A loop starts at
+// its first vertex that is a corner.
 std::u16string straighten(WallPath& path) {
+    if (path.circle()) return {};
     std::vector<WallPoint>& v = path.vertices;
     const size_t n = v.size();
     if (n < 2) return u"割り付ける線がありません（長さのある線が選択されていません）";
@@ -69,28 +144,39 @@ std::u16string straighten(WallPath& path) {
         return runsStraightOn(static_cast<LD>(at.x) - prev.x, static_cast<LD>(at.y) - prev.y,
                               static_cast<LD>(next.x) - at.x, static_cast<LD>(next.y) - at.y);
     };
+    const size_t legs = path.legCount();
+    auto straightLeg = [&](size_t leg) { return !path.arcAt(leg % legs); };
     size_t first = 0;
     if (path.closed) {
-        while (first < n && straightAt(v[(first + n - 1) % n], v[first], v[(first + 1) % n])) ++first;
+        while (first < n && straightLeg(first + n - 1) && straightLeg(first) &&
+               straightAt(v[(first + n - 1) % n], v[first], v[(first + 1) % n]))
+            ++first;
         if (first == n) return u"閉じた線に角がありません";
     }
     const size_t count = path.closed ? n + 1 : n;  // a loop comes back to its start
     auto at = [&](size_t k) -> const WallPoint& { return v[(first + k) % n]; };
     std::vector<WallPoint> kept{at(0)};
+    std::vector<LegArc> keptArcs;
+    const bool arcs = !path.arcs.empty();
     for (size_t k = 1; k + 1 < count; ++k) {
         const WallPoint& legStart = kept.back();
-        if (!straightAt(legStart, at(k), at(k + 1))) kept.push_back(at(k));
+        if (straightLeg(first + k - 1) && straightLeg(first + k) && straightAt(legStart, at(k), at(k + 1))) continue;
+        kept.push_back(at(k));
+        if (arcs) keptArcs.push_back(path.arcs[(first + k - 1) % legs]);
     }
+    if (arcs) keptArcs.push_back(path.arcs[(first + count - 2) % legs]);
     if (!path.closed) kept.push_back(at(n - 1));
     v.swap(kept);
+    path.arcs.swap(keptArcs);
+    if (std::none_of(path.arcs.begin(), path.arcs.end(), [](const LegArc& a) { return a.r > 0; })) path.arcs.clear();
     const size_t m = v.size();
-    if (path.closed && m < kLeastLoopCorners)
+    if (path.closed && m < kLeastLoopCorners && path.arcs.empty())
         return u"閉じた線に角が足りません（" + asciiToU16(std::to_string(kLeastLoopCorners)) + u" つ以上必要です）";
+    const size_t legCount = path.legCount();
     for (size_t i = 0; i < m; ++i) {
         if (!path.closed && (i == 0 || i + 1 == m)) continue;
-        const WallPoint &prev = v[(i + m - 1) % m], &next = v[(i + 1) % m];
-        if (foldsBack(static_cast<LD>(v[i].x) - prev.x, static_cast<LD>(v[i].y) - prev.y,
-                      static_cast<LD>(next.x) - v[i].x, static_cast<LD>(next.y) - v[i].y))
+        const Tangents in = tangentsOf(path, (i + legCount - 1) % legCount), out = tangentsOf(path, i);
+        if (foldsBack(in.ix, in.iy, out.ox, out.oy))
             return u"線が折り返しています" + placeText(v[i].x, v[i].y) + u"。折り返す線には割り付けできません";
     }
     return {};
@@ -221,24 +307,65 @@ std::optional<WallPoint> touchingLegs(const std::vector<SegmentEnds>& legs, bool
     });
 }
 
-std::vector<SegmentEnds> legsOf(const WallPath& path) {
+// A path's legs as segments, an arc as its chords, each with its leg.
+void pathChords(const WallPath& path, std::vector<SegmentEnds>& segs, std::vector<uint32_t>& legOf) {
     const auto& v = path.vertices;
-    std::vector<SegmentEnds> segs(path.legCount());
-    for (size_t i = 0; i < segs.size(); ++i) segs[i] = {v[i], v[(i + 1) % v.size()]};
-    return segs;
+    for (size_t i = 0; i < path.legCount(); ++i) {
+        const WallPoint& a = v[i];
+        const WallPoint& b = v[(i + 1) % v.size()];
+        if (!path.arcAt(i)) {
+            segs.push_back({a, b});
+            legOf.push_back(static_cast<uint32_t>(i));
+            continue;
+        }
+        const ArcGeo g = arcGeo(path, i);
+        const size_t k = chordCount(g.r, g.sweep);
+        WallPoint p = a;
+        for (size_t j = 1; j <= k; ++j) {
+            const WallPoint q = j == k ? b : arcPoint(g.cx, g.cy, g.r, g.a0 + g.sweep * static_cast<LD>(j) / k);
+            segs.push_back({p, q});
+            legOf.push_back(static_cast<uint32_t>(i));
+            p = q;
+        }
+    }
 }
 
 // Who drew the path: the advice in a message is for the one who did.
 enum class Source : uint8_t { Selection, Points };
 
+std::u16string touchText(const WallPoint& at, Source source) {
+    return u"線が交差または接触しています" + placeText(at.x, at.y) +
+           (source == Source::Points ? u"。線が交差しない順に点を指示してください"
+                                     : u"。一筆書きの線を選択してください");
+}
+
+// Paths whose legs come within the tolerance of another that is not next to
+// it: within one path a crossing, between paths a branch or a touch.
+std::u16string touchingPaths(const std::vector<WallPath>& paths, Source source) {
+    std::vector<SegmentEnds> segs;
+    std::vector<uint32_t> legOf, pathOf;
+    for (uint32_t k = 0; k < paths.size(); ++k) {
+        pathChords(paths[k], segs, legOf);
+        pathOf.resize(segs.size(), k);
+    }
+    bool apart = true;  // the touch found is between two paths
+    const auto at = firstTouch(segs, kJoinTolerance, [&](size_t i, size_t j) {
+        if (pathOf[i] != pathOf[j]) return !(apart = true);
+        const WallPath& p = paths[pathOf[i]];
+        const size_t n = p.legCount(), gap = std::max(legOf[i], legOf[j]) - std::min(legOf[i], legOf[j]);
+        apart = false;
+        return gap == 0 || gap == 1 || (p.closed && gap == n - 1);  // neighbours share a vertex
+    });
+    if (!at) return {};
+    if (apart)
+        return u"線が分岐または接触しています" + placeText(at->x, at->y) + u"。枝分かれのない線を選択してください";
+    return touchText(*at, source);
+}
+
 std::u16string checkPath(WallPath& path, Source source) {
     std::u16string fault = straighten(path);
     if (!fault.empty()) return fault;
-    if (const auto at = touchingLegs(legsOf(path), path.closed, kJoinTolerance))
-        return u"線が交差または接触しています" + placeText(at->x, at->y) +
-               (source == Source::Points ? u"。線が交差しない順に点を指示してください"
-                                         : u"。一筆書きの線を選択してください");
-    return {};
+    return touchingPaths({path}, source);
 }
 
 bool finite(const WallSegment& s) {
@@ -281,15 +408,47 @@ WallLayout checkLaid(WallLayout& out, bool closed, const WallPlan& plan) {
     return std::move(out);
 }
 
-// The usable segments: finite, within reach, not shorter than the
-// tolerance. A coordinate beyond reach is a fault.
-std::u16string usableSegments(std::span<const WallSegment> segments, std::vector<const WallSegment*>& usable) {
-    usable.reserve(segments.size());
-    for (const WallSegment& s : segments) {
+// A line or an arc of the selection by its ends; an arc knows its centre.
+struct Element {
+    WallSegment ends;
+    LegArc arc;     // r == 0: a line
+    WallPoint mid;  // halfway along: the same line or arc twice is one
+};
+
+// The usable lines and arcs: finite, within reach, not shorter than the
+// tolerance; a full circle (or an arc round to its start) is a path of its
+// own. A coordinate beyond reach is a fault.
+std::u16string usableElements(std::span<const WallSegment> lines, std::span<const WallArcInput> arcs,
+                              std::vector<Element>& usable, std::vector<WallPath>& circles) {
+    usable.reserve(lines.size() + arcs.size());
+    for (const WallSegment& s : lines) {
         if (!finite(s)) continue;
         if (std::max({std::fabs(s.x1), std::fabs(s.y1), std::fabs(s.x2), std::fabs(s.y2)}) > kLargestCoordinate)
             return u"座標が大きすぎる線があります" + placeText(s.x1, s.y1);
-        if (distance2D(s.x1, s.y1, s.x2, s.y2) >= kJoinTolerance) usable.push_back(&s);
+        if (distance2D(s.x1, s.y1, s.x2, s.y2) >= kJoinTolerance)
+            usable.push_back({s, {}, {(s.x1 + s.x2) / 2, (s.y1 + s.y2) / 2}});
+    }
+    for (const WallArcInput& a : arcs) {
+        if (!std::isfinite(a.cx) || !std::isfinite(a.cy) || !std::isfinite(a.r) || !std::isfinite(a.start) ||
+            !std::isfinite(a.end) || !(a.r >= kJoinTolerance))
+            continue;
+        if (std::max({std::fabs(a.cx), std::fabs(a.cy)}) + a.r > kLargestCoordinate)
+            return u"座標が大きすぎる円弧があります" + placeText(a.cx, a.cy);
+        LD sweep = a.full ? 360 : std::fmod(static_cast<LD>(a.end) - a.start, 360.0L);
+        if (sweep <= 0) sweep += 360;
+        const LD a0 = static_cast<LD>(a.start) * kPiFull / 180, a1 = a0 + sweep * kPiFull / 180;
+        const WallPoint p = arcPoint(a.cx, a.cy, a.r, a0), q = arcPoint(a.cx, a.cy, a.r, a1);
+        if (a.full || distance2D(p.x, p.y, q.x, q.y) < kJoinTolerance) {
+            if (a.full || sweep > 180) {
+                WallPath c;
+                c.vertices = {{a.cx, a.cy - a.r}};
+                c.arcs = {{a.cx, a.cy, a.r, true}};
+                c.closed = true;
+                circles.push_back(std::move(c));
+            }
+            continue;
+        }
+        usable.push_back({{p.x, p.y, q.x, q.y}, {a.cx, a.cy, a.r, true}, arcPoint(a.cx, a.cy, a.r, (a0 + a1) / 2)});
     }
     return {};
 }
@@ -387,115 +546,183 @@ EndNodes joinEnds(const std::vector<const WallSegment*>& usable) {
     return out;
 }
 
-// Each node's neighbours: a chain has at most two.
+// Each node's neighbours and the elements that lead there: a chain has at
+// most two.
 struct Adjacent {
     uint32_t n[2] = {UINT32_MAX, UINT32_MAX};
+    uint32_t e[2] = {UINT32_MAX, UINT32_MAX};
     uint32_t count = 0;
 };
 
-// The neighbours through the segments. The same line twice is one line; a
-// third neighbour is a branch, and no line with a length is nothing to lay.
-std::u16string linkNodes(const EndNodes& g, std::vector<Adjacent>& adj) {
+// The neighbours through the elements. The same line or arc twice is one;
+// a third neighbour is a branch, and nothing with a length is nothing to
+// lay.
+std::u16string linkNodes(const EndNodes& g, const std::vector<Element>& elements, std::vector<Adjacent>& adj,
+                         bool anyCircle) {
     adj.assign(g.nodes.size(), {});
     size_t edgeCount = 0;
-    for (size_t i = 0; 2 * i < g.nodeOfEnd.size(); ++i) {
+    auto same = [&](uint32_t i, uint32_t j) {
+        const WallPoint &p = elements[i].mid, &q = elements[j].mid;
+        return distance2D(p.x, p.y, q.x, q.y) <= kJoinTolerance;
+    };
+    for (uint32_t i = 0; 2 * i < g.nodeOfEnd.size(); ++i) {
         const uint32_t a = g.nodeOfEnd[2 * i], b = g.nodeOfEnd[2 * i + 1];
-        if (a == b || adj[a].n[0] == b || adj[a].n[1] == b) continue;
+        if (a == b) continue;
+        bool twice = false;
+        for (uint32_t k = 0; k < adj[a].count; ++k) twice = twice || (adj[a].n[k] == b && same(adj[a].e[k], i));
+        if (twice) continue;
         for (uint32_t k : {a, b})
             if (adj[k].count == 2)
-                return u"線が分岐しています" + placeText(g.nodes[k].x, g.nodes[k].y) + u"。枝分かれのない 1 本の線を選択してください";
-        adj[a].n[adj[a].count++] = b;
-        adj[b].n[adj[b].count++] = a;
+                return u"線が分岐しています" + placeText(g.nodes[k].x, g.nodes[k].y) + u"。枝分かれのない線を選択してください";
+        adj[a].n[adj[a].count] = b, adj[a].e[adj[a].count++] = i;
+        adj[b].n[adj[b].count] = a, adj[b].e[adj[b].count++] = i;
         ++edgeCount;
     }
-    if (edgeCount == 0) return u"割り付ける線がありません（長さのある線分が選択されていません）";
+    if (edgeCount == 0 && !anyCircle) return u"割り付ける線がありません（長さのある線分が選択されていません）";
     return {};
 }
 
-// The chains the nodes make: open ones walked from an end, then what is
-// left are loops. The first is kept as a path.
-struct Chains {
-    std::vector<uint32_t> chainOf;  // by node
-    uint32_t count = 0;
-    WallPath first;
-};
-
-Chains walkChains(const std::vector<WallPoint>& nodes, const std::vector<Adjacent>& adj) {
-    Chains c;
-    c.chainOf.assign(nodes.size(), UINT32_MAX);
-    auto walk = [&](uint32_t start, bool keep) {
-        uint32_t prev = UINT32_MAX, at = start;
+// The chains the nodes make, each a path: open ones walked from an end,
+// then what is left are loops. An arc walked from its end runs clockwise.
+std::vector<WallPath> walkChains(const EndNodes& g, const std::vector<Element>& elements,
+                                 const std::vector<Adjacent>& adj) {
+    std::vector<WallPath> paths;
+    std::vector<bool> seen(g.nodes.size(), false);
+    auto walk = [&](uint32_t start) {
+        WallPath p;
+        uint32_t at = start, via = UINT32_MAX;
         for (;;) {
-            c.chainOf[at] = c.count;
-            if (keep) c.first.vertices.push_back(nodes[at]);
+            seen[at] = true;
+            p.vertices.push_back(g.nodes[at]);
             const Adjacent& n = adj[at];
-            const uint32_t next = n.n[0] != prev ? n.n[0] : (n.count == 2 ? n.n[1] : UINT32_MAX);
-            if (next == UINT32_MAX || next == start) break;
-            prev = at;
-            at = next;
+            const uint32_t k = n.count > 0 && n.e[0] != via ? 0 : (n.count == 2 && n.e[1] != via ? 1 : UINT32_MAX);
+            if (k == UINT32_MAX) break;
+            const Element& e = elements[n.e[k]];
+            LegArc arc = e.arc;
+            if (arc.r > 0 && g.nodeOfEnd[2 * n.e[k]] != at) arc.ccw = false;
+            p.arcs.push_back(arc);
+            if (n.n[k] == start) {
+                p.closed = true;
+                break;
+            }
+            via = n.e[k];
+            at = n.n[k];
         }
-        ++c.count;
+        if (std::none_of(p.arcs.begin(), p.arcs.end(), [](const LegArc& a) { return a.r > 0; })) p.arcs.clear();
+        paths.push_back(std::move(p));
     };
-    for (uint32_t k = 0; k < nodes.size(); ++k)
-        if (adj[k].count == 1 && c.chainOf[k] == UINT32_MAX) walk(k, c.count == 0);
-    for (uint32_t k = 0; k < nodes.size(); ++k)
-        if (adj[k].count == 2 && c.chainOf[k] == UINT32_MAX) {
-            if (c.count == 0) c.first.closed = true;
-            walk(k, c.count == 0);
-        }
-    return c;
+    for (uint32_t k = 0; k < g.nodes.size(); ++k)
+        if (adj[k].count == 1 && !seen[k]) walk(k);
+    for (uint32_t k = 0; k < g.nodes.size(); ++k)
+        if (adj[k].count == 2 && !seen[k]) walk(k);
+    return paths;
 }
 
-// Why a selection of several chains is refused: chains that touch (a line
-// ending on another's middle) are a branch, else they are apart.
-std::u16string severalChains(const std::vector<WallPoint>& nodes, const std::vector<Adjacent>& adj, const Chains& c) {
-    std::vector<SegmentEnds> segs;
-    std::vector<uint32_t> owner;
-    for (uint32_t k = 0; k < nodes.size(); ++k)
-        for (uint32_t i = 0; i < adj[k].count; ++i)
-            if (adj[k].n[i] > k) {
-                segs.push_back({nodes[k], nodes[adj[k].n[i]]});
-                owner.push_back(c.chainOf[k]);
-            }
-    if (const auto touch = firstTouch(segs, kJoinTolerance, [&](size_t i, size_t j) { return owner[i] == owner[j]; }))
-        return u"線が分岐または接触しています" + placeText(touch->x, touch->y) + u"。枝分かれのない 1 本の線を選択してください";
-    return u"線が " + asciiToU16(std::to_string(c.count)) + u" 本に分かれています。つながった 1 本の線を選択してください";
+// A loop the other way round from the same start, and an open path from
+// its other end: the legs in the other order, each arc turning the other
+// way.
+void reverseLoop(WallPath& path) {
+    std::reverse(path.vertices.begin() + 1, path.vertices.end());
+    std::reverse(path.arcs.begin(), path.arcs.end());
+    for (LegArc& a : path.arcs) a.ccw = !a.ccw;
 }
+void reverseOpen(WallPath& path) {
+    std::reverse(path.vertices.begin(), path.vertices.end());
+    std::reverse(path.arcs.begin(), path.arcs.end());
+    for (LegArc& a : path.arcs) a.ccw = !a.ccw;
+}
+void rotateLoop(WallPath& path, size_t start) {
+    const auto by = static_cast<std::ptrdiff_t>(start % path.vertices.size());
+    std::rotate(path.vertices.begin(), path.vertices.begin() + by, path.vertices.end());
+    if (!path.arcs.empty()) std::rotate(path.arcs.begin(), path.arcs.begin() + by, path.arcs.end());
+}
+
+bool lower(const WallPoint& p, const WallPoint& q) { return p.y != q.y ? p.y < q.y : p.x < q.x; }
 
 // The default start and direction: a loop counter-clockwise from its lowest
 // vertex, an open path from its end with the smaller x (then y).
 void defaultStart(WallPath& path) {
     std::vector<WallPoint>& v = path.vertices;
     if (path.closed) {
-        if (!counterClockwise(path)) std::reverse(v.begin(), v.end());
-        const auto lowest = std::min_element(v.begin(), v.end(), [](const WallPoint& p, const WallPoint& q) {
-            return p.y != q.y ? p.y < q.y : p.x < q.x;
-        });
-        std::rotate(v.begin(), lowest, v.end());
+        if (!counterClockwise(path)) reverseLoop(path);
+        rotateLoop(path, static_cast<size_t>(std::min_element(v.begin(), v.end(), lower) - v.begin()));
     } else if (v.back().x < v.front().x || (v.back().x == v.front().x && v.back().y < v.front().y)) {
-        std::reverse(v.begin(), v.end());
+        reverseOpen(path);
     }
+}
+
+// A loop's corners, from its lowest on.
+std::vector<size_t> loopCorners(const WallPath& path, double swing) {
+    std::vector<size_t> corners;
+    for (size_t i = 0; i < path.vertices.size(); ++i)
+        if (cornerAt(path, i, swing)) corners.push_back(i);
+    const auto lowest = std::min_element(corners.begin(), corners.end(), [&](size_t a, size_t b) {
+        return lower(path.vertices[a], path.vertices[b]);
+    });
+    std::rotate(corners.begin(), lowest, corners.end());
+    return corners;
+}
+
+// A loop without corners from its lowest point: a vertex, or the lowest
+// point of an arc, which is split there.
+void startAtLowest(WallPath& path) {
+    auto& v = path.vertices;
+    size_t best = 0;
+    std::optional<WallPoint> split;
+    for (size_t i = 0; i < v.size(); ++i) {
+        if (lower(v[i], split ? *split : v[best])) best = i, split.reset();
+        if (!path.arcAt(i) || path.circle()) continue;
+        const ArcGeo g = arcGeo(path, i);
+        LD to = (g.sweep > 0 ? 1 : -1) * (-kPiFull / 2 - g.a0);
+        to = std::fmod(to, kTwoPi);
+        if (to < 0) to += kTwoPi;
+        if (!(to > 0 && to < std::fabs(g.sweep))) continue;
+        const WallPoint bottom = arcPoint(g.cx, g.cy, g.r, -kPiFull / 2);
+        if (lower(bottom, split ? *split : v[best]) && distance2D(bottom.x, bottom.y, v[i].x, v[i].y) > kJoinTolerance &&
+            distance2D(bottom.x, bottom.y, v[(i + 1) % v.size()].x, v[(i + 1) % v.size()].y) > kJoinTolerance)
+            best = i, split = bottom;
+    }
+    if (split) {
+        v.insert(v.begin() + static_cast<std::ptrdiff_t>(best) + 1, *split);
+        path.arcs.insert(path.arcs.begin() + static_cast<std::ptrdiff_t>(best) + 1, path.arcs[best]);
+        ++best;
+    }
+    rotateLoop(path, best);
 }
 
 }  // namespace
 
-PathResult chainSegments(std::span<const WallSegment> segments) {
-    PathResult out;
-    std::vector<const WallSegment*> usable;
-    out.fault = usableSegments(segments, usable);
+WallsResult chainWalls(std::span<const WallSegment> lines, std::span<const WallArcInput> arcs) {
+    WallsResult out;
+    std::vector<Element> usable;
+    std::vector<WallPath> circles;
+    out.fault = usableElements(lines, arcs, usable, circles);
     if (!out.ok()) return out;
-    const EndNodes ends = joinEnds(usable);
+    std::vector<const WallSegment*> ends(usable.size());
+    for (size_t i = 0; i < usable.size(); ++i) ends[i] = &usable[i].ends;
+    const EndNodes nodes = joinEnds(ends);
     std::vector<Adjacent> adj;
-    out.fault = linkNodes(ends, adj);
+    out.fault = linkNodes(nodes, usable, adj, !circles.empty());
     if (!out.ok()) return out;
-    Chains chains = walkChains(ends.nodes, adj);
-    if (chains.count > 1) {
-        out.fault = severalChains(ends.nodes, adj, chains);
-        return out;
+    out.paths = walkChains(nodes, usable, adj);
+    for (WallPath& c : circles) out.paths.push_back(std::move(c));
+    for (WallPath& p : out.paths) {
+        out.fault = straighten(p);
+        if (!out.ok()) return out;
     }
-    out.path = std::move(chains.first);
-    out.fault = checkPath(out.path, Source::Selection);
-    if (out.ok()) defaultStart(out.path);
+    out.fault = touchingPaths(out.paths, Source::Selection);
+    if (!out.ok()) return out;
+    for (WallPath& p : out.paths) defaultStart(p);
+    return out;
+}
+
+PathResult chainSegments(std::span<const WallSegment> segments) {
+    WallsResult walls = chainWalls(segments);
+    PathResult out;
+    out.fault = std::move(walls.fault);
+    if (out.ok() && walls.paths.size() != 1)
+        out.fault = u"線が " + asciiToU16(std::to_string(walls.paths.size())) + u" 本に分かれています";
+    else if (out.ok()) out.path = std::move(walls.paths.front());
     return out;
 }
 
@@ -525,39 +752,188 @@ PathResult pathFromPoints(std::span<const WallPoint> points) {
 
 bool counterClockwise(const WallPath& path) {
     const auto& v = path.vertices;
-    LD area = 0;
+    LD area = 0;  // twice the area
     for (size_t i = 0; i < v.size(); ++i) {
         const WallPoint& p = v[i];
         const WallPoint& q = v[(i + 1) % v.size()];
         area += static_cast<LD>(p.x) * q.y - static_cast<LD>(q.x) * p.y;
+        if (!path.arcAt(i)) continue;
+        // The arc's segment beyond its chord.
+        const ArcGeo g = arcGeo(path, i);
+        LD s, c;
+        x87::sinCos(g.sweep, s, c);
+        area += g.r * g.r * (g.sweep - s);
     }
     return area > 0;
 }
 
 WallPath restartPath(const WallPath& path, size_t start, bool reversed) {
     WallPath out = path;
-    auto& v = out.vertices;
-    if (v.empty()) return out;
+    if (out.vertices.empty()) return out;
     if (path.closed) {
-        std::rotate(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(start % v.size()), v.end());
-        if (reversed) std::reverse(v.begin() + 1, v.end());
+        rotateLoop(out, start);
+        if (reversed) reverseLoop(out);
     } else if ((start != 0) != reversed) {
-        std::reverse(v.begin(), v.end());
+        reverseOpen(out);
     }
+    return out;
+}
+
+std::vector<WallSegment> pathOutline(const WallPath& path) {
+    std::vector<SegmentEnds> segs;
+    std::vector<uint32_t> legOf;
+    pathChords(path, segs, legOf);
+    std::vector<WallSegment> out;
+    out.reserve(segs.size());
+    for (const auto& [a, b] : segs) out.push_back({a.x, a.y, b.x, b.y});
+    return out;
+}
+
+double segmentDistance(double x, double y, const WallSegment& s) {
+    const WallPoint p{x, y};
+    return toDouble(x87::sqrt(segmentDistance2(p, p, {s.x1, s.y1}, {s.x2, s.y2})));
+}
+
+bool cornerAt(const WallPath& path, size_t i, double swing) {
+    const size_t n = path.vertices.size();
+    if (path.circle() || i >= n || (!path.closed && (i == 0 || i + 1 == n))) return false;
+    const size_t legs = path.legCount();
+    const Tangents in = tangentsOf(path, (i + legs - 1) % legs), out = tangentsOf(path, i);
+    return std::fabs(turnDegrees(in.ix, in.iy, out.ox, out.oy)) > swing;
+}
+
+size_t startCount(const WallPath& path, double swing) {
+    if (!path.closed) return 2;
+    const size_t corners = loopCorners(path, swing).size();
+    return std::max<size_t>(corners, 1);
+}
+
+WallPath startPath(const WallPath& path, double swing, size_t start, bool reversed) {
+    if (!path.closed || path.vertices.empty()) return restartPath(path, start, reversed);
+    const std::vector<size_t> corners = loopCorners(path, swing);
+    WallPath out = path;
+    if (corners.empty()) startAtLowest(out);
+    else rotateLoop(out, corners[start % corners.size()]);
+    if (reversed) reverseLoop(out);
     return out;
 }
 
 namespace {
 
-// A leg's direction as a unit vector, and its length.
-struct Dir {
-    LD x, y, len;
+// Where an offset line (through a, along u) or circle (about c, radius r)
+// meets another, nearest to `near`.
+struct Curve {
+    bool arc;
+    LD ax, ay, ux, uy;  // a line: a point and its unit direction
+    LD cx, cy, r;       // a circle
 };
 
-Dir dirOf(LD dx, LD dy) {
-    const LD len = x87::sqrt(dx * dx + dy * dy);
-    return Dir{dx / len, dy / len, len};
+std::optional<std::pair<LD, LD>> meet(const Curve& p, const Curve& q, LD nx, LD ny) {
+    std::vector<std::pair<LD, LD>> at;
+    auto lineCircle = [&](const Curve& l, const Curve& c) {
+        const LD qx = l.ax - c.cx, qy = l.ay - c.cy;
+        const LD b = l.ux * qx + l.uy * qy, disc = b * b - (qx * qx + qy * qy - c.r * c.r);
+        if (disc < 0) return;
+        const LD root = x87::sqrt(disc);
+        for (LD t : {-b - root, -b + root}) at.push_back({l.ax + t * l.ux, l.ay + t * l.uy});
+    };
+    if (!p.arc && !q.arc) {
+        const LD den = p.ux * q.uy - p.uy * q.ux;
+        if (den == 0) return std::nullopt;
+        const LD t = ((q.ax - p.ax) * q.uy - (q.ay - p.ay) * q.ux) / den;
+        at.push_back({p.ax + t * p.ux, p.ay + t * p.uy});
+    } else if (!p.arc || !q.arc) {
+        lineCircle(p.arc ? q : p, p.arc ? p : q);
+    } else {
+        const LD dx = q.cx - p.cx, dy = q.cy - p.cy, d = x87::sqrt(dx * dx + dy * dy);
+        if (d == 0) return std::nullopt;
+        const LD a = (p.r * p.r - q.r * q.r + d * d) / (2 * d), h2 = p.r * p.r - a * a;
+        if (h2 < 0) return std::nullopt;
+        const LD h = x87::sqrt(h2), mx = p.cx + a * dx / d, my = p.cy + a * dy / d;
+        at.push_back({mx - h * dy / d, my + h * dx / d});
+        at.push_back({mx + h * dy / d, my - h * dx / d});
+    }
+    if (at.empty()) return std::nullopt;
+    return *std::min_element(at.begin(), at.end(), [&](const auto& s, const auto& t) {
+        return (s.first - nx) * (s.first - nx) + (s.second - ny) * (s.second - ny) <
+               (t.first - nx) * (t.first - nx) + (t.second - ny) * (t.second - ny);
+    });
 }
+
+}  // namespace
+
+PathResult offsetPath(const WallPath& path, double left) {
+    PathResult out;
+    out.path = path;
+    if (left == 0 || path.vertices.empty()) return out;
+    const auto& v = path.vertices;
+    const size_t n = v.size(), legs = path.legCount();
+    const LD d = left;
+    auto folds = [&](const WallPoint& at, const char16_t* what) {
+        out.fault = std::u16string(u"面の位置から継手線を求められません") + placeText(at.x, at.y) + u"（" + what + u"）";
+        return out;
+    };
+    // Each leg moved: its curve and its ends as moved alone.
+    std::vector<Curve> curve(legs);
+    std::vector<std::array<LD, 4>> ends(legs);
+    for (size_t i = 0; i < legs; ++i) {
+        const WallPoint& a = v[i];
+        const WallPoint& b = v[(i + 1) % n];
+        if (path.arcAt(i)) {
+            const LegArc& arc = path.arcs[i];
+            const LD r = arc.ccw ? arc.r - d : arc.r + d;
+            if (!(r >= kJoinTolerance)) return folds(a, u"円弧の半径が矢板の出幅より小さくなります");
+            const LD k = r / arc.r;
+            curve[i] = {true, 0, 0, 0, 0, arc.cx, arc.cy, r};
+            ends[i] = {arc.cx + (a.x - arc.cx) * k, arc.cy + (a.y - arc.cy) * k, arc.cx + (b.x - arc.cx) * k,
+                       arc.cy + (b.y - arc.cy) * k};
+            out.path.arcs[i].r = toDouble(r);
+        } else {
+            const Dir u = dirOf(static_cast<LD>(b.x) - a.x, static_cast<LD>(b.y) - a.y);
+            const LD ox = -u.y * d, oy = u.x * d;
+            curve[i] = {false, a.x + ox, a.y + oy, u.x, u.y, 0, 0, 0};
+            ends[i] = {a.x + ox, a.y + oy, b.x + ox, b.y + oy};
+        }
+    }
+    auto& nv = out.path.vertices;
+    if (path.circle()) {
+        nv[0] = {path.arcs[0].cx, toDouble(path.arcs[0].cy - curve[0].r)};
+        return out;
+    }
+    for (size_t i = 0; i < n; ++i) {
+        if (!path.closed && (i == 0 || i + 1 == n)) {
+            const auto& e = ends[i == 0 ? 0 : legs - 1];
+            nv[i] = i == 0 ? WallPoint{toDouble(e[0]), toDouble(e[1])} : WallPoint{toDouble(e[2]), toDouble(e[3])};
+            continue;
+        }
+        const size_t prev = (i + legs - 1) % legs;
+        const LD px = ends[prev][2], py = ends[prev][3], qx = ends[i][0], qy = ends[i][1];
+        // Legs that meet at a tangent move to the same point.
+        if (std::fabs(px - qx) + std::fabs(py - qy) <= 1e-9L * (1 + std::fabs(d))) {
+            nv[i] = {toDouble((px + qx) / 2), toDouble((py + qy) / 2)};
+            continue;
+        }
+        const auto at = meet(curve[prev], curve[i], (px + qx) / 2, (py + qy) / 2);
+        if (!at) return folds(v[i], u"隣の線と交わりません");
+        nv[i] = {toDouble(at->first), toDouble(at->second)};
+    }
+    // A leg the move turned round, or an arc whose ends passed each other.
+    for (size_t i = 0; i < legs; ++i) {
+        const WallPoint &a = v[i], &b = v[(i + 1) % n], &p = nv[i], &q = nv[(i + 1) % n];
+        if (path.arcAt(i)) {
+            const LD before = arcGeo(path, i).sweep, after = arcGeo(out.path, i).sweep;
+            if (std::fabs(after - before) > kPiFull || distance2D(p.x, p.y, q.x, q.y) < kJoinTolerance)
+                return folds(a, u"円弧が消えます");
+        } else if ((static_cast<LD>(q.x) - p.x) * (static_cast<LD>(b.x) - a.x) +
+                       (static_cast<LD>(q.y) - p.y) * (static_cast<LD>(b.y) - a.y) <=
+                   0) {
+            return folds(a, u"辺が消えます");
+        }
+    }
+    return out;
+}
+
+namespace {
 
 // The legs as drawn, vertex to vertex.
 std::vector<Dir> drawnLegs(const WallPath& path) {
@@ -665,6 +1041,24 @@ public:
         return {ex, ey};
     }
 
+    // A piece from (ax, ay) towards (bx, by), `width` wide: a chord of a
+    // curved stretch (its leg is recorded by the caller).
+    WallPiece& chord(size_t leg, LD ax, LD ay, LD bx, LD by, LD width, PieceKind kind) {
+        WallPiece p;
+        p.kind = kind;
+        p.leg = static_cast<int32_t>(leg);
+        p.x = toDouble(ax);
+        p.y = toDouble(ay);
+        p.angle = toDouble(static_cast<LD>(vecAngle(toDouble(bx - ax), toDouble(by - ay))) * 180.0L / kPiFull);
+        p.width = toDouble(width);
+        p.mirrored = mirroredAt(k_++);
+        if (kind == PieceKind::Corner) ++out_.corners;
+        if (kind == PieceKind::Closing) ++out_.closings;
+        out_.pieces.push_back(p);
+        out_.length += width;
+        return out_.pieces.back();
+    }
+
 private:
     bool mirroredAt(size_t index) const {
         return plan_.alternates ? ((index + static_cast<size_t>(plan_.orientation != 0)) & 1u) != 0
@@ -750,11 +1144,371 @@ WallLayout layLoop(const WallPath& path, const std::vector<Dir>& drawn, const Wa
     return checkLaid(out, true, plan);
 }
 
+// A stretch's legs for walking: a line from its start along its unit
+// direction, or an arc about its centre from its start angle, either way.
+struct Elem {
+    bool arc = false;
+    LD ax = 0, ay = 0, ux = 0, uy = 0;  // the start; a line's direction
+    LD cx = 0, cy = 0, r = 0, a0 = 0, sense = 1;
+    LD length = 0;
+};
+
+struct Spot {
+    LD x, y;
+};
+
+Elem elemOf(const WallPath& path, size_t leg) {
+    const auto& v = path.vertices;
+    const WallPoint& a = v[leg];
+    const WallPoint& b = v[(leg + 1) % v.size()];
+    Elem e;
+    e.ax = a.x, e.ay = a.y;
+    if (path.arcAt(leg)) {
+        const ArcGeo g = arcGeo(path, leg);
+        e.arc = true;
+        e.cx = g.cx, e.cy = g.cy, e.r = g.r, e.a0 = g.a0;
+        e.sense = g.sweep > 0 ? 1 : -1;
+        e.length = g.r * std::fabs(g.sweep);
+    } else {
+        const Dir d = dirOf(static_cast<LD>(b.x) - a.x, static_cast<LD>(b.y) - a.y);
+        e.ux = d.x, e.uy = d.y, e.length = d.len;
+    }
+    return e;
+}
+
+Spot spotOn(const Elem& e, LD t) {
+    if (!e.arc) return {e.ax + e.ux * t, e.ay + e.uy * t};
+    LD s, c;
+    x87::sinCos(e.a0 + e.sense * t / e.r, s, c);
+    return {e.cx + e.r * c, e.cy + e.r * s};
+}
+
+Elem reversedElem(const Elem& e) {
+    Elem r = e;
+    const Spot end = spotOn(e, e.length);
+    r.ax = end.x, r.ay = end.y;
+    if (e.arc) r.a0 = e.a0 + e.sense * e.length / e.r, r.sense = -e.sense;
+    else r.ux = -e.ux, r.uy = -e.uy;
+    return r;
+}
+
+// Where along a stretch: the leg, how far along it, how far from the start.
+struct Cursor {
+    size_t e = 0;
+    LD t = 0, s = 0;
+};
+
+// The first t in [t0, length] of e at distance d from p (where e at t0 is
+// nearer than d).
+std::optional<LD> rootOn(const Elem& e, Spot p, LD d, LD t0) {
+    const LD eps = 1e-9L * std::max<LD>(1, e.length);
+    std::optional<LD> best;
+    auto take = [&](LD t) {
+        if (t >= t0 - eps && t <= e.length + eps && (!best || t < *best)) best = std::clamp(t, t0, e.length);
+    };
+    if (!e.arc) {
+        const LD qx = e.ax - p.x, qy = e.ay - p.y;
+        const LD b = e.ux * qx + e.uy * qy, disc = b * b - (qx * qx + qy * qy - d * d);
+        if (disc >= 0) take(-b + x87::sqrt(disc));
+        return best;
+    }
+    const LD dx = e.cx - p.x, dy = e.cy - p.y, rho = x87::sqrt(dx * dx + dy * dy);
+    if (!(rho > 0)) return best;
+    const LD k = (d * d - rho * rho - e.r * e.r) / (2 * e.r * rho);
+    if (k < -1 || k > 1) return best;
+    const LD alpha = x87::atan2(x87::sqrt(1 - k * k), k), delta = x87::atan2(dy, dx);
+    for (LD phi : {delta + alpha, delta - alpha}) {
+        LD tau = std::fmod(e.sense * (phi - e.a0), kTwoPi);
+        if (tau < 0) tau += kTwoPi;
+        take(tau * e.r);
+        take((tau - kTwoPi) * e.r);  // a root just before the start
+    }
+    return best;
+}
+
+// The first place further along the stretch than `from` at distance d from p.
+std::optional<Cursor> ahead(const std::vector<Elem>& st, const Cursor& from, Spot p, LD d) {
+    LD base = from.s - from.t;
+    for (size_t e = from.e; e < st.size(); ++e) {
+        if (const auto t = rootOn(st[e], p, d, e == from.e ? from.t : 0)) return Cursor{e, *t, base + *t};
+        base += st[e].length;
+    }
+    return std::nullopt;
+}
+
+Spot spotAt(const std::vector<Elem>& st, const Cursor& c) { return spotOn(st[c.e], c.t); }
+
+LD apart(Spot p, Spot q) { return x87::sqrt((q.x - p.x) * (q.x - p.x) + (q.y - p.y) * (q.y - p.y)); }
+
+// "4.586": the smallest radius (m) the section follows, to the millimetre above.
+std::u16string leastRadiusText(double width, double swing) {
+    LD s, c;
+    x87::sinCos(static_cast<LD>(swing) * kPiFull / 360, s, c);
+    return metresFromMm(static_cast<long long>(std::ceil(toDouble(width / (2 * s)) - 1e-9)));
+}
+
+std::u16string tooSharp(Spot at, const WallPlan& plan) {
+    return u"線の曲がりが急すぎます" + placeText(toDouble(at.x), toDouble(at.y)) + u"。この型式（継手の回転 " +
+           degreesText(plan.swing) + u"°）が沿える半径は " + leastRadiusText(plan.width, plan.swing) + u" m 以上です";
+}
+
+// How a stretch ends: at a corner (its last pile the corner pile), free (an
+// open path's end), or back at its start (a loop without corners).
+enum class StretchEnd : uint8_t { Corner, Free, Start };
+
+// Lays a path with a curve stretch by stretch, corner piles where it turns
+// more than the interlocks take.
+class CurveLayer {
+public:
+    CurveLayer(const WallPath& path, const WallPlan& plan, WallLayout& out)
+        : path_(path), plan_(plan), out_(out), legs_(plan, out), w_(plan.width), c_(plan.reach) {}
+
+    void lay() {
+        const size_t n = path_.vertices.size(), m = path_.legCount();
+        std::vector<size_t> corners;
+        for (size_t i = 0; i < n; ++i)
+            if (cornerAt(path_, i, plan_.swing)) corners.push_back(i);
+        for (size_t i : corners) {
+            const size_t legs = path_.legCount();
+            const Tangents in = tangentsOf(path_, (i + legs - 1) % legs), out = tangentsOf(path_, i);
+            const double interior = 180.0 - std::fabs(turnDegrees(in.ix, in.iy, out.ox, out.oy));
+            if (plan_.leastAngle > 0 && interior < plan_.leastAngle)
+                return refuse(u"角が鋭すぎます" + placeText(path_.vertices[i].x, path_.vertices[i].y) + u"（内角 " +
+                              degreesText(interior) + u"°）。この型式の角は " + degreesText(plan_.leastAngle) +
+                              u"° 以上にしてください");
+        }
+        // The stretches' first vertices: an open path's start and its
+        // corners; a loop's corners (its start is one), or its start alone.
+        std::vector<size_t> starts;
+        if (!path_.closed) starts.push_back(0);
+        starts.insert(starts.end(), corners.begin(), corners.end());
+        const bool cornerless = path_.closed && corners.empty();
+        if (cornerless) starts.push_back(0);
+        for (size_t k = 0; k < starts.size() && out_.ok(); ++k) {
+            const size_t from = starts[k];
+            const size_t to = k + 1 < starts.size() ? starts[k + 1] : (path_.closed ? starts[0] + n : n - 1);
+            std::vector<Elem> st;
+            for (size_t leg = from; leg < to; ++leg) st.push_back(elemOf(path_, leg % m));
+            const StretchEnd end = cornerless ? StretchEnd::Start
+                                   : !path_.closed && k + 1 == starts.size() ? StretchEnd::Free
+                                                                            : StretchEnd::Corner;
+            stretch(k, st, (!path_.closed && k == 0) || cornerless ? 0 : c_, end);
+        }
+        if (!out_.ok()) return;
+        if (pendingCorner_ != SIZE_MAX) turnCorner(firstJoint_);
+        checkDeflections(cornerless);
+    }
+
+private:
+    void refuse(std::u16string why) {
+        out_.fault = std::move(why);
+        out_.pieces.clear();
+        out_.legs.clear();
+    }
+
+    bool put(size_t leg, Spot a, Spot b, LD width, PieceKind kind) {
+        if (legs_.tooMany(1)) return false;
+        legs_.chord(leg, a.x, a.y, b.x, b.y, width, kind);
+        return true;
+    }
+
+    // The corner pile placed last turns towards the next stretch's first
+    // joint: its plate reaches there.
+    void turnCorner(Spot next) {
+        WallPiece& p = out_.pieces[pendingCorner_];
+        const Rotation along(p.angle);
+        const LD ex = p.x + static_cast<LD>(along.c) * p.width, ey = p.y + static_cast<LD>(along.s) * p.width;
+        p.turn = turnDegrees(along.c, along.s, next.x - ex, next.y - ey);
+        pendingCorner_ = SIZE_MAX;
+    }
+
+    void stretch(size_t leg, const std::vector<Elem>& st, LD offset, StretchEnd end) {
+        const size_t first = out_.pieces.size();
+        const Spot start{st.front().ax, st.front().ay};
+        LD total = 0;
+        for (const Elem& e : st) total += e.length;
+        const Spot last = spotOn(st.back(), st.back().length);
+        Cursor at;
+        Spot p = start;
+        if (offset > 0) {
+            const auto j = ahead(st, at, p, offset);
+            if (!j) return refuse(u"角と角の間が短すぎます" + placeText(toDouble(start.x), toDouble(start.y)));
+            at = *j, p = spotAt(st, at);
+        }
+        if (leg == 0) firstJoint_ = p;
+        if (pendingCorner_ != SIZE_MAX) turnCorner(p);
+        out_.length += offset;
+        // Where the last whole pile before the end corner starts: a width
+        // back from the corner, walking the stretch backwards.
+        LD lastStart = total;
+        Spot q = last;
+        if (end == StretchEnd::Corner) {
+            std::vector<Elem> back;
+            for (size_t i = st.size(); i-- > 0;) back.push_back(reversedElem(st[i]));
+            const auto b = ahead(back, Cursor{}, last, w_);
+            if (!b || total - b->s < at.s - 1e-6L)
+                return refuse(u"角と角の間が短すぎます" + placeText(toDouble(start.x), toDouble(start.y)));
+            lastStart = total - b->s, q = spotAt(back, *b);
+        }
+        for (;;) {
+            const auto j = ahead(st, at, p, w_);
+            if (!j || (end == StretchEnd::Corner && j->s > lastStart + 1e-6L)) break;
+            const Spot next = spotAt(st, *j);
+            if (!put(leg, p, next, w_, PieceKind::Pile)) return;
+            at = *j, p = next;
+        }
+        if (end == StretchEnd::Free) {
+            const LD rest = apart(p, last);
+            if (rest > static_cast<LD>(kWholePileTolerance) && !put(leg, p, last, w_, PieceKind::Pile)) return;
+        } else {
+            const Spot to = end == StretchEnd::Corner ? q : start;
+            const LD g = apart(p, to);
+            if (g > w_ - static_cast<LD>(kLeastClosingWidth)) {
+                if (!put(leg, p, to, w_, PieceKind::Pile)) return;
+                p = to;
+            } else if (g >= static_cast<LD>(kLeastClosingWidth)) {
+                if (!put(leg, p, to, g, PieceKind::Closing)) return;
+                p = to;
+            }
+            if (end == StretchEnd::Corner) {
+                if (!put(leg, p, last, w_, PieceKind::Corner)) return;
+                pendingCorner_ = out_.pieces.size() - 1;
+                out_.pieces.back().turn = 0;
+            }
+        }
+        WallLeg L;
+        L.x1 = toDouble(start.x), L.y1 = toDouble(start.y);
+        L.x2 = toDouble(last.x), L.y2 = toDouble(last.y);
+        L.pieces = static_cast<int32_t>(out_.pieces.size() - first);
+        for (size_t i = first; i < out_.pieces.size(); ++i) L.closing += out_.pieces[i].kind == PieceKind::Closing;
+        L.curved = true;
+        out_.legs.push_back(L);
+    }
+
+    // Neighbouring piles of a stretch (round the start of a loop without
+    // corners) turn at their joint no more than the interlocks take.
+    void checkDeflections(bool cornerless) {
+        const auto& pieces = out_.pieces;
+        const size_t n = pieces.size();
+        for (size_t i = 0; i + (cornerless ? 0 : 1) < n; ++i) {
+            const WallPiece &a = pieces[i], &b = pieces[(i + 1) % n];
+            if (a.leg != b.leg) continue;
+            double turn = std::fabs(b.angle - a.angle);
+            if (turn > 180) turn = 360 - turn;
+            if (turn > plan_.swing + 1e-6) return refuse(tooSharp({b.x, b.y}, plan_));
+        }
+    }
+
+    const WallPath& path_;
+    const WallPlan& plan_;
+    WallLayout& out_;
+    LegLayer legs_;
+    const LD w_, c_;
+    size_t pendingCorner_ = SIZE_MAX;  // a corner pile waiting for its plate's direction
+    Spot firstJoint_{0, 0};
+};
+
+// A full circle: N equal piles on the circle they fit, N the whole number
+// (even for alternating piles) nearest the drawn circle's length in widths.
+WallLayout layCircle(const WallPath& path, const WallPlan& plan) {
+    WallLayout out;
+    LegLayer legs(plan, out);
+    const LegArc& arc = path.arcs[0];
+    const LD w = plan.width, fit = kTwoPi * arc.r / w;
+    const LD count = plan.alternates ? 2 * std::nearbyint(fit / 2) : std::nearbyint(fit);
+    if (count > kMaxPileCount) {
+        out.fault = pileCountMessage();
+        return out;
+    }
+    const Spot low{arc.cx, arc.cy - arc.r};
+    if (count < kLeastLoopCorners || 360 / count > plan.swing + 1e-9) {
+        out.fault = tooSharp(low, plan);
+        return out;
+    }
+    const auto n = static_cast<int64_t>(count);
+    LD s, c;
+    x87::sinCos(kPiFull / count, s, c);
+    const LD r = w / (2 * s), sense = arc.ccw ? 1 : -1;
+    auto joint = [&](int64_t k) {
+        LD js, jc;
+        x87::sinCos(-kPiFull / 2 + sense * kTwoPi * static_cast<LD>(k % n) / count, js, jc);
+        return Spot{arc.cx + r * jc, arc.cy + r * js};
+    };
+    Spot p = joint(0);
+    for (int64_t k = 0; k < n; ++k) {
+        const Spot q = joint(k + 1);
+        legs.chord(0, p.x, p.y, q.x, q.y, w, PieceKind::Pile);
+        p = q;
+    }
+    WallLeg L;
+    L.x1 = L.x2 = toDouble(joint(0).x);
+    L.y1 = L.y2 = toDouble(joint(0).y);
+    L.pieces = static_cast<int32_t>(n);
+    L.curved = true;
+    out.legs.push_back(L);
+    out.radius = toDouble(r);
+    return out;
+}
+
+// A path with a curve: any arc, or a turn the interlocks take.
+bool hasCurve(const WallPath& path, double swing) {
+    if (!path.arcs.empty()) return true;
+    for (size_t i = 0; i < path.vertices.size(); ++i)
+        if ((path.closed || (i > 0 && i + 1 < path.vertices.size())) && !cornerAt(path, i, swing)) return true;
+    return false;
+}
+
+// The chords of a curved layout, each its piece's axis, apart by the
+// pile's depth either side from all but their near neighbours.
+void checkLaidChords(WallLayout& out, bool closed, const WallPlan& plan) {
+    if (!(plan.depth > 0) || !out.ok()) return;
+    std::vector<SegmentEnds> chords;
+    chords.reserve(out.pieces.size());
+    for (const WallPiece& p : out.pieces) {
+        const Rotation along(p.angle);
+        chords.push_back({{p.x, p.y}, {p.x + along.c * p.width, p.y + along.s * p.width}});
+    }
+    const size_t n = chords.size();
+    constexpr size_t kNear = 3;  // past a closing pile and a corner's plate
+    const auto at = firstTouch(chords, 2 * plan.depth, [&](size_t i, size_t j) {
+        const size_t gap = j - i;
+        return gap <= kNear || (closed && n - gap <= kNear);
+    });
+    if (!at) return;
+    out.fault = u"割り付けた矢板どうしが重なります" + placeText(at->x, at->y) + u"。線の形を見直してください";
+    out.pieces.clear();
+    out.legs.clear();
+}
+
+WallLayout layCurved(const WallPath& path, const WallPlan& plan) {
+    if (path.circle()) {
+        WallLayout out = layCircle(path, plan);
+        checkLaidChords(out, true, plan);
+        return out;
+    }
+    WallLayout out;
+    CurveLayer(path, plan, out).lay();
+    if (!out.ok()) return out;
+    if (!path.closed) {
+        const auto& v = path.vertices;
+        WallPiece &first = out.pieces.front(), &last = out.pieces.back();
+        if (plan.startCorner) ++out.corners, first.outline = PieceOutline::StartCorner;
+        if (plan.endCorner && (&first != &last || !plan.startCorner)) ++out.corners;
+        if (plan.endCorner) last.outline = PieceOutline::EndCorner;
+        const double gap = distance2D(v.front().x, v.front().y, v.back().x, v.back().y);
+        if (gap <= plan.width) out.openGap = gap;
+    }
+    out.oddLoop = path.closed && plan.alternates && (out.pieces.size() % 2 == 1);
+    checkLaidChords(out, path.closed, plan);
+    return out;
+}
+
 }  // namespace
 
 WallLayout layWall(const WallPath& path, const WallPlan& plan) {
     WallLayout out;
     const size_t legCount = path.legCount();
+    if (legCount > 0 && hasCurve(path, plan.swing)) return layCurved(path, plan);
     if (legCount == 0 || (path.closed && legCount < kLeastLoopCorners)) {
         out.fault = u"割り付ける線がありません";
         return out;
@@ -765,6 +1519,34 @@ WallLayout layWall(const WallPath& path, const WallPlan& plan) {
     return path.closed ? layLoop(path, drawn, plan) : layOpenPath(path, drawn, plan);
 }
 
+WallLayout joinLayouts(std::vector<WallLayout>&& walls) {
+    if (walls.size() == 1) return std::move(walls.front());
+    WallLayout out;
+    out.walls = static_cast<int32_t>(walls.size());
+    size_t pieces = 0;
+    for (WallLayout& w : walls) {
+        if (!w.ok()) return std::move(w);
+        pieces += w.pieces.size();
+    }
+    if (pieces > static_cast<size_t>(kMaxPileCount)) {
+        out.fault = pileCountMessage();
+        return out;
+    }
+    out.pieces.reserve(pieces);
+    for (size_t k = 0; k < walls.size(); ++k) {
+        WallLayout& w = walls[k];
+        const auto legBase = static_cast<int32_t>(out.legs.size());
+        for (WallPiece& p : w.pieces) p.leg += legBase, out.pieces.push_back(p);
+        for (WallLeg& l : w.legs) l.wall = static_cast<int32_t>(k), out.legs.push_back(l);
+        out.corners += w.corners;
+        out.closings += w.closings;
+        out.oddLoop = out.oddLoop || w.oddLoop;
+        if (out.openGap < 0) out.openGap = w.openGap;
+        out.length += w.length;
+    }
+    return out;
+}
+
 std::u16string wallCountText(const WallLayout& layout) {
     std::u16string text = asciiToU16(std::to_string(layout.pieces.size())) + u"枚";
     if (layout.pieces.empty()) return text;
@@ -773,6 +1555,8 @@ std::u16string wallCountText(const WallLayout& layout) {
     if (layout.closings > 0) parts += (parts.empty() ? u"" : u"・") + (u"調整" + asciiToU16(std::to_string(layout.closings)));
     if (!parts.empty()) text += u"（" + parts + u"）";
     text += u"  延長 " + metresFromMm(std::llround(layout.length)) + u" m";
+    if (layout.walls > 1) text += u"（" + asciiToU16(std::to_string(layout.walls)) + u" 壁）";
+    if (layout.radius > 0) text += u"  半径 " + metresFromMm(std::llround(layout.radius)) + u" m";
     if (layout.oddLoop) text += u"  ※奇数枚のため始点で向きが合いません";
     if (layout.openGap >= 0) text += u"  ※始点と終点が " + gapText(layout.openGap) + u" mm 離れた開いた壁です";
     return text;

@@ -25,11 +25,29 @@ inline constexpr double kFoldBackLimit = 179.0;
 // Turns within this of a right angle (degrees) take the plain corner pile.
 inline constexpr double kRightAngleTolerance = 0.5;
 
+// A leg drawn as an arc: about (cx, cy) with radius r, counter-clockwise
+// from the leg's start vertex to its end when `ccw`. r == 0: a straight leg.
+struct LegArc {
+    double cx = 0, cy = 0, r = 0;
+    bool ccw = true;
+};
+
 struct WallPath {
     std::vector<WallPoint> vertices;  // a closed loop does not repeat its first vertex
+    std::vector<LegArc> arcs;         // none where every leg is straight, else one per leg
     bool closed = false;
 
     size_t legCount() const { return closed ? vertices.size() : (vertices.empty() ? 0 : vertices.size() - 1); }
+    bool arcAt(size_t leg) const { return leg < arcs.size() && arcs[leg].r > 0; }
+    // A full circle: one vertex (its start) and one arc leg round to it.
+    bool circle() const { return closed && vertices.size() == 1; }
+};
+
+// An arc as the host gives it: about (cx, cy), radius r, counter-clockwise
+// from `start` to `end` (degrees); a full circle when `full`.
+struct WallArcInput {
+    double cx = 0, cy = 0, r = 0, start = 0, end = 0;
+    bool full = false;
 };
 
 // A path, or what is wrong with the input in the user's words (with where).
@@ -40,11 +58,23 @@ struct PathResult {
     bool ok() const { return fault.empty(); }
 };
 
-// The selected line records chained into one open path or one closed loop,
-// at its default start: a loop counter-clockwise from its lowest vertex
-// (smallest y, then smallest x), an open path from its end with the smaller
-// x (then the smaller y). A branch, a second chain, a chain touching itself,
-// a fold-back or nothing usable is a fault.
+// Several walls, or what is wrong with the input.
+struct WallsResult {
+    std::vector<WallPath> paths;
+    std::u16string fault;
+
+    bool ok() const { return fault.empty(); }
+};
+
+// The selected lines and arcs chained by their ends, one path per chain
+// (the open ones first), each at its default start: a loop
+// counter-clockwise from its lowest vertex (smallest y, then smallest x),
+// an open path from its end with the smaller x (then the smaller y). A
+// branch, chains that touch, a chain touching itself, a fold-back or
+// nothing usable is a fault.
+WallsResult chainWalls(std::span<const WallSegment> lines, std::span<const WallArcInput> arcs = {});
+
+// The same for lines that must make one chain (two chains are a fault).
 PathResult chainSegments(std::span<const WallSegment> segments);
 
 // Points indicated in order: a point within kJoinTolerance of the one
@@ -52,12 +82,36 @@ PathResult chainSegments(std::span<const WallSegment> segments);
 // The user's order and direction are kept.
 PathResult pathFromPoints(std::span<const WallPoint> points);
 
-// Whether a loop runs counter-clockwise (its signed area is positive).
+// Whether a loop runs counter-clockwise (its signed area, arcs' included,
+// is positive).
 bool counterClockwise(const WallPath& path);
 
 // The same path from another start (a vertex of a loop, either end of an
 // open path) and, when `reversed`, the other way round.
 WallPath restartPath(const WallPath& path, size_t start, bool reversed);
+
+// Whether the path turns at vertex i by more than `swing` degrees (what one
+// interlock takes): there a corner pile stands. An open path's ends are none.
+bool cornerAt(const WallPath& path, size_t vertex, double swing);
+
+// A path's legs as segments, each arc as chords within some 0.05 mm of it.
+std::vector<WallSegment> pathOutline(const WallPath& path);
+
+// How far a point lies from a segment.
+double segmentDistance(double x, double y, const WallSegment& s);
+
+// The places a wall may start: an open path's two ends; a loop's corners
+// from the lowest on, or its lowest point alone where it has none. The path
+// (at its default start) from its `start`-th place, and the other way round
+// when `reversed`; a loop without corners gains its lowest point as a
+// vertex.
+size_t startCount(const WallPath& path, double swing);
+WallPath startPath(const WallPath& path, double swing, size_t start, bool reversed);
+
+// The path moved `left` mm to the left of its direction (right when
+// negative): lines parallel, arcs about their centres, corners mitred. A
+// leg or an arc the move folds away is a fault, with its place.
+PathResult offsetPath(const WallPath& path, double left);
 
 enum class PieceKind : uint8_t {
     Pile,     // an ordinary pile
@@ -81,9 +135,11 @@ struct WallPiece {
 };
 
 struct WallLeg {
-    double x1 = 0, y1 = 0, x2 = 0, y2 = 0;  // the laid axis
+    double x1 = 0, y1 = 0, x2 = 0, y2 = 0;  // the laid axis (a curved stretch: its ends)
     int32_t pieces = 0;                     // every piece on it, corner and closing included
     int32_t closing = 0;
+    int32_t wall = 0;                       // which of several walls
+    bool curved = false;                    // a stretch of piles turning at their joints
 };
 
 struct WallPlan {
@@ -94,6 +150,7 @@ struct WallPlan {
     bool startCorner = false, endCorner = false;  // open paths only
     double depth = 0;       // how far the pile reaches from the axis, either side
     double leastAngle = 0;  // the sharpest corner the section takes (interior, degrees)
+    double swing = 0;       // what one interlock turns (degrees): a smaller turn is no corner
 };
 
 // A closing pile narrower than this (mm) is none: the loop closes within the
@@ -107,6 +164,8 @@ struct WallLayout {
     bool oddLoop = false;   // a U loop of an odd count cannot meet at its start
     double openGap = -1;    // an open wall whose ends lie within a pile width: how far apart
     long double length = 0; // the laid axis
+    int32_t walls = 1;
+    double radius = 0;      // a full circle's: that of the circle its joints lie on
     std::u16string fault;   // why nothing was laid
 
     bool ok() const { return fault.empty(); }
@@ -118,7 +177,19 @@ struct WallLayout {
 // vertex, with a closing pile for a remainder. A corner sharper than the
 // section takes, or legs laid so that their piles (the axis widened by the
 // depth) run into each other, are refused with the place.
+//
+// A path with a curve (an arc, or a turn no more than the interlocks take)
+// keeps its corners where drawn: each stretch between corners is walked
+// joint by joint along the line, a pile a chord of the width, and takes a
+// closing pile for its remainder before its end corner; an open path's free
+// end grows to a whole pile; a loop without corners closes at its start. A
+// full circle takes equal piles on the circle they fit. A joint that turns
+// more than the interlocks take is refused with the smallest radius.
 WallLayout layWall(const WallPath& path, const WallPlan& plan);
+
+// The several walls' layouts as one: pieces, legs and counts in order, each
+// leg knowing its wall. The first refused wall refuses all.
+WallLayout joinLayouts(std::vector<WallLayout>&& walls);
 
 // The sharpest corner (the interior angle, degrees, to 0.1° upwards) at
 // which a corner pile and the next leg's first pile stay clear of each
@@ -129,6 +200,8 @@ double leastCornerAngle(const std::vector<WallSegment>& pile, const std::vector<
 
 // "91枚（コーナー6・調整2）  延長 37.200 m", with a warning for an odd U
 // loop and for an open wall whose ends nearly meet; "0枚" for nothing laid.
+// A full circle adds the radius its joints lie on, several walls their
+// number: "158枚  延長 63.200 m  半径 10.059 m", "…  延長 65.600 m（2 壁）".
 std::u16string wallCountText(const WallLayout& layout);
 
 // The corner's name by the angle between its legs: "コーナー矢板" at a right

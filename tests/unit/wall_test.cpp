@@ -250,7 +250,7 @@ struct WallSession : ::testing::Test {
         Choices c;
         c.mode = mode;
         c.section = l.outlines.section;
-        c.start = start;
+        c.starts = {{start, false}};
         l.plan = planRun(l.input, c, l.outlines);
         return l;
     }
@@ -271,7 +271,7 @@ TEST_F(WallSession, TwoPointsInOrderAreTheTwoPointRun) {
 TEST_F(WallSession, SelectedRectangleInPlace) {
     auto s = run(RunMode::Selection,
                  "hq\r\nhs 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1\r\n#\r\n 0 0 10000 0\r\n 10000 0 10000 6000\r\n"
-                 " 10000 6000 0 6000\r\n 0 6000 0 0\r\nci 0 0 500\r\n");
+                 " 10000 6000 0 6000\r\n 0 6000 0 0\r\n");
     ASSERT_TRUE(s->wallMode());
     EXPECT_TRUE(s->closedLoop());
     EXPECT_EQ(u16ToUtf8(s->countText()), "80枚（コーナー4）  延長 32.800 m");
