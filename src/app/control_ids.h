@@ -28,6 +28,7 @@ enum MainControl : int {
     lblMass = 121,
     chkLabel = 122,
     chkTable = 123,
+    cmbFace = 124,
 };
 
 enum DumpControl : int {

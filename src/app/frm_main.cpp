@@ -22,6 +22,10 @@ constexpr DWORD kCheck = WS_TABSTOP | BS_AUTOCHECKBOX;
 constexpr DWORD kLabel = SS_LEFT;
 constexpr int kForm = 0;
 
+// The face list's items, in the order of WallFace.
+constexpr const char16_t* kFaceItems[] = {u"継手線", u"内面", u"外面"};
+static_assert(std::size(kFaceItems) == static_cast<size_t>(WallFace::Outer) + 1);
+
 // The whole window, in tab order. The panel and the image are the window's
 // own classes; the image sits in the panel's corner at the panel's outer size
 // less 5 pixels, so its right and bottom edges run under the panel's border.
@@ -51,11 +55,13 @@ const ControlSpec kControls[] = {
     {ids::chkEnd, kForm, L"BUTTON", L"終点", kCheck, 0, 103, 318, 50, 17, LB, true},
     // A wall along a path: its start and its direction (disabled for the
     // two-point run).
-    {ids::btnStart, kForm, L"BUTTON", L"始点移動", kButton, 0, 8, 347, 65, 25, LB, true},
-    {ids::btnDirection, kForm, L"BUTTON", L"逆方向", kButton, 0, 77, 347, 65, 25, LB, true},
+    {ids::btnStart, kForm, L"BUTTON", L"始点移動", kButton, 0, 8, 347, 56, 25, LB, true},
+    {ids::btnDirection, kForm, L"BUTTON", L"逆方向", kButton, 0, 66, 347, 50, 25, LB, true},
+    // What a wall's drawn line is (the height holds the drop-down list).
+    {ids::cmbFace, kForm, L"COMBOBOX", L"", WS_TABSTOP | CBS_DROPDOWNLIST, 0, 120, 349, 62, 80, LB, true},
     // What OK adds to the drawing beside the run.
-    {ids::chkLabel, kForm, L"BUTTON", L"ラベル", kCheck, 0, 152, 351, 60, 17, LB, true},
-    {ids::chkTable, kForm, L"BUTTON", L"数量表", kCheck, 0, 218, 351, 66, 17, LB, true},
+    {ids::chkLabel, kForm, L"BUTTON", L"ラベル", kCheck, 0, 186, 351, 54, 17, LB, true},
+    {ids::chkTable, kForm, L"BUTTON", L"数量表", kCheck, 0, 242, 351, 60, 17, LB, true},
     {ids::Label1, kForm, L"STATIC", L"コーナー", kLabel, 0, 8, 318, 38, 13, LB, true, Fit::Text},
     {ids::lblURL, kForm, L"STATIC", kMakerUrlCaption, kLabel | SS_NOTIFY, 0, 8, 385, 41, 13, LB, true, Fit::Text},
 };
@@ -114,6 +120,12 @@ void TfrmMain::FormCreate() {
     Button_SetCheck(control(ids::chkTable), kept.table() ? BST_CHECKED : BST_UNCHECKED);
     s.setLabels(kept.labels());
     s.setTable(kept.table());
+    HWND faces = control(ids::cmbFace);
+    for (const char16_t* item : kFaceItems) ComboBox_AddString(faces, wide(std::u16string(item)));
+    const std::wstring face = kept.face();
+    const int chosen = face == L"1" ? 1 : face == L"2" ? 2 : 0;
+    ComboBox_SetCurSel(faces, chosen);
+    s.setFace(static_cast<WallFace>(chosen));
 }
 
 void TfrmMain::FormShow() {
@@ -191,6 +203,7 @@ void TfrmMain::enableRunControls() {
     const Session& s = app_.session();
     EnableWindow(control(ids::btnStart), s.wallMode());
     EnableWindow(control(ids::btnDirection), s.wallMode());
+    EnableWindow(control(ids::cmbFace), s.wallMode());
     EnableWindow(control(ids::chkStart), !s.closedLoop());
     EnableWindow(control(ids::chkEnd), !s.closedLoop());
 }
@@ -210,6 +223,14 @@ void TfrmMain::cmbTypeChange() {
     }
     showCount();
     settings().setPileSection(wide(std::u16string(pileSections()[s.section()].name)));
+}
+
+void TfrmMain::cmbFaceChange() {
+    const int chosen = ComboBox_GetCurSel(control(ids::cmbFace));
+    if (chosen < 0) return;
+    app_.session().setFace(static_cast<WallFace>(chosen));
+    showCount();
+    settings().setFace(std::to_wstring(chosen));
 }
 
 void TfrmMain::showCount() {
@@ -293,6 +314,10 @@ LRESULT TfrmMain::onCtlColorStatic(HDC dc, HWND ctl) {
 void TfrmMain::onCommand(int id, int code, HWND) {
     if (id == ids::cmbType) {
         if (code == CBN_SELCHANGE) cmbTypeChange();
+        return;
+    }
+    if (id == ids::cmbFace) {
+        if (code == CBN_SELCHANGE) cmbFaceChange();
         return;
     }
     if (id == ids::edtLength) {

@@ -53,6 +53,7 @@ private:
     // direction for a path, the end corners for all but a loop.
     void enableRunControls();
     void cmbTypeChange();
+    void cmbFaceChange();
     Settings settings() const;
     void showCount();
     void makeRoomFor(HWND label);

@@ -22,6 +22,10 @@ public:
     void setLabels(bool on) const { setValue(L"Label", on ? L"1" : L"0"); }
     bool table() const { return value(L"Table") == L"1"; }
     void setTable(bool on) const { setValue(L"Table", on ? L"1" : L"0"); }
+    // What a wall's drawn line is: "0" the joint line (also for anything
+    // else), "1" the inner face, "2" the outer face.
+    std::wstring face() const { return value(L"Face"); }
+    void setFace(const std::wstring& face) const { setValue(L"Face", face); }
 
 private:
     std::wstring value(const wchar_t* key) const;

@@ -87,10 +87,10 @@ TEST_F(HostFolder, ControlsMatchTheLayoutTable) {
         {ids::btnZoomUp, "+", 214, 318, 25, 25, true},
         {ids::btnZoomDown, "-", 245, 318, 25, 25, true},
         {ids::btnHome, "H", 276, 318, 25, 25, true},
-        {ids::btnStart, "始点移動", 8, 347, 65, 25, true},
-        {ids::btnDirection, "逆方向", 77, 347, 65, 25, true},
-        {ids::chkLabel, "ラベル", 152, 351, 60, 17, true},
-        {ids::chkTable, "数量表", 218, 351, 66, 17, true},
+        {ids::btnStart, "始点移動", 8, 347, 56, 25, true},
+        {ids::btnDirection, "逆方向", 66, 347, 50, 25, true},
+        {ids::chkLabel, "ラベル", 186, 351, 54, 17, true},
+        {ids::chkTable, "数量表", 242, 351, 60, 17, true},
         {ids::edtLength, "", 212, 258, 54, 21, true},
         {ids::btnDump, "Dump", 96, 378, 57, 25, false},
         {ids::btnOK, "OK", 182, 378, 57, 25, true},
@@ -145,6 +145,7 @@ TEST_F(HostFolder, ControlsMatchTheLayoutTable) {
     // The two-point run has no path to start elsewhere on.
     EXPECT_FALSE(IsWindowEnabled(driver::child(main, ids::btnStart)));
     EXPECT_FALSE(IsWindowEnabled(driver::child(main, ids::btnDirection)));
+    EXPECT_FALSE(IsWindowEnabled(driver::child(main, ids::cmbFace)));
     EXPECT_TRUE(IsWindowEnabled(driver::child(main, ids::chkStart)));
     closeWith(main, ids::btnCancel);
 }

@@ -74,6 +74,37 @@ TEST_F(Walls, BranchedSelectionIsRefusedWithItsPlace) {
     EXPECT_EQ(readFile(L"jwc_temp.txt"), told);
 }
 
+// A circle selected as two half arcs is walked joint by joint: no corner,
+// one closing pile where it comes back to its lowest point.
+TEST_F(Walls, ArcsAreWalkedWithoutCorners) {
+    writeTemp("hq\r\n#\r\nci 0 0 10000 0 180 1 0\r\nci 0 0 10000 180 360 1 0\r\n");
+    HWND main = startWith(L"/select");
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(count(main), "158枚（調整1）  延長 62.828 m");
+    closeWith(main, ids::btnOK);
+    EXPECT_EQ(resultLines(), 158 * 20);
+}
+
+// The drawn rectangle as the wall's inner face: the joint line 125 outside
+// it, so the legs take a pile more each way; the choice is there at the
+// next start.
+TEST_F(Walls, DrawnLineAsTheInnerFace) {
+    const char* temp = "hq\r\n#\r\n 0 0 10000 0\r\n 10000 0 10000 6000\r\n 10000 6000 0 6000\r\n 0 6000 0 0\r\n";
+    writeTemp(temp);
+    HWND main = startWith(L"/select");
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(driver::chooseItem(driver::child(main, ids::cmbFace), 1));
+    EXPECT_EQ(count(main), "84枚（コーナー4）  延長 34.400 m");
+    closeWith(main, ids::btnOK);
+    EXPECT_EQ(resultLines(), 84 * 20 + 4 * 6);
+    writeTemp(temp);
+    main = startWith(L"/select");
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(ComboBox_GetCurSel(driver::child(main, ids::cmbFace)), 1);
+    EXPECT_EQ(count(main), "84枚（コーナー4）  延長 34.400 m");
+    closeWith(main, ids::btnCancel);
+}
+
 // Points in order: two of them are the two-point run, byte for byte; an
 // open path of three turns one corner.
 TEST_F(Walls, PointsInOrder) {
@@ -210,17 +241,25 @@ TEST_F(Walls, CountLineFitsTheWindow) {
     closeWith(main, ids::btnCancel);
 }
 
-// The labelled, tabled cofferdam of the native golden test: this build
-// writes it byte for byte as the native one does.
-TEST_F(Walls, LabelledCofferdamMatchesTheNativeBuild) {
-    writeFile(L"Ravo鋼矢板.ini", "[Settings]\r\nLength=10.0\r\nLabel=1\r\nTable=1\r\n");
-    writeTemp(driver::readFileBytes(driver::joinPath(Setup::testData, L"cofferdam_temp.txt")));
-    HWND main = startWith(L"/select");
-    ASSERT_NE(main, nullptr);
-    closeWith(main, ids::btnOK);
-    const std::string golden = driver::readFileBytes(driver::joinPath(Setup::testData, L"golden_cofferdam.txt"));
-    ASSERT_FALSE(golden.empty());
-    EXPECT_EQ(readFile(L"jwc_temp.txt"), golden);
+// The labelled, tabled walls of the native golden test (the cofferdam, and
+// the half circle drawn as its inner face beside a rectangle): this build
+// writes them byte for byte as the native one does.
+TEST_F(Walls, LabelledWallsMatchTheNativeBuild) {
+    const struct {
+        const wchar_t *temp, *golden;
+        const char* face;
+    } cases[] = {{L"cofferdam_temp.txt", L"golden_cofferdam.txt", "0"}, {L"rounded_temp.txt", L"golden_rounded.txt", "1"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(narrow(c.temp));
+        writeFile(L"Ravo鋼矢板.ini", std::string("[Settings]\r\nLength=10.0\r\nLabel=1\r\nTable=1\r\nFace=") + c.face + "\r\n");
+        writeTemp(driver::readFileBytes(driver::joinPath(Setup::testData, c.temp)));
+        HWND main = startWith(L"/select");
+        ASSERT_NE(main, nullptr);
+        closeWith(main, ids::btnOK);
+        const std::string golden = driver::readFileBytes(driver::joinPath(Setup::testData, c.golden));
+        ASSERT_FALSE(golden.empty());
+        EXPECT_EQ(readFile(L"jwc_temp.txt"), golden);
+    }
 }
 
 }  // namespace

@@ -33,32 +33,49 @@ TEST(Golden, DiagonalRunWithCornerAndReverse) {
     EXPECT_EQ(got, want);
 }
 
-// A selected cofferdam with a slanted side (angle corners, closing piles),
-// labelled and tabled at L = 10.0 m: the texts are placed with the core's own
-// roots, sines and cosines, so every build writes the same bytes.
-TEST(Golden, LabelledCofferdamWithItsTable) {
-    const std::string golden = std::string(RAVO_SOURCE_DIR) + "/tests/data/golden_cofferdam.txt";
-    test::TempDir dir;
-    dir.linkOutlines();
-    test::Platform pf(dir.path());
-    std::ifstream exported(std::string(RAVO_SOURCE_DIR) + "/tests/data/cofferdam_temp.txt", std::ios::binary);
-    dir.write("temp.txt", std::string((std::istreambuf_iterator<char>(exported)), {}));
-    Session s(Services{pf.fs, pf.codec, pf.messages, NumberFormat{}});
-    s.setRunMode(RunMode::Selection);
-    test::RecordingCanvas canvas(kImageWidth, kImageHeight);
-    s.attachImage(canvas);
-    ASSERT_TRUE(s.runShowSteps());
-    EXPECT_TRUE(pf.messages.shown.empty());
-    s.setPileLength(u"10.0");
-    s.setLabels(true);
-    s.setTable(true);
-    s.ok();
-    const std::string got = dir.read("jwc_temp.txt");
-    ASSERT_NE(got.find("\r\ncn3\r\nch "), std::string::npos);
-    if (std::getenv("RAVO_UPDATE_GOLDEN")) std::ofstream(golden, std::ios::binary) << got;
-    std::ifstream in(golden, std::ios::binary);
-    const std::string want((std::istreambuf_iterator<char>(in)), {});
-    EXPECT_EQ(got, want);
+// Selected walls labelled and tabled at L = 10.0 m: a cofferdam with a
+// slanted side (angle corners, closing piles); a half circle closed by a
+// line, drawn as the inner face, beside a rectangle. The texts and the
+// curves are placed with the core's own roots, sines and cosines, so every
+// build writes the same bytes.
+TEST(Golden, LabelledWallsWithTheirTables) {
+    const struct {
+        const char* temp;
+        const char* golden;
+        WallFace face;
+        const char* count;
+    } cases[] = {
+        {"cofferdam_temp.txt", "golden_cofferdam.txt", WallFace::JointLine, "99枚（コーナー5・調整2）  延長 39.969 m  ※奇数枚のため始点で向きが合いません"},
+        {"rounded_temp.txt", "golden_rounded.txt", WallFace::Inner,
+         "189枚（コーナー6・調整2）  延長 76.421 m（2 壁）  ※奇数枚のため始点で向きが合いません"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.temp);
+        const std::string golden = std::string(RAVO_SOURCE_DIR) + "/tests/data/" + c.golden;
+        test::TempDir dir;
+        dir.linkOutlines();
+        test::Platform pf(dir.path());
+        std::ifstream exported(std::string(RAVO_SOURCE_DIR) + "/tests/data/" + c.temp, std::ios::binary);
+        dir.write("temp.txt", std::string((std::istreambuf_iterator<char>(exported)), {}));
+        Session s(Services{pf.fs, pf.codec, pf.messages, NumberFormat{}});
+        s.setRunMode(RunMode::Selection);
+        s.setFace(c.face);
+        test::RecordingCanvas canvas(kImageWidth, kImageHeight);
+        s.attachImage(canvas);
+        ASSERT_TRUE(s.runShowSteps());
+        EXPECT_TRUE(pf.messages.shown.empty());
+        EXPECT_EQ(u16ToUtf8(s.countText()), c.count);
+        s.setPileLength(u"10.0");
+        s.setLabels(true);
+        s.setTable(true);
+        s.ok();
+        const std::string got = dir.read("jwc_temp.txt");
+        ASSERT_NE(got.find("\r\ncn3\r\nch "), std::string::npos);
+        if (std::getenv("RAVO_UPDATE_GOLDEN")) std::ofstream(golden, std::ios::binary) << got;
+        std::ifstream in(golden, std::ios::binary);
+        const std::string want((std::istreambuf_iterator<char>(in)), {});
+        EXPECT_EQ(got, want);
+    }
 }
 
 }  // namespace
