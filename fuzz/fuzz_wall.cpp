@@ -1,10 +1,12 @@
 // The chainer and the wall's layout on arbitrary selections and point
-// sequences. Ends on a 100 mm grid (so joining is exact): whatever comes in
-// ends in one path or a message, never a crash; a path uses every usable
-// segment once, its length theirs; a laid wall stays within the piece cap,
-// closes a loop at its start vertex (within the joints' play) and never runs
-// into itself: no two legs but neighbours come within twice the pile's
-// depth, checked pair by pair.
+// sequences, lines and arcs, the drawn line as the joint line or a face.
+// Ends on a 100 mm grid (so joining is exact): whatever comes in ends in
+// paths or a message, never a crash. Lines alone: the paths use every usable
+// segment once, their length theirs. A laid wall stays within the piece cap
+// and closes a loop at its start vertex (within the joints' play). Laid
+// straight, no two legs but neighbours come within twice the pile's depth;
+// laid along a curve, every joint lies on the line, no joint turns more than
+// the interlocks take and no two piles cross.
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -14,74 +16,156 @@
 #include "core/pile_sections.h"
 #include "core/wall.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    using namespace ravo;
-    if (size < 1) return 0;
-    const bool points = data[0] & 1;
-    const double width = (data[0] & 2) ? 900 : 400;
-    auto coord = [](uint8_t b) { return (static_cast<int8_t>(b)) * 100.0; };
-    std::vector<WallPoint> pts;
-    for (size_t i = 1; i + 1 < size; i += 2) pts.push_back({coord(data[i]), coord(data[i + 1])});
-    PathResult r;
-    long double usable = 0;
-    if (points) {
-        r = pathFromPoints(pts);
-    } else {
-        std::vector<WallSegment> segs;
-        std::set<std::pair<std::pair<double, double>, std::pair<double, double>>> distinct;
-        for (size_t i = 0; i + 1 < pts.size(); i += 2) {
-            segs.push_back({pts[i].x, pts[i].y, pts[i + 1].x, pts[i + 1].y});
-            auto a = std::pair{pts[i].x, pts[i].y}, b = std::pair{pts[i + 1].x, pts[i + 1].y};
-            if (a == b) continue;
-            if (b < a) std::swap(a, b);
-            if (distinct.insert({a, b}).second) usable += std::hypot(b.first - a.first, b.second - a.second);
-        }
-        r = chainSegments(segs);
-    }
-    if (!r.ok()) return 0;  // a message: fine, as long as there is one
-    const WallPath& p = r.path;
-    if (p.vertices.size() < 2 || (p.closed && p.vertices.size() < 3)) std::abort();
-    long double length = 0;
+namespace {
+
+using namespace ravo;
+
+// How far a point lies from a path's legs, arcs as arcs.
+double offPath(const WallPath& p, double x, double y) {
+    double best = INFINITY;
+    const auto& v = p.vertices;
     for (size_t i = 0; i < p.legCount(); ++i) {
-        const WallPoint& a = p.vertices[i];
-        const WallPoint& b = p.vertices[(i + 1) % p.vertices.size()];
-        length += std::hypot(b.x - a.x, b.y - a.y);
+        const WallPoint &a = v[i], &b = v[(i + 1) % v.size()];
+        best = std::min({best, std::hypot(x - a.x, y - a.y), std::hypot(x - b.x, y - b.y)});
+        if (p.arcAt(i)) {
+            const LegArc& c = p.arcs[i];
+            // On the circle, between the ends the way the arc runs.
+            const double ta = std::atan2(a.y - c.cy, a.x - c.cx), tb = std::atan2(b.y - c.cy, b.x - c.cx);
+            const double t = std::atan2(y - c.cy, x - c.cx);
+            auto ccwFrom = [](double from, double to) {
+                return std::fmod(std::fmod(to - from, 2 * M_PI) + 4 * M_PI, 2 * M_PI);
+            };
+            const bool within =
+                p.circle() || (c.ccw ? ccwFrom(ta, t) <= ccwFrom(ta, tb) : ccwFrom(t, ta) <= ccwFrom(tb, ta));
+            if (within) best = std::min(best, std::fabs(std::hypot(x - c.cx, y - c.cy) - c.r));
+        } else {
+            best = std::min(best, segmentDistance(x, y, {a.x, a.y, b.x, b.y}));
+        }
     }
-    if (!points && std::fabs(length - usable) > 1e-6 * usable + 1e-6) std::abort();
-    const double depth = 125;
-    const WallLayout w = layWall(p, {width, 200, true, 0, false, false, depth, 40});
-    if (!w.ok()) {
-        if (!w.pieces.empty()) std::abort();  // a refusal lays nothing
-        return 0;
-    }
-    if (w.pieces.empty() || w.pieces.size() > static_cast<size_t>(kMaxPileCount)) std::abort();
-    if (p.closed) {
-        const WallLeg& last = w.legs.back();
-        if (std::hypot(last.x2 - p.vertices[0].x, last.y2 - p.vertices[0].y) > kLeastClosingWidth) std::abort();
-    }
+    return best;
+}
+
+bool crossProperly(const WallSegment& p, const WallSegment& q) {
+    auto side = [](double ax, double ay, double bx, double by, double cx, double cy) {
+        const double v = (bx - ax) * (cy - ay) - (by - ay) * (cx - ax);
+        return v > 1e-6 ? 1 : v < -1e-6 ? -1 : 0;
+    };
+    return side(p.x1, p.y1, p.x2, p.y2, q.x1, q.y1) * side(p.x1, p.y1, p.x2, p.y2, q.x2, q.y2) < 0 &&
+           side(q.x1, q.y1, q.x2, q.y2, p.x1, p.y1) * side(q.x1, q.y1, q.x2, q.y2, p.x2, p.y2) < 0;
+}
+
+void checkStraight(const WallPath& p, const WallLayout& w, double depth) {
     // The distance of two legs: where they cross, none; else the nearest of
     // an end of one to the other.
     auto pointToLeg = [](double px, double py, const WallLeg& l) {
-        const double dx = l.x2 - l.x1, dy = l.y2 - l.y1, len2 = dx * dx + dy * dy;
-        const double t = len2 > 0 ? std::clamp(((px - l.x1) * dx + (py - l.y1) * dy) / len2, 0.0, 1.0) : 0;
-        return std::hypot(l.x1 + t * dx - px, l.y1 + t * dy - py);
-    };
-    auto cross = [](const WallLeg& a, const WallLeg& b) {
-        auto side = [](double ax, double ay, double bx, double by, double cx, double cy) {
-            return (bx - ax) * (cy - ay) - (by - ay) * (cx - ax);
-        };
-        return side(a.x1, a.y1, a.x2, a.y2, b.x1, b.y1) * side(a.x1, a.y1, a.x2, a.y2, b.x2, b.y2) < 0 &&
-               side(b.x1, b.y1, b.x2, b.y2, a.x1, a.y1) * side(b.x1, b.y1, b.x2, b.y2, a.x2, a.y2) < 0;
+        return segmentDistance(px, py, {l.x1, l.y1, l.x2, l.y2});
     };
     const size_t n = w.legs.size();
     for (size_t i = 0; i < n; ++i)
         for (size_t j = i + 2; j < n; ++j) {
             if (p.closed && i == 0 && j == n - 1) continue;  // they meet at the start
             const WallLeg &a = w.legs[i], &b = w.legs[j];
-            const double d = cross(a, b) ? 0
-                                         : std::min({pointToLeg(a.x1, a.y1, b), pointToLeg(a.x2, a.y2, b),
-                                                     pointToLeg(b.x1, b.y1, a), pointToLeg(b.x2, b.y2, a)});
+            const double d = crossProperly({a.x1, a.y1, a.x2, a.y2}, {b.x1, b.y1, b.x2, b.y2})
+                                 ? 0
+                                 : std::min({pointToLeg(a.x1, a.y1, b), pointToLeg(a.x2, a.y2, b),
+                                             pointToLeg(b.x1, b.y1, a), pointToLeg(b.x2, b.y2, a)});
             if (d < 2 * depth * (1 - 1e-9)) std::abort();
         }
+}
+
+void checkCurved(const WallPath& p, const WallLayout& w, double swing) {
+    std::vector<WallSegment> chords;
+    for (size_t i = 0; i < w.pieces.size(); ++i) {
+        const WallPiece& a = w.pieces[i];
+        if (!p.circle() && offPath(p, a.x, a.y) > 1e-6 * (1 + std::fabs(a.x) + std::fabs(a.y))) std::abort();
+        const double c = std::cos(a.angle * M_PI / 180), s = std::sin(a.angle * M_PI / 180);
+        chords.push_back({a.x, a.y, a.x + c * a.width, a.y + s * a.width});
+        if (i == 0 || w.pieces[i - 1].leg != a.leg) continue;
+        double turn = std::fabs(a.angle - w.pieces[i - 1].angle);
+        if (turn > 180) turn = 360 - turn;
+        if (turn > swing + 1e-6) std::abort();
+    }
+    for (size_t i = 0; i < chords.size(); ++i)
+        for (size_t j = i + 2; j < chords.size(); ++j)
+            if (crossProperly(chords[i], chords[j])) std::abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size < 1) return 0;
+    const bool points = data[0] & 1;
+    const double width = (data[0] & 2) ? 900 : 400;
+    const bool arcs = !points && (data[0] & 4);
+    const double face = (data[0] & 8) ? ((data[0] & 16) ? 125 : -125) : 0;
+    auto coord = [](uint8_t b) { return (static_cast<int8_t>(b)) * 100.0; };
+    std::vector<WallPoint> pts;
+    for (size_t i = 1; i + 1 < size; i += 2) pts.push_back({coord(data[i]), coord(data[i + 1])});
+    std::vector<WallPath> paths;
+    long double usable = 0;
+    if (points) {
+        PathResult r = pathFromPoints(pts);
+        if (!r.ok()) return 0;  // a message: fine, as long as there is one
+        paths.push_back(std::move(r.path));
+    } else {
+        std::vector<WallSegment> segs;
+        std::vector<WallArcInput> bends;
+        std::set<std::pair<std::pair<double, double>, std::pair<double, double>>> distinct;
+        for (size_t i = 0; i + 1 < pts.size(); i += 2) {
+            const WallPoint &a = pts[i], &b = pts[i + 1];
+            // An arc from a to b counter-clockwise about a centre off their
+            // middle, as far as the next point's x says.
+            if (arcs && i + 2 < pts.size() && (a.x != b.x || a.y != b.y)) {
+                const double k = pts[i + 2].x / 1000, len = std::hypot(b.x - a.x, b.y - a.y);
+                const double cx = (a.x + b.x) / 2 - (b.y - a.y) / len * k * 100;
+                const double cy = (a.y + b.y) / 2 + (b.x - a.x) / len * k * 100;
+                bends.push_back({cx, cy, std::hypot(a.x - cx, a.y - cy), std::atan2(a.y - cy, a.x - cx) * 180 / M_PI,
+                                 std::atan2(b.y - cy, b.x - cx) * 180 / M_PI, false});
+                ++i;
+                continue;
+            }
+            segs.push_back({a.x, a.y, b.x, b.y});
+            auto p = std::pair{a.x, a.y}, q = std::pair{b.x, b.y};
+            if (p == q) continue;
+            if (q < p) std::swap(p, q);
+            if (distinct.insert({p, q}).second) usable += std::hypot(q.first - p.first, q.second - p.second);
+        }
+        WallsResult r = chainWalls(segs, bends);
+        if (!r.ok()) return 0;
+        if (r.paths.empty()) std::abort();
+        paths = std::move(r.paths);
+    }
+    long double length = 0;
+    for (const WallPath& p : paths) {
+        if (p.vertices.empty() || (!p.closed && p.vertices.size() < 2)) std::abort();
+        if (p.arcs.empty() && p.closed && p.vertices.size() < 3) std::abort();
+        for (size_t i = 0; i < p.legCount(); ++i) {
+            const WallPoint& a = p.vertices[i];
+            const WallPoint& b = p.vertices[(i + 1) % p.vertices.size()];
+            length += std::hypot(b.x - a.x, b.y - a.y);
+        }
+    }
+    if (!points && !arcs && std::fabs(length - usable) > 1e-6 * usable + 1e-6) std::abort();
+    const double depth = 125, swing = 5;
+    for (const WallPath& drawn : paths) {
+        const PathResult moved = offsetPath(startPath(drawn, swing, data[0] >> 5, false), face);
+        if (!moved.ok()) continue;
+        const WallPath& p = moved.path;
+        WallPlan plan{width, 200, true, 0, false, false, depth, 40};
+        plan.swing = swing;
+        const WallLayout w = layWall(p, plan);
+        if (!w.ok()) {
+            if (!w.pieces.empty()) std::abort();  // a refusal lays nothing
+            continue;
+        }
+        if (w.pieces.empty() || w.pieces.size() > static_cast<size_t>(kMaxPileCount)) std::abort();
+        const bool curved = std::any_of(w.legs.begin(), w.legs.end(), [](const WallLeg& l) { return l.curved; });
+        if (p.closed && !curved) {
+            const WallLeg& last = w.legs.back();
+            if (std::hypot(last.x2 - p.vertices[0].x, last.y2 - p.vertices[0].y) > kLeastClosingWidth) std::abort();
+        }
+        if (curved) checkCurved(p, w, swing);
+        else checkStraight(p, w, depth);
+    }
     return 0;
 }
