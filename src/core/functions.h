@@ -39,6 +39,8 @@ double distance2D(double x1, double y1, double x2, double y2);
 struct Rotation {
     double c, s;
     explicit Rotation(double angleDegrees);
+    // The rotation onto a direction already known as a unit vector.
+    Rotation(double cosine, double sine) : c(cosine), s(sine) {}
     // In extended precision, each result rounded once (inline: the layout
     // turns every point of a run through it).
     void apply(double x, double y, double& xr, double& yr) const {

@@ -211,7 +211,7 @@ std::vector<WallLeg> labelLegs(const Plan& plan, int32_t wall) {
         if (!leg.curved || leg.pieces == 0) continue;
         // A curved stretch is labelled at its middle pile, along it.
         const WallPiece& mid = pieces[first + static_cast<size_t>(leg.pieces) / 2];
-        const Rotation along(mid.angle);
+        const Rotation along = mid.along();
         legs.back().x1 = mid.x, legs.back().y1 = mid.y;
         legs.back().x2 = mid.x + along.c * mid.width, legs.back().y2 = mid.y + along.s * mid.width;
     }

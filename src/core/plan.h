@@ -139,12 +139,16 @@ void placePieces(const Plan& plan, const Outlines& o, Put&& put) {
     }
     const auto& pieces = plan.layout.pieces;
     const double width = o.pileSection().widthMm;
+    // A leg's pieces share its angle: its rotation is worked out once.
+    Rotation rot(0.0);
+    double rotAngle = 0;
     for (size_t i = 0; i < pieces.size(); ++i) {
         const WallPiece& piece = pieces[i];
         const OutlineKind kind = piece.outline == PieceOutline::StartCorner ? OutlineKind::StartCorner
                                  : piece.outline == PieceOutline::EndCorner ? OutlineKind::EndCorner
                                                                             : OutlineKind::Normal;
-        const Rotation rot(piece.angle);
+        if (piece.chord) rot = piece.along();
+        else if (i == 0 || pieces[i - 1].chord || piece.angle != rotAngle) rot = Rotation(piece.angle), rotAngle = piece.angle;
         const long double c = rot.c, s = rot.s, px = piece.x, py = piece.y;
         auto at = [&](double x1, double y1, double x2, double y2, PieceKind k) {
             put(static_cast<double>(px + (c * x1 - s * y1)), static_cast<double>(py + (s * x1 + c * y1)),

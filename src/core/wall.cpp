@@ -1050,6 +1050,9 @@ public:
         p.x = toDouble(ax);
         p.y = toDouble(ay);
         p.angle = toDouble(static_cast<LD>(vecAngle(toDouble(bx - ax), toDouble(by - ay))) * 180.0L / kPiFull);
+        const Dir u = dirOf(bx - ax, by - ay);
+        p.chord = true;
+        p.ux = toDouble(u.x), p.uy = toDouble(u.y);
         p.width = toDouble(width);
         p.mirrored = mirroredAt(k_++);
         if (kind == PieceKind::Corner) ++out_.corners;
@@ -1295,6 +1298,8 @@ public:
             stretch(k, st, (!path_.closed && k == 0) || cornerless ? 0 : c_, end);
         }
         if (!out_.ok()) return;
+        // A loop too small for its piles to go round it.
+        if (cornerless && out_.pieces.size() < kLeastLoopCorners) return refuse(tooSharp(firstJoint_, plan_));
         if (pendingCorner_ != SIZE_MAX) turnCorner(firstJoint_);
         checkDeflections(cornerless);
     }
@@ -1316,7 +1321,7 @@ private:
     // joint: its plate reaches there.
     void turnCorner(Spot next) {
         WallPiece& p = out_.pieces[pendingCorner_];
-        const Rotation along(p.angle);
+        const Rotation along = p.along();
         const LD ex = p.x + static_cast<LD>(along.c) * p.width, ey = p.y + static_cast<LD>(along.s) * p.width;
         p.turn = turnDegrees(along.c, along.s, next.x - ex, next.y - ey);
         pendingCorner_ = SIZE_MAX;
@@ -1429,10 +1434,19 @@ WallLayout layCircle(const WallPath& path, const WallPlan& plan) {
     LD s, c;
     x87::sinCos(kPiFull / count, s, c);
     const LD r = w / (2 * s), sense = arc.ccw ? 1 : -1;
+    // The joint k is φ = 2πk/N round from the lowest point, taken between
+    // −π and π: the second half mirrors the first (the sine of −φ is that
+    // of φ negated, exactly), so each sine and cosine is worked out once.
+    std::vector<std::pair<LD, LD>> half(static_cast<size_t>(n / 2 + 1));
+    for (int64_t k = 0; k <= n / 2; ++k)
+        x87::sinCos(kTwoPi * static_cast<LD>(k) / count, half[static_cast<size_t>(k)].first,
+                    half[static_cast<size_t>(k)].second);
     auto joint = [&](int64_t k) {
-        LD js, jc;
-        x87::sinCos(-kPiFull / 2 + sense * kTwoPi * static_cast<LD>(k % n) / count, js, jc);
-        return Spot{arc.cx + r * jc, arc.cy + r * js};
+        k %= n;
+        const bool second = k > n / 2;
+        const auto& [hs, hc] = half[static_cast<size_t>(second ? n - k : k)];
+        const LD js = (second ? -hs : hs) * sense;
+        return Spot{arc.cx + r * js, arc.cy - r * hc};
     };
     Spot p = joint(0);
     for (int64_t k = 0; k < n; ++k) {
@@ -1464,10 +1478,7 @@ void checkLaidChords(WallLayout& out, bool closed, const WallPlan& plan) {
     if (!(plan.depth > 0) || !out.ok()) return;
     std::vector<SegmentEnds> chords;
     chords.reserve(out.pieces.size());
-    for (const WallPiece& p : out.pieces) {
-        const Rotation along(p.angle);
-        chords.push_back({{p.x, p.y}, {p.x + along.c * p.width, p.y + along.s * p.width}});
-    }
+    for (const WallPiece& p : out.pieces) chords.push_back({{p.x, p.y}, {p.x + p.ux * p.width, p.y + p.uy * p.width}});
     const size_t n = chords.size();
     constexpr size_t kNear = 3;  // past a closing pile and a corner's plate
     const auto at = firstTouch(chords, 2 * plan.depth, [&](size_t i, size_t j) {

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "functions.h"
+
 namespace ravo {
 
 struct WallPoint {
@@ -132,6 +134,12 @@ struct WallPiece {
     double width = 0;     // along the axis
     bool mirrored = false;
     double turn = 0;      // a corner's turn to the next leg, degrees, + to the left
+    // A pile laid as a chord of a curve: its direction as a unit vector, as
+    // it was found (the angle is for labels and the preview's tests).
+    bool chord = false;
+    double ux = 1, uy = 0;
+
+    Rotation along() const { return chord ? Rotation(ux, uy) : Rotation(angle); }
 };
 
 struct WallLeg {

@@ -41,6 +41,11 @@ rows.append(("lay a run of 10,000 piles", "%.1f ms" % ms("BM_LayoutTenThousandPi
 rows.append(("write its result (9 MB)", "%.0f ms (%.0f MB/s)" % (ms("BM_WriteTenThousandPiles"), mbps("BM_WriteTenThousandPiles")),
              "target 100 MB/s", mbps("BM_WriteTenThousandPiles") / 100))
 rows.append(("a million store appends", "%.0f ms" % ms("BM_StoreAppendMillion"), "target well under 1 s", 1000 / ms("BM_StoreAppendMillion")))
+if "BM_CircleOfAKilometre/0" in bench:
+    rows.append(("read, walk and lay a circle of 1 km radius (15,708 piles)", "%.1f ms" % ms("BM_CircleOfAKilometre/0"),
+                 "target well under 50 ms with its result", 50 / ms("BM_CircleOfAKilometre/0")))
+    rows.append(("the same and its result formatted (%.0f MB)" % (mbps("BM_CircleOfAKilometre/1") * ms("BM_CircleOfAKilometre/1") / 1000),
+                 "%.0f ms" % ms("BM_CircleOfAKilometre/1"), "target well under 50 ms", 50 / ms("BM_CircleOfAKilometre/1")))
 for arg, name in (("0", "repaint 5,000 piles, counting canvas (core only)"), ("50", "same, zoomed in 50 steps")):
     b = bench["BM_RepaintRecording/" + arg]
     drawn = (", %d lines reach the canvas" % b["drawn"]) if "drawn" in b else ""
@@ -52,6 +57,11 @@ if m:
     rows.append(("Wine: repaint 5,000 piles (100k segments)", full + " ms",
                  "one PolyPolyline of the same segments: %s ms (target: at most 1.3 times it)" % peer, float(peer) / float(full)))
     rows.append(("Wine: repaint zoomed in (about %s %% on the image)" % pct, zoomed + " ms", "target 1 ms", 1 / float(zoomed)))
+m = re.search(r"repaint a circle of (\d+) piles \((\d+) segments\).*?: full ([\d.]+) ms, one PolyPolyline ([\d.]+) ms", wine)
+if m:
+    piles, segments, full, peer = m.groups()
+    rows.append(("Wine: repaint a circle of %s piles (%s segments)" % (piles, segments), full + " ms",
+                 "one PolyPolyline of the same segments: %s ms (target: at most 1.3 times it)" % peer, float(peer) / float(full)))
 m = re.search(r"one message to the tool and back ([\d.]+) ms", wine)
 if m:
     rows.append(("Wine: one message to the tool and back (in both repaint figures, twice in the zoomed one)",

@@ -334,7 +334,8 @@ int benchRepaintOf(const std::wstring& exe, const std::wstring& folder, const st
 }
 
 // ravo-driver bench-repaint <exe> <folder>: a straight run of 5,000 piles,
-// then a selected loop of 24,988 pieces (a rectangle 2,999 m by 1,999 m).
+// a selected loop of 24,988 pieces (a rectangle 2,999 m by 1,999 m), and a
+// selected circle of 1 km radius (15,708 piles).
 int benchRepaint(int argc, wchar_t** argv) {
     if (argc < 4) return 2;
     const std::wstring exe = argv[2], folder = argv[3];
@@ -343,10 +344,12 @@ int benchRepaint(int argc, wchar_t** argv) {
     std::snprintf(temp, sizeof temp, "hq\r\nhp1 0 0\r\nhp2 %.6f %.6f\r\n", piles * 400.0 * 0.8660254037844386 - 1,
                   piles * 400.0 * 0.5 - 1);
     if (benchRepaintOf(exe, folder, L"", temp, L"5000 piles") != 0) return 1;
-    return benchRepaintOf(exe, folder, L"/select",
-                          "hq\r\n#\r\n 0 0 2999000 0\r\n 2999000 0 2999000 1999000\r\n"
-                          " 2999000 1999000 0 1999000\r\n 0 1999000 0 0\r\n",
-                          L"a loop of 24988 pieces");
+    if (benchRepaintOf(exe, folder, L"/select",
+                       "hq\r\n#\r\n 0 0 2999000 0\r\n 2999000 0 2999000 1999000\r\n"
+                       " 2999000 1999000 0 1999000\r\n 0 1999000 0 0\r\n",
+                       L"a loop of 24988 pieces") != 0)
+        return 1;
+    return benchRepaintOf(exe, folder, L"/select", "hq\r\n#\r\nci 0 0 1000000\r\n", L"a circle of 15708 piles");
 }
 
 // From CreateProcess to the first black pixel on the screen in the child 101
