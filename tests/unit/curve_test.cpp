@@ -4,6 +4,8 @@
 #include <string>
 
 #include "core/plan.h"
+#include "core/session.h"
+#include "recording_canvas.h"
 #include "test_support.h"
 
 namespace ravo {
@@ -118,6 +120,41 @@ TEST_F(CurveCase, Acceptance) {
     p = lay("ci 0 0 10000 0 180 0.5 0\r\n");
     EXPECT_EQ(p.refusal, Refusal::Input);
     EXPECT_NE(u16ToUtf8(p.fault).find("楕円"), std::string::npos);
+}
+
+// Of two walls, 始点移動 and 逆方向 act on the one nearest the last press on
+// the preview: the other's records stay as they were.
+TEST(CurveSession, StartVerbsActOnTheWallPressedNearest) {
+    test::TempDir dir;
+    dir.linkOutlines();
+    test::Platform pf(dir.path());
+    test::RecordingCanvas canvas(kImageWidth, kImageHeight);
+    dir.write("temp.txt", "hq\r\n#\r\n" + rectangle(0, 0, 10000, 6000) + rectangle(20000, 0, 10000, 6000));
+    auto result = [&](auto&& change) {
+        Session s(Services{pf.fs, pf.codec, pf.messages, NumberFormat{}});
+        s.setRunMode(RunMode::Selection);
+        s.attachImage(canvas);
+        EXPECT_TRUE(s.runShowSteps());
+        change(s);
+        s.ok();
+        const std::string r = dir.read("jwc_temp.txt");
+        size_t cut = 0;  // after the first wall's 80 piles and 4 plates
+        for (int line = 0; line < 80 * 20 + 4 * 6; ++line) cut = r.find('\n', cut) + 1;
+        return std::pair{r.substr(0, cut), r.substr(cut)};
+    };
+    const auto as = result([](Session&) {});
+    // Before any press: the first wall.
+    const auto first = result([](Session& s) { s.turnDirection(); });
+    EXPECT_NE(first.first, as.first);
+    EXPECT_EQ(first.second, as.second);
+    // Pressed right of the middle, nearer the second.
+    const auto second = result([](Session& s) {
+        s.press(1, kImageWidth - 30, kImageHeight / 2);
+        s.release(kImageWidth - 30, kImageHeight / 2);
+        s.moveStart();
+    });
+    EXPECT_EQ(second.first, as.first);
+    EXPECT_NE(second.second, as.second);
 }
 
 }  // namespace
