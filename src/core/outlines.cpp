@@ -68,7 +68,10 @@ Outlines loadOutlines(size_t section, const FileSystem& fs, const NumberFormat& 
             o.plate.push_back(s);
     for (const WallSegment& p : o.plate) o.reach = std::max({o.reach, std::fabs(p.y1), std::fabs(p.y2)});
     for (const WallSegment& s : plain) o.depth = std::max({o.depth, std::fabs(s.y1), std::fabs(s.y2)});
-    for (const WallSegment& s : plain) o.leftReach = std::max({o.leftReach, s.y1, s.y2}), o.rightReach = std::max({o.rightReach, -s.y1, -s.y2});
+    for (const WallSegment& s : plain) {
+        o.leftReach = std::max({o.leftReach, s.y1, s.y2});
+        o.rightReach = std::max({o.rightReach, -s.y1, -s.y2});
+    }
     return o;
 }
 

@@ -9,18 +9,12 @@
 #include "functions.h"
 #include "pile_sections.h"
 #include "text.h"
+#include "wall_geometry.h"
 #include "x87.h"
 
 namespace ravo {
 
-namespace {
-
-using LD = long double;
-
-// A loop has three corners at least; points in order are two at least.
-constexpr size_t kLeastLoopCorners = 3;
-constexpr size_t kLeastPoints = 2;
-
+namespace detail {
 
 // "(1234.5, -20)": a place named in a message, to 0.001 mm.
 std::u16string placeText(double x, double y) {
@@ -42,39 +36,10 @@ double turnDegrees(LD ax, LD ay, LD bx, LD by) {
     return toDouble(x87::atan2(cross, dot) * 180.0L / kPiFull);
 }
 
-// The turn compared without its angle: straight on (below
-// kStraightTolerance) and folded back (beyond kFoldBackLimit) by the ratio
-// of cross to dot product, the tangent of the turn.
-const LD kTanStraight = 1.7453292519057202e-4L;  // tan 0.01°
-const LD kTanFoldBack = 1.7455064928217585e-2L;  // tan (180° − 179°)
-bool runsStraightOn(LD ax, LD ay, LD bx, LD by) {
-    const LD cross = ax * by - ay * bx, dot = ax * bx + ay * by;
-    return dot > 0 && (cross < 0 ? -cross : cross) < kTanStraight * dot;
-}
-bool foldsBack(LD ax, LD ay, LD bx, LD by) {
-    const LD cross = ax * by - ay * bx, dot = ax * bx + ay * by;
-    return dot < 0 && (cross < 0 ? -cross : cross) < kTanFoldBack * -dot;
-}
-
-// A leg's direction as a unit vector, and its length.
-struct Dir {
-    LD x, y, len;
-};
-
 Dir dirOf(LD dx, LD dy) {
     const LD len = x87::sqrt(dx * dx + dy * dy);
     return Dir{dx / len, dy / len, len};
 }
-
-// An arc leg's geometry: centre, radius, the angle of its start (radians)
-// and its signed sweep (+ counter-clockwise).
-struct ArcGeo {
-    LD cx, cy, r, a0, sweep;
-};
-
-constexpr LD kTwoPi = 2 * kPiFull;
-
-LD angleOf(LD dx, LD dy) { return x87::atan2(dy, dx); }
 
 ArcGeo arcGeo(const WallPath& path, size_t leg) {
     const auto& v = path.vertices;
@@ -100,13 +65,6 @@ WallPoint arcPoint(LD cx, LD cy, LD r, LD a) {
     return {toDouble(cx + r * c), toDouble(cy + r * s)};
 }
 
-// A leg's direction where it leaves its start vertex and where it reaches
-// its end: a straight leg's is the difference of its ends, an arc's the
-// tangent (neither is made a unit vector).
-struct Tangents {
-    LD ox, oy, ix, iy;
-};
-
 Tangents tangentsOf(const WallPath& path, size_t leg) {
     const auto& v = path.vertices;
     const WallPoint& p = v[leg];
@@ -120,6 +78,110 @@ Tangents tangentsOf(const WallPath& path, size_t leg) {
     const LD px = static_cast<LD>(p.x) - a.cx, py = static_cast<LD>(p.y) - a.cy;
     const LD qx = static_cast<LD>(q.x) - a.cx, qy = static_cast<LD>(q.y) - a.cy;
     return {-py * s, px * s, -qy * s, qx * s};
+}
+
+// Squared distance between segments ab and cd (a tolerance test: doubles).
+double segmentDistance2(const WallPoint& a, const WallPoint& b, const WallPoint& c, const WallPoint& d) {
+    auto pointSeg = [](const WallPoint& p, const WallPoint& s, const WallPoint& e) {
+        const double dx = e.x - s.x, dy = e.y - s.y;
+        const double len2 = dx * dx + dy * dy;
+        double t = len2 > 0 ? ((p.x - s.x) * dx + (p.y - s.y) * dy) / len2 : 0;
+        t = std::clamp(t, 0.0, 1.0);
+        const double ex = s.x + t * dx - p.x, ey = s.y + t * dy - p.y;
+        return ex * ex + ey * ey;
+    };
+    auto orient = [](const WallPoint& p, const WallPoint& q, const WallPoint& r) {
+        const double v = (q.x - p.x) * (r.y - p.y) - (q.y - p.y) * (r.x - p.x);
+        return v > 0 ? 1 : v < 0 ? -1 : 0;
+    };
+    const int o1 = orient(a, b, c), o2 = orient(a, b, d), o3 = orient(c, d, a), o4 = orient(c, d, b);
+    if (o1 * o2 < 0 && o3 * o4 < 0) return 0;  // proper crossing
+    return std::min({pointSeg(a, c, d), pointSeg(b, c, d), pointSeg(c, a, b), pointSeg(d, a, b)});
+}
+
+// Where two segments that come close meet: where they cross, else the end
+// of one that lies nearest the other.
+WallPoint meetingPlace(const SegmentEnds& p, const SegmentEnds& q) {
+    const auto& [a, b] = p;
+    const auto& [c, d] = q;
+    const double rx = b.x - a.x, ry = b.y - a.y, sx = d.x - c.x, sy = d.y - c.y;
+    const double den = rx * sy - ry * sx;
+    if (den != 0) {
+        const double t = ((c.x - a.x) * sy - (c.y - a.y) * sx) / den;
+        const double u = ((c.x - a.x) * ry - (c.y - a.y) * rx) / den;
+        if (t > 0 && t < 1 && u > 0 && u < 1) return {a.x + t * rx, a.y + t * ry};
+    }
+    const WallPoint* at = &a;
+    double best = segmentDistance2(a, a, c, d);
+    for (const WallPoint* e : {&b, &c, &d}) {
+        const double dd = e == &b ? segmentDistance2(*e, *e, c, d) : segmentDistance2(*e, *e, a, b);
+        if (dd < best) best = dd, at = e;
+    }
+    return *at;
+}
+
+// The direction to sweep along: of the axes, the segments' mean direction
+// and its normal, the one whose projections overlap least, by their total
+// extent against the spread (a hatch is swept across its lines, a zigzag
+// across its legs, a row of teeth along it).
+WallPoint sweepDirection(const std::vector<SegmentEnds>& segs) {
+    // The mean direction, lines taken without their sense: the doubled
+    // angle's vectors, each as long as its segment, added up and halved.
+    double sx = 0, sy = 0;
+    for (const auto& [a, b] : segs) {
+        const double dx = b.x - a.x, dy = b.y - a.y, len = std::fabs(dx) + std::fabs(dy);
+        if (len > 0) sx += (dx * dx - dy * dy) / len, sy += 2 * dx * dy / len;
+    }
+    const double mag = static_cast<double>(x87::sqrt(static_cast<LD>(sx) * sx + static_cast<LD>(sy) * sy));
+    WallPoint mean{1, 0};
+    if (mag > 0) {
+        const double hx = mag + sx, hy = sy;
+        const double hl = static_cast<double>(x87::sqrt(static_cast<LD>(hx) * hx + static_cast<LD>(hy) * hy));
+        mean = hl > 0 ? WallPoint{hx / hl, hy / hl} : WallPoint{0, 1};
+    }
+    WallPoint best{1, 0};
+    double bestCost = INFINITY;
+    for (const WallPoint& u : {WallPoint{1, 0}, WallPoint{0, 1}, mean, WallPoint{-mean.y, mean.x}}) {
+        double lo = INFINITY, hi = -INFINITY, total = 0;
+        for (const auto& [a, b] : segs) {
+            const double pa = a.x * u.x + a.y * u.y, pb = b.x * u.x + b.y * u.y;
+            lo = std::min({lo, pa, pb}), hi = std::max({hi, pa, pb});
+            total += std::fabs(pb - pa);
+        }
+        const double cost = hi > lo ? total / (hi - lo) : INFINITY;
+        if (cost < bestCost) bestCost = cost, best = u;
+    }
+    return best;
+}
+
+// "40.2": an angle named in a message, to 0.1°.
+std::u16string degreesText(double degrees) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.1f", degrees);
+    return asciiToU16(buf);
+}
+
+}  // namespace detail
+
+using namespace detail;
+
+namespace {
+
+// Points in order are two at least.
+constexpr size_t kLeastPoints = 2;
+
+// The turn compared without its angle: straight on (below
+// kStraightTolerance) and folded back (beyond kFoldBackLimit) by the ratio
+// of cross to dot product, the tangent of the turn.
+const LD kTanStraight = 1.7453292519057202e-4L;  // tan 0.01°
+const LD kTanFoldBack = 1.7455064928217585e-2L;  // tan (180° − 179°)
+bool runsStraightOn(LD ax, LD ay, LD bx, LD by) {
+    const LD cross = ax * by - ay * bx, dot = ax * bx + ay * by;
+    return dot > 0 && (cross < 0 ? -cross : cross) < kTanStraight * dot;
+}
+bool foldsBack(LD ax, LD ay, LD bx, LD by) {
+    const LD cross = ax * by - ay * bx, dot = ax * bx + ay * by;
+    return dot < 0 && (cross < 0 ? -cross : cross) < kTanFoldBack * -dot;
 }
 
 // How many chords stand for an arc where a tolerance test needs segments:
@@ -180,122 +242,6 @@ std::u16string straighten(WallPath& path) {
             return u"線が折り返しています" + placeText(v[i].x, v[i].y) + u"。折り返す線には割り付けできません";
     }
     return {};
-}
-
-// Squared distance between segments ab and cd (a tolerance test: doubles).
-double segmentDistance2(const WallPoint& a, const WallPoint& b, const WallPoint& c, const WallPoint& d) {
-    auto pointSeg = [](const WallPoint& p, const WallPoint& s, const WallPoint& e) {
-        const double dx = e.x - s.x, dy = e.y - s.y;
-        const double len2 = dx * dx + dy * dy;
-        double t = len2 > 0 ? ((p.x - s.x) * dx + (p.y - s.y) * dy) / len2 : 0;
-        t = std::clamp(t, 0.0, 1.0);
-        const double ex = s.x + t * dx - p.x, ey = s.y + t * dy - p.y;
-        return ex * ex + ey * ey;
-    };
-    auto orient = [](const WallPoint& p, const WallPoint& q, const WallPoint& r) {
-        const double v = (q.x - p.x) * (r.y - p.y) - (q.y - p.y) * (r.x - p.x);
-        return v > 0 ? 1 : v < 0 ? -1 : 0;
-    };
-    const int o1 = orient(a, b, c), o2 = orient(a, b, d), o3 = orient(c, d, a), o4 = orient(c, d, b);
-    if (o1 * o2 < 0 && o3 * o4 < 0) return 0;  // proper crossing
-    return std::min({pointSeg(a, c, d), pointSeg(b, c, d), pointSeg(c, a, b), pointSeg(d, a, b)});
-}
-
-using SegmentEnds = std::pair<WallPoint, WallPoint>;
-
-// Where two segments that come close meet: where they cross, else the end
-// of one that lies nearest the other.
-WallPoint meetingPlace(const SegmentEnds& p, const SegmentEnds& q) {
-    const auto& [a, b] = p;
-    const auto& [c, d] = q;
-    const double rx = b.x - a.x, ry = b.y - a.y, sx = d.x - c.x, sy = d.y - c.y;
-    const double den = rx * sy - ry * sx;
-    if (den != 0) {
-        const double t = ((c.x - a.x) * sy - (c.y - a.y) * sx) / den;
-        const double u = ((c.x - a.x) * ry - (c.y - a.y) * rx) / den;
-        if (t > 0 && t < 1 && u > 0 && u < 1) return {a.x + t * rx, a.y + t * ry};
-    }
-    const WallPoint* at = &a;
-    double best = segmentDistance2(a, a, c, d);
-    for (const WallPoint* e : {&b, &c, &d}) {
-        const double dd = e == &b ? segmentDistance2(*e, *e, c, d) : segmentDistance2(*e, *e, a, b);
-        if (dd < best) best = dd, at = e;
-    }
-    return *at;
-}
-
-// The direction to sweep along: of the axes, the segments' mean direction
-// and its normal, the one whose projections overlap least, by their total
-// extent against the spread (a hatch is swept across its lines, a zigzag
-// across its legs, a row of teeth along it).
-WallPoint sweepDirection(const std::vector<SegmentEnds>& segs) {
-    // The mean direction, lines taken without their sense: the doubled
-    // angle's vectors, each as long as its segment, added up and halved.
-    double sx = 0, sy = 0;
-    for (const auto& [a, b] : segs) {
-        const double dx = b.x - a.x, dy = b.y - a.y, len = std::fabs(dx) + std::fabs(dy);
-        if (len > 0) sx += (dx * dx - dy * dy) / len, sy += 2 * dx * dy / len;
-    }
-    const double mag = static_cast<double>(x87::sqrt(static_cast<LD>(sx) * sx + static_cast<LD>(sy) * sy));
-    WallPoint mean{1, 0};
-    if (mag > 0) {
-        const double hx = mag + sx, hy = sy;
-        const double hl = static_cast<double>(x87::sqrt(static_cast<LD>(hx) * hx + static_cast<LD>(hy) * hy));
-        mean = hl > 0 ? WallPoint{hx / hl, hy / hl} : WallPoint{0, 1};
-    }
-    WallPoint best{1, 0};
-    double bestCost = INFINITY;
-    for (const WallPoint& u : {WallPoint{1, 0}, WallPoint{0, 1}, mean, WallPoint{-mean.y, mean.x}}) {
-        double lo = INFINITY, hi = -INFINITY, total = 0;
-        for (const auto& [a, b] : segs) {
-            const double pa = a.x * u.x + a.y * u.y, pb = b.x * u.x + b.y * u.y;
-            lo = std::min({lo, pa, pb}), hi = std::max({hi, pa, pb});
-            total += std::fabs(pb - pa);
-        }
-        const double cost = hi > lo ? total / (hi - lo) : INFINITY;
-        if (cost < bestCost) bestCost = cost, best = u;
-    }
-    return best;
-}
-
-// Where the first pair of segments closer than `reach` that `skip` does not
-// pass over meet; a sweep along the direction in which they
-// overlap least, so a hatch or a zigzag costs no more than an outline.
-template <class Skip>
-std::optional<WallPoint> firstTouch(const std::vector<SegmentEnds>& segs, double reach, Skip skip) {
-    const size_t n = segs.size();
-    if (n < 2) return std::nullopt;
-    const WallPoint u = sweepDirection(segs);
-    struct Span {
-        double lo, hi;  // along the sweep, widened by the reach
-        double minX, maxX, minY, maxY;
-        size_t index;
-    };
-    std::vector<Span> spans(n);
-    for (size_t i = 0; i < n; ++i) {
-        const auto& [a, b] = segs[i];
-        const double pa = a.x * u.x + a.y * u.y, pb = b.x * u.x + b.y * u.y;
-        spans[i] = {std::min(pa, pb) - reach, std::max(pa, pb) + reach, std::min(a.x, b.x) - reach,
-                    std::max(a.x, b.x) + reach, std::min(a.y, b.y) - reach, std::max(a.y, b.y) + reach, i};
-    }
-    std::sort(spans.begin(), spans.end(), [](const Span& p, const Span& q) {
-        return p.lo != q.lo ? p.lo < q.lo : p.index < q.index;
-    });
-    const double reach2 = reach * reach;
-    std::vector<const Span*> active;
-    for (const Span& s : spans) {
-        std::erase_if(active, [&](const Span* o) { return o->hi < s.lo; });
-        for (const Span* o : active) {
-            if (o->maxX < s.minX || o->minX > s.maxX || o->maxY < s.minY || o->minY > s.maxY) continue;
-            const size_t i = std::min(o->index, s.index), j = std::max(o->index, s.index);
-            if (skip(i, j)) continue;
-            const auto& [p, q] = segs[i];
-            const auto& [a, b] = segs[j];
-            if (segmentDistance2(p, q, a, b) < reach2) return meetingPlace(segs[i], segs[j]);
-        }
-        active.push_back(&s);
-    }
-    return std::nullopt;
 }
 
 // Legs that come within `reach` of another, not next to it: where.
@@ -374,13 +320,6 @@ bool finite(const WallSegment& s) {
 
 // Beyond this (mm, 1,000 km) the 0.1 mm grid would lose its meaning.
 constexpr double kLargestCoordinate = 1e9;
-
-// "40.2": an angle named in a message, to 0.1°.
-std::u16string degreesText(double degrees) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%.1f", degrees);
-    return asciiToU16(buf);
-}
 
 // "0.101": how far apart an open wall's ends are, to 0.001 mm.
 std::u16string gapText(double mm) {
@@ -987,93 +926,6 @@ void settle(int64_t& n, LD& g, LD w) {
     else if (g < static_cast<LD>(kLeastClosingWidth)) g = 0;
 }
 
-// Lays the pieces leg by leg into the layout, counting them from the start
-// (U piles alternate from it).
-class LegLayer {
-public:
-    LegLayer(const WallPlan& plan, WallLayout& out) : plan_(plan), out_(out), w_(plan.width) {}
-
-    // Whether `more` pieces would pass the cap: the layout is then refused.
-    bool tooMany(LD more) {
-        if (static_cast<LD>(k_) + more <= kMaxPileCount) return false;
-        out_.fault = pileCountMessage();
-        out_.pieces.clear();
-        out_.legs.clear();
-        return true;
-    }
-
-    // One leg from (sx, sy) along d: n pieces from offset s, the last a
-    // corner when the leg ends at one, a closing piece of width g before it.
-    // Returns where the leg ends.
-    std::pair<LD, LD> lay(size_t leg, LD sx, LD sy, const Dir& d, LD s, int64_t n, LD g, bool cornerAtEnd,
-                          double turn) {
-        const double angle = toDouble(static_cast<LD>(vecAngle(toDouble(d.x), toDouble(d.y))) * 180.0L / kPiFull);
-        WallLeg L;
-        L.x1 = toDouble(sx);
-        L.y1 = toDouble(sy);
-        LD at = s;
-        // The next piece, `width` wide, where the leg has got to.
-        auto place = [&](PieceKind kind, LD width) {
-            WallPiece p;
-            p.kind = kind;
-            p.leg = static_cast<int32_t>(leg);
-            p.x = toDouble(sx + at * d.x);
-            p.y = toDouble(sy + at * d.y);
-            p.angle = angle;
-            p.width = toDouble(width);
-            p.mirrored = mirroredAt(k_++);
-            if (kind == PieceKind::Corner) p.turn = turn, ++out_.corners;
-            if (kind == PieceKind::Closing) ++out_.closings, ++L.closing;
-            out_.pieces.push_back(p);
-            ++L.pieces;
-            at += width;
-        };
-        for (int64_t i = 0; i < n; ++i) {
-            const bool last = i == n - 1;
-            if (last && g > 0) place(PieceKind::Closing, g);
-            place(last && cornerAtEnd ? PieceKind::Corner : PieceKind::Pile, w_);
-        }
-        const LD ex = sx + at * d.x, ey = sy + at * d.y;
-        L.x2 = toDouble(ex);
-        L.y2 = toDouble(ey);
-        out_.legs.push_back(L);
-        out_.length += at;
-        return {ex, ey};
-    }
-
-    // A piece from (ax, ay) towards (bx, by), `width` wide: a chord of a
-    // curved stretch (its leg is recorded by the caller).
-    WallPiece& chord(size_t leg, LD ax, LD ay, LD bx, LD by, LD width, PieceKind kind) {
-        WallPiece p;
-        p.kind = kind;
-        p.leg = static_cast<int32_t>(leg);
-        p.x = toDouble(ax);
-        p.y = toDouble(ay);
-        p.angle = toDouble(static_cast<LD>(vecAngle(toDouble(bx - ax), toDouble(by - ay))) * 180.0L / kPiFull);
-        const Dir u = dirOf(bx - ax, by - ay);
-        p.chord = true;
-        p.ux = toDouble(u.x), p.uy = toDouble(u.y);
-        p.width = toDouble(width);
-        p.mirrored = mirroredAt(k_++);
-        if (kind == PieceKind::Corner) ++out_.corners;
-        if (kind == PieceKind::Closing) ++out_.closings;
-        out_.pieces.push_back(p);
-        out_.length += width;
-        return out_.pieces.back();
-    }
-
-private:
-    bool mirroredAt(size_t index) const {
-        return plan_.alternates ? ((index + static_cast<size_t>(plan_.orientation != 0)) & 1u) != 0
-                                : plan_.orientation != 0;
-    }
-
-    const WallPlan& plan_;
-    WallLayout& out_;
-    const LD w_;
-    size_t k_ = 0;  // pieces so far
-};
-
 // An open path: each leg counted from its start offset (0 for the first,
 // the plate's reach after a corner), its end the next corner.
 WallLayout layOpenPath(const WallPath& path, const std::vector<Dir>& drawn, const WallPlan& plan) {
@@ -1145,373 +997,6 @@ WallLayout layLoop(const WallPath& path, const std::vector<Dir>& drawn, const Wa
     legs.lay(m - 1, px, py, last, c, n2, g2, true, turnDegrees(last.x, last.y, drawn[0].x, drawn[0].y));
     out.oddLoop = plan.alternates && (out.pieces.size() % 2 == 1);
     return checkLaid(out, true, plan);
-}
-
-// A stretch's legs for walking: a line from its start along its unit
-// direction, or an arc about its centre from its start angle, either way.
-struct Elem {
-    bool arc = false;
-    LD ax = 0, ay = 0, ux = 0, uy = 0;  // the start; a line's direction
-    LD cx = 0, cy = 0, r = 0, a0 = 0, sense = 1;
-    LD length = 0;
-};
-
-struct Spot {
-    LD x, y;
-};
-
-Elem elemOf(const WallPath& path, size_t leg) {
-    const auto& v = path.vertices;
-    const WallPoint& a = v[leg];
-    const WallPoint& b = v[(leg + 1) % v.size()];
-    Elem e;
-    e.ax = a.x, e.ay = a.y;
-    if (path.arcAt(leg)) {
-        const ArcGeo g = arcGeo(path, leg);
-        e.arc = true;
-        e.cx = g.cx, e.cy = g.cy, e.r = g.r, e.a0 = g.a0;
-        e.sense = g.sweep > 0 ? 1 : -1;
-        e.length = g.r * std::fabs(g.sweep);
-    } else {
-        const Dir d = dirOf(static_cast<LD>(b.x) - a.x, static_cast<LD>(b.y) - a.y);
-        e.ux = d.x, e.uy = d.y, e.length = d.len;
-    }
-    return e;
-}
-
-Spot spotOn(const Elem& e, LD t) {
-    if (!e.arc) return {e.ax + e.ux * t, e.ay + e.uy * t};
-    LD s, c;
-    x87::sinCos(e.a0 + e.sense * t / e.r, s, c);
-    return {e.cx + e.r * c, e.cy + e.r * s};
-}
-
-Elem reversedElem(const Elem& e) {
-    Elem r = e;
-    const Spot end = spotOn(e, e.length);
-    r.ax = end.x, r.ay = end.y;
-    if (e.arc) r.a0 = e.a0 + e.sense * e.length / e.r, r.sense = -e.sense;
-    else r.ux = -e.ux, r.uy = -e.uy;
-    return r;
-}
-
-// Where along a stretch: the leg, how far along it, how far from the start.
-struct Cursor {
-    size_t e = 0;
-    LD t = 0, s = 0;
-};
-
-// The first t in [t0, length] of e at distance d from p (where e at t0 is
-// nearer than d).
-std::optional<LD> rootOn(const Elem& e, Spot p, LD d, LD t0) {
-    const LD eps = 1e-9L * std::max<LD>(1, e.length);
-    std::optional<LD> best;
-    auto take = [&](LD t) {
-        if (t >= t0 - eps && t <= e.length + eps && (!best || t < *best)) best = std::clamp(t, t0, e.length);
-    };
-    if (!e.arc) {
-        const LD qx = e.ax - p.x, qy = e.ay - p.y;
-        const LD b = e.ux * qx + e.uy * qy, disc = b * b - (qx * qx + qy * qy - d * d);
-        if (disc >= 0) take(-b + x87::sqrt(disc));
-        return best;
-    }
-    const LD dx = e.cx - p.x, dy = e.cy - p.y, rho = x87::sqrt(dx * dx + dy * dy);
-    if (!(rho > 0)) return best;
-    const LD k = (d * d - rho * rho - e.r * e.r) / (2 * e.r * rho);
-    if (k < -1 || k > 1) return best;
-    const LD alpha = x87::atan2(x87::sqrt(1 - k * k), k), delta = x87::atan2(dy, dx);
-    for (LD phi : {delta + alpha, delta - alpha}) {
-        LD tau = std::fmod(e.sense * (phi - e.a0), kTwoPi);
-        if (tau < 0) tau += kTwoPi;
-        take(tau * e.r);
-        take((tau - kTwoPi) * e.r);  // a root just before the start
-    }
-    return best;
-}
-
-// The first place further along the stretch than `from` at distance d from p.
-std::optional<Cursor> ahead(const std::vector<Elem>& st, const Cursor& from, Spot p, LD d) {
-    LD base = from.s - from.t;
-    for (size_t e = from.e; e < st.size(); ++e) {
-        if (const auto t = rootOn(st[e], p, d, e == from.e ? from.t : 0)) return Cursor{e, *t, base + *t};
-        base += st[e].length;
-    }
-    return std::nullopt;
-}
-
-Spot spotAt(const std::vector<Elem>& st, const Cursor& c) { return spotOn(st[c.e], c.t); }
-
-LD apart(Spot p, Spot q) { return x87::sqrt((q.x - p.x) * (q.x - p.x) + (q.y - p.y) * (q.y - p.y)); }
-
-// "4.586": the smallest radius (m) the section follows, to the millimetre above.
-std::u16string leastRadiusText(double width, double swing) {
-    LD s, c;
-    x87::sinCos(static_cast<LD>(swing) * kPiFull / 360, s, c);
-    return metresFromMm(static_cast<long long>(std::ceil(toDouble(width / (2 * s)) - 1e-9)));
-}
-
-std::u16string tooSharp(Spot at, const WallPlan& plan) {
-    return u"線の曲がりが急すぎます" + placeText(toDouble(at.x), toDouble(at.y)) + u"。この型式（継手の回転 " +
-           degreesText(plan.swing) + u"°）が沿える半径は " + leastRadiusText(plan.width, plan.swing) + u" m 以上です";
-}
-
-// How a stretch ends: at a corner (its last pile the corner pile), free (an
-// open path's end), or back at its start (a loop without corners).
-enum class StretchEnd : uint8_t { Corner, Free, Start };
-
-// Lays a path with a curve stretch by stretch, corner piles where it turns
-// more than the interlocks take.
-class CurveLayer {
-public:
-    CurveLayer(const WallPath& path, const WallPlan& plan, WallLayout& out)
-        : path_(path), plan_(plan), out_(out), legs_(plan, out), w_(plan.width), c_(plan.reach) {}
-
-    void lay() {
-        const size_t n = path_.vertices.size(), m = path_.legCount();
-        std::vector<size_t> corners;
-        for (size_t i = 0; i < n; ++i)
-            if (cornerAt(path_, i, plan_.swing)) corners.push_back(i);
-        for (size_t i : corners) {
-            const size_t legs = path_.legCount();
-            const Tangents in = tangentsOf(path_, (i + legs - 1) % legs), out = tangentsOf(path_, i);
-            const double interior = 180.0 - std::fabs(turnDegrees(in.ix, in.iy, out.ox, out.oy));
-            if (plan_.leastAngle > 0 && interior < plan_.leastAngle)
-                return refuse(u"角が鋭すぎます" + placeText(path_.vertices[i].x, path_.vertices[i].y) + u"（内角 " +
-                              degreesText(interior) + u"°）。この型式の角は " + degreesText(plan_.leastAngle) +
-                              u"° 以上にしてください");
-        }
-        // The stretches' first vertices: an open path's start and its
-        // corners; a loop's corners (its start is one), or its start alone.
-        std::vector<size_t> starts;
-        if (!path_.closed) starts.push_back(0);
-        starts.insert(starts.end(), corners.begin(), corners.end());
-        const bool cornerless = path_.closed && corners.empty();
-        if (cornerless) starts.push_back(0);
-        for (size_t k = 0; k < starts.size() && out_.ok(); ++k) {
-            const size_t from = starts[k];
-            const size_t to = k + 1 < starts.size() ? starts[k + 1] : (path_.closed ? starts[0] + n : n - 1);
-            std::vector<Elem> st;
-            for (size_t leg = from; leg < to; ++leg) st.push_back(elemOf(path_, leg % m));
-            const StretchEnd end = cornerless ? StretchEnd::Start
-                                   : !path_.closed && k + 1 == starts.size() ? StretchEnd::Free
-                                                                            : StretchEnd::Corner;
-            stretch(k, st, (!path_.closed && k == 0) || cornerless ? 0 : c_, end);
-        }
-        if (!out_.ok()) return;
-        // A loop too small for its piles to go round it.
-        if (cornerless && out_.pieces.size() < kLeastLoopCorners) return refuse(tooSharp(firstJoint_, plan_));
-        if (pendingCorner_ != SIZE_MAX) turnCorner(firstJoint_);
-        checkDeflections(cornerless);
-    }
-
-private:
-    void refuse(std::u16string why) {
-        out_.fault = std::move(why);
-        out_.pieces.clear();
-        out_.legs.clear();
-    }
-
-    bool put(size_t leg, Spot a, Spot b, LD width, PieceKind kind) {
-        if (legs_.tooMany(1)) return false;
-        legs_.chord(leg, a.x, a.y, b.x, b.y, width, kind);
-        return true;
-    }
-
-    // The corner pile placed last turns towards the next stretch's first
-    // joint: its plate reaches there.
-    void turnCorner(Spot next) {
-        WallPiece& p = out_.pieces[pendingCorner_];
-        const Rotation along = p.along();
-        const LD ex = p.x + static_cast<LD>(along.c) * p.width, ey = p.y + static_cast<LD>(along.s) * p.width;
-        p.turn = turnDegrees(along.c, along.s, next.x - ex, next.y - ey);
-        pendingCorner_ = SIZE_MAX;
-    }
-
-    void stretch(size_t leg, const std::vector<Elem>& st, LD offset, StretchEnd end) {
-        const size_t first = out_.pieces.size();
-        const Spot start{st.front().ax, st.front().ay};
-        LD total = 0;
-        for (const Elem& e : st) total += e.length;
-        const Spot last = spotOn(st.back(), st.back().length);
-        Cursor at;
-        Spot p = start;
-        if (offset > 0) {
-            const auto j = ahead(st, at, p, offset);
-            if (!j) return refuse(u"角と角の間が短すぎます" + placeText(toDouble(start.x), toDouble(start.y)));
-            at = *j, p = spotAt(st, at);
-        }
-        if (leg == 0) firstJoint_ = p;
-        if (pendingCorner_ != SIZE_MAX) turnCorner(p);
-        out_.length += offset;
-        // Where the last whole pile before the end corner starts: a width
-        // back from the corner, walking the stretch backwards.
-        LD lastStart = total;
-        Spot q = last;
-        if (end == StretchEnd::Corner) {
-            std::vector<Elem> back;
-            for (size_t i = st.size(); i-- > 0;) back.push_back(reversedElem(st[i]));
-            const auto b = ahead(back, Cursor{}, last, w_);
-            if (!b || total - b->s < at.s - 1e-6L)
-                return refuse(u"角と角の間が短すぎます" + placeText(toDouble(start.x), toDouble(start.y)));
-            lastStart = total - b->s, q = spotAt(back, *b);
-        }
-        for (;;) {
-            const auto j = ahead(st, at, p, w_);
-            if (!j || (end == StretchEnd::Corner && j->s > lastStart + 1e-6L)) break;
-            const Spot next = spotAt(st, *j);
-            if (!put(leg, p, next, w_, PieceKind::Pile)) return;
-            at = *j, p = next;
-        }
-        if (end == StretchEnd::Free) {
-            const LD rest = apart(p, last);
-            if (rest > static_cast<LD>(kWholePileTolerance) && !put(leg, p, last, w_, PieceKind::Pile)) return;
-        } else {
-            const Spot to = end == StretchEnd::Corner ? q : start;
-            const LD g = apart(p, to);
-            if (g > w_ - static_cast<LD>(kLeastClosingWidth)) {
-                if (!put(leg, p, to, w_, PieceKind::Pile)) return;
-                p = to;
-            } else if (g >= static_cast<LD>(kLeastClosingWidth)) {
-                if (!put(leg, p, to, g, PieceKind::Closing)) return;
-                p = to;
-            }
-            if (end == StretchEnd::Corner) {
-                if (!put(leg, p, last, w_, PieceKind::Corner)) return;
-                pendingCorner_ = out_.pieces.size() - 1;
-                out_.pieces.back().turn = 0;
-            }
-        }
-        WallLeg L;
-        L.x1 = toDouble(start.x), L.y1 = toDouble(start.y);
-        L.x2 = toDouble(last.x), L.y2 = toDouble(last.y);
-        L.pieces = static_cast<int32_t>(out_.pieces.size() - first);
-        for (size_t i = first; i < out_.pieces.size(); ++i) L.closing += out_.pieces[i].kind == PieceKind::Closing;
-        L.curved = true;
-        out_.legs.push_back(L);
-    }
-
-    // Neighbouring piles of a stretch (round the start of a loop without
-    // corners) turn at their joint no more than the interlocks take.
-    void checkDeflections(bool cornerless) {
-        const auto& pieces = out_.pieces;
-        const size_t n = pieces.size();
-        for (size_t i = 0; i + (cornerless ? 0 : 1) < n; ++i) {
-            const WallPiece &a = pieces[i], &b = pieces[(i + 1) % n];
-            if (a.leg != b.leg) continue;
-            double turn = std::fabs(b.angle - a.angle);
-            if (turn > 180) turn = 360 - turn;
-            if (turn > plan_.swing + 1e-6) return refuse(tooSharp({b.x, b.y}, plan_));
-        }
-    }
-
-    const WallPath& path_;
-    const WallPlan& plan_;
-    WallLayout& out_;
-    LegLayer legs_;
-    const LD w_, c_;
-    size_t pendingCorner_ = SIZE_MAX;  // a corner pile waiting for its plate's direction
-    Spot firstJoint_{0, 0};
-};
-
-// A full circle: N equal piles on the circle they fit, N the whole number
-// (even for alternating piles) nearest the drawn circle's length in widths.
-WallLayout layCircle(const WallPath& path, const WallPlan& plan) {
-    WallLayout out;
-    LegLayer legs(plan, out);
-    const LegArc& arc = path.arcs[0];
-    const LD w = plan.width, fit = kTwoPi * arc.r / w;
-    const LD count = plan.alternates ? 2 * std::nearbyint(fit / 2) : std::nearbyint(fit);
-    if (count > kMaxPileCount) {
-        out.fault = pileCountMessage();
-        return out;
-    }
-    const Spot low{arc.cx, arc.cy - arc.r};
-    if (count < kLeastLoopCorners || 360 / count > plan.swing + 1e-9) {
-        out.fault = tooSharp(low, plan);
-        return out;
-    }
-    const auto n = static_cast<int64_t>(count);
-    LD s, c;
-    x87::sinCos(kPiFull / count, s, c);
-    const LD r = w / (2 * s), sense = arc.ccw ? 1 : -1;
-    // The joint k is φ = 2πk/N round from the lowest point, taken between
-    // −π and π: the second half mirrors the first (the sine of −φ is that
-    // of φ negated, exactly), so each sine and cosine is worked out once.
-    std::vector<std::pair<LD, LD>> half(static_cast<size_t>(n / 2 + 1));
-    for (int64_t k = 0; k <= n / 2; ++k)
-        x87::sinCos(kTwoPi * static_cast<LD>(k) / count, half[static_cast<size_t>(k)].first,
-                    half[static_cast<size_t>(k)].second);
-    auto joint = [&](int64_t k) {
-        k %= n;
-        const bool second = k > n / 2;
-        const auto& [hs, hc] = half[static_cast<size_t>(second ? n - k : k)];
-        const LD js = (second ? -hs : hs) * sense;
-        return Spot{arc.cx + r * js, arc.cy - r * hc};
-    };
-    Spot p = joint(0);
-    for (int64_t k = 0; k < n; ++k) {
-        const Spot q = joint(k + 1);
-        legs.chord(0, p.x, p.y, q.x, q.y, w, PieceKind::Pile);
-        p = q;
-    }
-    WallLeg L;
-    L.x1 = L.x2 = toDouble(joint(0).x);
-    L.y1 = L.y2 = toDouble(joint(0).y);
-    L.pieces = static_cast<int32_t>(n);
-    L.curved = true;
-    out.legs.push_back(L);
-    out.radius = toDouble(r);
-    return out;
-}
-
-// A path with a curve: any arc, or a turn the interlocks take.
-bool hasCurve(const WallPath& path, double swing) {
-    if (!path.arcs.empty()) return true;
-    for (size_t i = 0; i < path.vertices.size(); ++i)
-        if ((path.closed || (i > 0 && i + 1 < path.vertices.size())) && !cornerAt(path, i, swing)) return true;
-    return false;
-}
-
-// The chords of a curved layout, each its piece's axis, apart by the
-// pile's depth either side from all but their near neighbours.
-void checkLaidChords(WallLayout& out, bool closed, const WallPlan& plan) {
-    if (!(plan.depth > 0) || !out.ok()) return;
-    std::vector<SegmentEnds> chords;
-    chords.reserve(out.pieces.size());
-    for (const WallPiece& p : out.pieces) chords.push_back({{p.x, p.y}, {p.x + p.ux * p.width, p.y + p.uy * p.width}});
-    const size_t n = chords.size();
-    constexpr size_t kNear = 3;  // past a closing pile and a corner's plate
-    const auto at = firstTouch(chords, 2 * plan.depth, [&](size_t i, size_t j) {
-        const size_t gap = j - i;
-        return gap <= kNear || (closed && n - gap <= kNear);
-    });
-    if (!at) return;
-    out.fault = u"割り付けた矢板どうしが重なります" + placeText(at->x, at->y) + u"。線の形を見直してください";
-    out.pieces.clear();
-    out.legs.clear();
-}
-
-WallLayout layCurved(const WallPath& path, const WallPlan& plan) {
-    if (path.circle()) {
-        WallLayout out = layCircle(path, plan);
-        checkLaidChords(out, true, plan);
-        return out;
-    }
-    WallLayout out;
-    CurveLayer(path, plan, out).lay();
-    if (!out.ok()) return out;
-    if (!path.closed) {
-        const auto& v = path.vertices;
-        WallPiece &first = out.pieces.front(), &last = out.pieces.back();
-        if (plan.startCorner) ++out.corners, first.outline = PieceOutline::StartCorner;
-        if (plan.endCorner && (&first != &last || !plan.startCorner)) ++out.corners;
-        if (plan.endCorner) last.outline = PieceOutline::EndCorner;
-        const double gap = distance2D(v.front().x, v.front().y, v.back().x, v.back().y);
-        if (gap <= plan.width) out.openGap = gap;
-    }
-    out.oddLoop = path.closed && plan.alternates && (out.pieces.size() % 2 == 1);
-    checkLaidChords(out, path.closed, plan);
-    return out;
 }
 
 }  // namespace

@@ -1,0 +1,384 @@
+// The walk along curves: a path with a curve laid stretch by stretch, a
+// full circle in equal piles.
+#include <algorithm>
+#include <cmath>
+#include <optional>
+#include <vector>
+
+#include "text.h"
+#include "wall_geometry.h"
+
+namespace ravo::detail {
+
+namespace {
+
+// A stretch's legs for walking: a line from its start along its unit
+// direction, or an arc about its centre from its start angle, either way.
+struct Elem {
+    bool arc = false;
+    LD ax = 0, ay = 0, ux = 0, uy = 0;  // the start; a line's direction
+    LD cx = 0, cy = 0, r = 0, a0 = 0, sense = 1;
+    LD length = 0;
+};
+
+struct Spot {
+    LD x, y;
+};
+
+Elem elemOf(const WallPath& path, size_t leg) {
+    const auto& v = path.vertices;
+    const WallPoint& a = v[leg];
+    const WallPoint& b = v[(leg + 1) % v.size()];
+    Elem e;
+    e.ax = a.x, e.ay = a.y;
+    if (path.arcAt(leg)) {
+        const ArcGeo g = arcGeo(path, leg);
+        e.arc = true;
+        e.cx = g.cx, e.cy = g.cy, e.r = g.r, e.a0 = g.a0;
+        e.sense = g.sweep > 0 ? 1 : -1;
+        e.length = g.r * std::fabs(g.sweep);
+    } else {
+        const Dir d = dirOf(static_cast<LD>(b.x) - a.x, static_cast<LD>(b.y) - a.y);
+        e.ux = d.x, e.uy = d.y, e.length = d.len;
+    }
+    return e;
+}
+
+Spot spotOn(const Elem& e, LD t) {
+    if (!e.arc) return {e.ax + e.ux * t, e.ay + e.uy * t};
+    LD s, c;
+    x87::sinCos(e.a0 + e.sense * t / e.r, s, c);
+    return {e.cx + e.r * c, e.cy + e.r * s};
+}
+
+Elem reversedElem(const Elem& e) {
+    Elem r = e;
+    const Spot end = spotOn(e, e.length);
+    r.ax = end.x, r.ay = end.y;
+    if (e.arc) r.a0 = e.a0 + e.sense * e.length / e.r, r.sense = -e.sense;
+    else r.ux = -e.ux, r.uy = -e.uy;
+    return r;
+}
+
+// Where along a stretch: the leg, how far along it, how far from the start.
+struct Cursor {
+    size_t e = 0;
+    LD t = 0, s = 0;
+};
+
+// The first t in [t0, length] of e at distance d from p (where e at t0 is
+// nearer than d).
+std::optional<LD> rootOn(const Elem& e, Spot p, LD d, LD t0) {
+    const LD eps = 1e-9L * std::max<LD>(1, e.length);
+    std::optional<LD> best;
+    auto take = [&](LD t) {
+        if (t >= t0 - eps && t <= e.length + eps && (!best || t < *best)) best = std::clamp(t, t0, e.length);
+    };
+    if (!e.arc) {
+        const LD qx = e.ax - p.x, qy = e.ay - p.y;
+        const LD b = e.ux * qx + e.uy * qy, disc = b * b - (qx * qx + qy * qy - d * d);
+        if (disc >= 0) take(-b + x87::sqrt(disc));
+        return best;
+    }
+    const LD dx = e.cx - p.x, dy = e.cy - p.y, rho = x87::sqrt(dx * dx + dy * dy);
+    if (!(rho > 0)) return best;
+    const LD k = (d * d - rho * rho - e.r * e.r) / (2 * e.r * rho);
+    if (k < -1 || k > 1) return best;
+    const LD alpha = x87::atan2(x87::sqrt(1 - k * k), k), delta = x87::atan2(dy, dx);
+    for (LD phi : {delta + alpha, delta - alpha}) {
+        LD tau = std::fmod(e.sense * (phi - e.a0), kTwoPi);
+        if (tau < 0) tau += kTwoPi;
+        take(tau * e.r);
+        take((tau - kTwoPi) * e.r);  // a root just before the start
+    }
+    return best;
+}
+
+// The first place further along the stretch than `from` at distance d from p.
+std::optional<Cursor> ahead(const std::vector<Elem>& st, const Cursor& from, Spot p, LD d) {
+    LD base = from.s - from.t;
+    for (size_t e = from.e; e < st.size(); ++e) {
+        if (const auto t = rootOn(st[e], p, d, e == from.e ? from.t : 0)) return Cursor{e, *t, base + *t};
+        base += st[e].length;
+    }
+    return std::nullopt;
+}
+
+Spot spotAt(const std::vector<Elem>& st, const Cursor& c) { return spotOn(st[c.e], c.t); }
+
+LD apart(Spot p, Spot q) { return x87::sqrt((q.x - p.x) * (q.x - p.x) + (q.y - p.y) * (q.y - p.y)); }
+
+// "4.586": the smallest radius (m) the section follows, to the millimetre above.
+std::u16string leastRadiusText(double width, double swing) {
+    LD s, c;
+    x87::sinCos(static_cast<LD>(swing) * kPiFull / 360, s, c);
+    return metresFromMm(static_cast<long long>(std::ceil(toDouble(width / (2 * s)) - 1e-9)));
+}
+
+std::u16string tooSharp(Spot at, const WallPlan& plan) {
+    return u"線の曲がりが急すぎます" + placeText(toDouble(at.x), toDouble(at.y)) + u"。この型式（継手の回転 " +
+           degreesText(plan.swing) + u"°）が沿える半径は " + leastRadiusText(plan.width, plan.swing) + u" m 以上です";
+}
+
+// How a stretch ends: at a corner (its last pile the corner pile), free (an
+// open path's end), or back at its start (a loop without corners).
+enum class StretchEnd : uint8_t { Corner, Free, Start };
+
+// Lays a path with a curve stretch by stretch, corner piles where it turns
+// more than the interlocks take.
+class CurveLayer {
+public:
+    CurveLayer(const WallPath& path, const WallPlan& plan, WallLayout& out)
+        : path_(path), plan_(plan), out_(out), legs_(plan, out), w_(plan.width), c_(plan.reach) {}
+
+    void lay() {
+        const size_t n = path_.vertices.size(), m = path_.legCount();
+        std::vector<size_t> corners;
+        for (size_t i = 0; i < n; ++i)
+            if (cornerAt(path_, i, plan_.swing)) corners.push_back(i);
+        for (size_t i : corners) {
+            const size_t legs = path_.legCount();
+            const Tangents in = tangentsOf(path_, (i + legs - 1) % legs), out = tangentsOf(path_, i);
+            const double interior = 180.0 - std::fabs(turnDegrees(in.ix, in.iy, out.ox, out.oy));
+            if (plan_.leastAngle > 0 && interior < plan_.leastAngle)
+                return refuse(u"角が鋭すぎます" + placeText(path_.vertices[i].x, path_.vertices[i].y) + u"（内角 " +
+                              degreesText(interior) + u"°）。この型式の角は " + degreesText(plan_.leastAngle) +
+                              u"° 以上にしてください");
+        }
+        // The stretches' first vertices: an open path's start and its
+        // corners; a loop's corners (its start is one), or its start alone.
+        std::vector<size_t> starts;
+        if (!path_.closed) starts.push_back(0);
+        starts.insert(starts.end(), corners.begin(), corners.end());
+        const bool cornerless = path_.closed && corners.empty();
+        if (cornerless) starts.push_back(0);
+        for (size_t k = 0; k < starts.size() && out_.ok(); ++k) {
+            const size_t from = starts[k];
+            const size_t to = k + 1 < starts.size() ? starts[k + 1] : (path_.closed ? starts[0] + n : n - 1);
+            std::vector<Elem> st;
+            for (size_t leg = from; leg < to; ++leg) st.push_back(elemOf(path_, leg % m));
+            const StretchEnd end = cornerless ? StretchEnd::Start
+                                   : !path_.closed && k + 1 == starts.size() ? StretchEnd::Free
+                                                                            : StretchEnd::Corner;
+            stretch(k, st, (!path_.closed && k == 0) || cornerless ? 0 : c_, end);
+        }
+        if (!out_.ok()) return;
+        // A loop too small for its piles to go round it.
+        if (cornerless && out_.pieces.size() < kLeastLoopCorners) return refuse(tooSharp(firstJoint_, plan_));
+        if (pendingCorner_ != SIZE_MAX) turnCorner(firstJoint_);
+        checkDeflections(cornerless);
+    }
+
+private:
+    void refuse(std::u16string why) {
+        out_.fault = std::move(why);
+        out_.pieces.clear();
+        out_.legs.clear();
+    }
+
+    bool put(size_t leg, Spot a, Spot b, LD width, PieceKind kind) {
+        if (legs_.tooMany(1)) return false;
+        legs_.chord(leg, a.x, a.y, b.x, b.y, width, kind);
+        return true;
+    }
+
+    // The corner pile placed last turns towards the next stretch's first
+    // joint: its plate reaches there.
+    void turnCorner(Spot next) {
+        WallPiece& p = out_.pieces[pendingCorner_];
+        const Rotation along = p.along();
+        const LD ex = p.x + static_cast<LD>(along.c) * p.width, ey = p.y + static_cast<LD>(along.s) * p.width;
+        p.turn = turnDegrees(along.c, along.s, next.x - ex, next.y - ey);
+        pendingCorner_ = SIZE_MAX;
+    }
+
+    void stretch(size_t leg, const std::vector<Elem>& st, LD offset, StretchEnd end) {
+        const size_t first = out_.pieces.size();
+        const Spot start{st.front().ax, st.front().ay};
+        LD total = 0;
+        for (const Elem& e : st) total += e.length;
+        const Spot last = spotOn(st.back(), st.back().length);
+        Cursor at;
+        Spot p = start;
+        if (offset > 0) {
+            const auto j = ahead(st, at, p, offset);
+            if (!j) return refuse(u"角と角の間が短すぎます" + placeText(toDouble(start.x), toDouble(start.y)));
+            at = *j, p = spotAt(st, at);
+        }
+        if (leg == 0) firstJoint_ = p;
+        if (pendingCorner_ != SIZE_MAX) turnCorner(p);
+        out_.length += offset;
+        // Where the last whole pile before the end corner starts: a width
+        // back from the corner, walking the stretch backwards.
+        LD lastStart = total;
+        Spot q = last;
+        if (end == StretchEnd::Corner) {
+            std::vector<Elem> back;
+            for (size_t i = st.size(); i-- > 0;) back.push_back(reversedElem(st[i]));
+            const auto b = ahead(back, Cursor{}, last, w_);
+            if (!b || total - b->s < at.s - 1e-6L)
+                return refuse(u"角と角の間が短すぎます" + placeText(toDouble(start.x), toDouble(start.y)));
+            lastStart = total - b->s, q = spotAt(back, *b);
+        }
+        for (;;) {
+            const auto j = ahead(st, at, p, w_);
+            if (!j || (end == StretchEnd::Corner && j->s > lastStart + 1e-6L)) break;
+            const Spot next = spotAt(st, *j);
+            if (!put(leg, p, next, w_, PieceKind::Pile)) return;
+            at = *j, p = next;
+        }
+        if (end == StretchEnd::Free) {
+            const LD rest = apart(p, last);
+            if (rest > static_cast<LD>(kWholePileTolerance) && !put(leg, p, last, w_, PieceKind::Pile)) return;
+        } else {
+            const Spot to = end == StretchEnd::Corner ? q : start;
+            const LD g = apart(p, to);
+            if (g > w_ - static_cast<LD>(kLeastClosingWidth)) {
+                if (!put(leg, p, to, w_, PieceKind::Pile)) return;
+                p = to;
+            } else if (g >= static_cast<LD>(kLeastClosingWidth)) {
+                if (!put(leg, p, to, g, PieceKind::Closing)) return;
+                p = to;
+            }
+            if (end == StretchEnd::Corner) {
+                if (!put(leg, p, last, w_, PieceKind::Corner)) return;
+                pendingCorner_ = out_.pieces.size() - 1;
+                out_.pieces.back().turn = 0;
+            }
+        }
+        WallLeg L;
+        L.x1 = toDouble(start.x), L.y1 = toDouble(start.y);
+        L.x2 = toDouble(last.x), L.y2 = toDouble(last.y);
+        L.pieces = static_cast<int32_t>(out_.pieces.size() - first);
+        for (size_t i = first; i < out_.pieces.size(); ++i) L.closing += out_.pieces[i].kind == PieceKind::Closing;
+        L.curved = true;
+        out_.legs.push_back(L);
+    }
+
+    // Neighbouring piles of a stretch (round the start of a loop without
+    // corners) turn at their joint no more than the interlocks take.
+    void checkDeflections(bool cornerless) {
+        const auto& pieces = out_.pieces;
+        const size_t n = pieces.size();
+        for (size_t i = 0; i + (cornerless ? 0 : 1) < n; ++i) {
+            const WallPiece &a = pieces[i], &b = pieces[(i + 1) % n];
+            if (a.leg != b.leg) continue;
+            double turn = std::fabs(b.angle - a.angle);
+            if (turn > 180) turn = 360 - turn;
+            if (turn > plan_.swing + 1e-6) return refuse(tooSharp({b.x, b.y}, plan_));
+        }
+    }
+
+    const WallPath& path_;
+    const WallPlan& plan_;
+    WallLayout& out_;
+    LegLayer legs_;
+    const LD w_, c_;
+    size_t pendingCorner_ = SIZE_MAX;  // a corner pile waiting for its plate's direction
+    Spot firstJoint_{0, 0};
+};
+
+// A full circle: N equal piles on the circle they fit, N the whole number
+// (even for alternating piles) nearest the drawn circle's length in widths.
+WallLayout layCircle(const WallPath& path, const WallPlan& plan) {
+    WallLayout out;
+    LegLayer legs(plan, out);
+    const LegArc& arc = path.arcs[0];
+    const LD w = plan.width, fit = kTwoPi * arc.r / w;
+    const LD count = plan.alternates ? 2 * std::nearbyint(fit / 2) : std::nearbyint(fit);
+    if (count > kMaxPileCount) {
+        out.fault = pileCountMessage();
+        return out;
+    }
+    const Spot low{arc.cx, arc.cy - arc.r};
+    if (count < kLeastLoopCorners || 360 / count > plan.swing + 1e-9) {
+        out.fault = tooSharp(low, plan);
+        return out;
+    }
+    const auto n = static_cast<int64_t>(count);
+    LD s, c;
+    x87::sinCos(kPiFull / count, s, c);
+    const LD r = w / (2 * s), sense = arc.ccw ? 1 : -1;
+    // The joint k is φ = 2πk/N round from the lowest point, taken between
+    // −π and π: the second half mirrors the first (the sine of −φ is that
+    // of φ negated, exactly), so each sine and cosine is worked out once.
+    std::vector<std::pair<LD, LD>> half(static_cast<size_t>(n / 2 + 1));
+    for (int64_t k = 0; k <= n / 2; ++k)
+        x87::sinCos(kTwoPi * static_cast<LD>(k) / count, half[static_cast<size_t>(k)].first,
+                    half[static_cast<size_t>(k)].second);
+    auto joint = [&](int64_t k) {
+        k %= n;
+        const bool second = k > n / 2;
+        const auto& [hs, hc] = half[static_cast<size_t>(second ? n - k : k)];
+        const LD js = (second ? -hs : hs) * sense;
+        return Spot{arc.cx + r * js, arc.cy - r * hc};
+    };
+    Spot p = joint(0);
+    for (int64_t k = 0; k < n; ++k) {
+        const Spot q = joint(k + 1);
+        legs.chord(0, p.x, p.y, q.x, q.y, w, PieceKind::Pile);
+        p = q;
+    }
+    WallLeg L;
+    L.x1 = L.x2 = toDouble(joint(0).x);
+    L.y1 = L.y2 = toDouble(joint(0).y);
+    L.pieces = static_cast<int32_t>(n);
+    L.curved = true;
+    out.legs.push_back(L);
+    out.radius = toDouble(r);
+    return out;
+}
+
+// The chords of a curved layout, each its piece's axis, apart by the
+// pile's depth either side from all but their near neighbours.
+void checkLaidChords(WallLayout& out, bool closed, const WallPlan& plan) {
+    if (!(plan.depth > 0) || !out.ok()) return;
+    std::vector<SegmentEnds> chords;
+    chords.reserve(out.pieces.size());
+    for (const WallPiece& p : out.pieces) chords.push_back({{p.x, p.y}, {p.x + p.ux * p.width, p.y + p.uy * p.width}});
+    const size_t n = chords.size();
+    constexpr size_t kNear = 3;  // past a closing pile and a corner's plate
+    const auto at = firstTouch(chords, 2 * plan.depth, [&](size_t i, size_t j) {
+        const size_t gap = j - i;
+        return gap <= kNear || (closed && n - gap <= kNear);
+    });
+    if (!at) return;
+    out.fault = u"割り付けた矢板どうしが重なります" + placeText(at->x, at->y) + u"。線の形を見直してください";
+    out.pieces.clear();
+    out.legs.clear();
+}
+
+}  // namespace
+
+bool hasCurve(const WallPath& path, double swing) {
+    if (!path.arcs.empty()) return true;
+    for (size_t i = 0; i < path.vertices.size(); ++i)
+        if ((path.closed || (i > 0 && i + 1 < path.vertices.size())) && !cornerAt(path, i, swing)) return true;
+    return false;
+}
+
+WallLayout layCurved(const WallPath& path, const WallPlan& plan) {
+    if (path.circle()) {
+        WallLayout out = layCircle(path, plan);
+        checkLaidChords(out, true, plan);
+        return out;
+    }
+    WallLayout out;
+    CurveLayer(path, plan, out).lay();
+    if (!out.ok()) return out;
+    if (!path.closed) {
+        const auto& v = path.vertices;
+        WallPiece &first = out.pieces.front(), &last = out.pieces.back();
+        if (plan.startCorner) ++out.corners, first.outline = PieceOutline::StartCorner;
+        if (plan.endCorner && (&first != &last || !plan.startCorner)) ++out.corners;
+        if (plan.endCorner) last.outline = PieceOutline::EndCorner;
+        const double gap = distance2D(v.front().x, v.front().y, v.back().x, v.back().y);
+        if (gap <= plan.width) out.openGap = gap;
+    }
+    out.oddLoop = path.closed && plan.alternates && (out.pieces.size() % 2 == 1);
+    checkLaidChords(out, path.closed, plan);
+    return out;
+}
+
+
+}  // namespace ravo::detail

@@ -1,0 +1,203 @@
+// The wall's geometry shared by its stages: the chaining and the straight
+// layout (wall.cpp) and the walk along curves (wall_curve.cpp). Not for
+// use outside the wall.
+#pragma once
+#include <algorithm>
+#include <cmath>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "functions.h"
+#include "pile_sections.h"
+#include "wall.h"
+#include "x87.h"
+
+namespace ravo::detail {
+
+using LD = long double;
+
+// A loop has three corners at least.
+inline constexpr size_t kLeastLoopCorners = 3;
+
+inline constexpr LD kTwoPi = 2 * kPiFull;
+
+// "(1234.5, -20)": a place named in a message, to 0.001 mm.
+std::u16string placeText(double x, double y);
+// "40.2": an angle named in a message, to 0.1°.
+std::u16string degreesText(double degrees);
+
+// The signed turn from direction a to direction b, degrees, + to the left.
+double turnDegrees(LD ax, LD ay, LD bx, LD by);
+
+inline LD angleOf(LD dx, LD dy) { return x87::atan2(dy, dx); }
+
+// A leg's direction as a unit vector, and its length.
+struct Dir {
+    LD x, y, len;
+};
+Dir dirOf(LD dx, LD dy);
+
+// An arc leg's geometry: centre, radius, the angle of its start (radians)
+// and its signed sweep (+ counter-clockwise).
+struct ArcGeo {
+    LD cx, cy, r, a0, sweep;
+};
+ArcGeo arcGeo(const WallPath& path, size_t leg);
+
+// The point of an arc at the angle a.
+WallPoint arcPoint(LD cx, LD cy, LD r, LD a);
+
+// A leg's direction where it leaves its start vertex and where it reaches
+// its end: a straight leg's is the difference of its ends, an arc's the
+// tangent (neither is made a unit vector).
+struct Tangents {
+    LD ox, oy, ix, iy;
+};
+Tangents tangentsOf(const WallPath& path, size_t leg);
+
+using SegmentEnds = std::pair<WallPoint, WallPoint>;
+
+// Squared distance between segments ab and cd (a tolerance test: doubles).
+double segmentDistance2(const WallPoint& a, const WallPoint& b, const WallPoint& c, const WallPoint& d);
+// Where two segments that come close meet: where they cross, else the end
+// of one that lies nearest the other.
+WallPoint meetingPlace(const SegmentEnds& p, const SegmentEnds& q);
+// The direction to sweep along for firstTouch.
+WallPoint sweepDirection(const std::vector<SegmentEnds>& segs);
+
+// Where the first pair of segments closer than `reach` that `skip` does not
+// pass over meet; a sweep along the direction in which they
+// overlap least, so a hatch or a zigzag costs no more than an outline.
+template <class Skip>
+std::optional<WallPoint> firstTouch(const std::vector<SegmentEnds>& segs, double reach, Skip skip) {
+    const size_t n = segs.size();
+    if (n < 2) return std::nullopt;
+    const WallPoint u = sweepDirection(segs);
+    struct Span {
+        double lo, hi;  // along the sweep, widened by the reach
+        double minX, maxX, minY, maxY;
+        size_t index;
+    };
+    std::vector<Span> spans(n);
+    for (size_t i = 0; i < n; ++i) {
+        const auto& [a, b] = segs[i];
+        const double pa = a.x * u.x + a.y * u.y, pb = b.x * u.x + b.y * u.y;
+        spans[i] = {std::min(pa, pb) - reach, std::max(pa, pb) + reach, std::min(a.x, b.x) - reach,
+                    std::max(a.x, b.x) + reach, std::min(a.y, b.y) - reach, std::max(a.y, b.y) + reach, i};
+    }
+    std::sort(spans.begin(), spans.end(), [](const Span& p, const Span& q) {
+        return p.lo != q.lo ? p.lo < q.lo : p.index < q.index;
+    });
+    const double reach2 = reach * reach;
+    std::vector<const Span*> active;
+    for (const Span& s : spans) {
+        std::erase_if(active, [&](const Span* o) { return o->hi < s.lo; });
+        for (const Span* o : active) {
+            if (o->maxX < s.minX || o->minX > s.maxX || o->maxY < s.minY || o->minY > s.maxY) continue;
+            const size_t i = std::min(o->index, s.index), j = std::max(o->index, s.index);
+            if (skip(i, j)) continue;
+            const auto& [p, q] = segs[i];
+            const auto& [a, b] = segs[j];
+            if (segmentDistance2(p, q, a, b) < reach2) return meetingPlace(segs[i], segs[j]);
+        }
+        active.push_back(&s);
+    }
+    return std::nullopt;
+}
+
+// Lays the pieces leg by leg into the layout, counting them from the start
+// (U piles alternate from it).
+class LegLayer {
+public:
+    LegLayer(const WallPlan& plan, WallLayout& out) : plan_(plan), out_(out), w_(plan.width) {}
+
+    // Whether `more` pieces would pass the cap: the layout is then refused.
+    bool tooMany(LD more) {
+        if (static_cast<LD>(k_) + more <= kMaxPileCount) return false;
+        out_.fault = pileCountMessage();
+        out_.pieces.clear();
+        out_.legs.clear();
+        return true;
+    }
+
+    // One leg from (sx, sy) along d: n pieces from offset s, the last a
+    // corner when the leg ends at one, a closing piece of width g before it.
+    // Returns where the leg ends.
+    std::pair<LD, LD> lay(size_t leg, LD sx, LD sy, const Dir& d, LD s, int64_t n, LD g, bool cornerAtEnd,
+                          double turn) {
+        const double angle = toDouble(static_cast<LD>(vecAngle(toDouble(d.x), toDouble(d.y))) * 180.0L / kPiFull);
+        WallLeg L;
+        L.x1 = toDouble(sx);
+        L.y1 = toDouble(sy);
+        LD at = s;
+        // The next piece, `width` wide, where the leg has got to.
+        auto place = [&](PieceKind kind, LD width) {
+            WallPiece p;
+            p.kind = kind;
+            p.leg = static_cast<int32_t>(leg);
+            p.x = toDouble(sx + at * d.x);
+            p.y = toDouble(sy + at * d.y);
+            p.angle = angle;
+            p.width = toDouble(width);
+            p.mirrored = mirroredAt(k_++);
+            if (kind == PieceKind::Corner) p.turn = turn, ++out_.corners;
+            if (kind == PieceKind::Closing) ++out_.closings, ++L.closing;
+            out_.pieces.push_back(p);
+            ++L.pieces;
+            at += width;
+        };
+        for (int64_t i = 0; i < n; ++i) {
+            const bool last = i == n - 1;
+            if (last && g > 0) place(PieceKind::Closing, g);
+            place(last && cornerAtEnd ? PieceKind::Corner : PieceKind::Pile, w_);
+        }
+        const LD ex = sx + at * d.x, ey = sy + at * d.y;
+        L.x2 = toDouble(ex);
+        L.y2 = toDouble(ey);
+        out_.legs.push_back(L);
+        out_.length += at;
+        return {ex, ey};
+    }
+
+    // A piece from (ax, ay) towards (bx, by), `width` wide: a chord of a
+    // curved stretch (its leg is recorded by the caller).
+    WallPiece& chord(size_t leg, LD ax, LD ay, LD bx, LD by, LD width, PieceKind kind) {
+        WallPiece p;
+        p.kind = kind;
+        p.leg = static_cast<int32_t>(leg);
+        p.x = toDouble(ax);
+        p.y = toDouble(ay);
+        p.angle = toDouble(static_cast<LD>(vecAngle(toDouble(bx - ax), toDouble(by - ay))) * 180.0L / kPiFull);
+        const Dir u = dirOf(bx - ax, by - ay);
+        p.chord = true;
+        p.ux = toDouble(u.x), p.uy = toDouble(u.y);
+        p.width = toDouble(width);
+        p.mirrored = mirroredAt(k_++);
+        if (kind == PieceKind::Corner) ++out_.corners;
+        if (kind == PieceKind::Closing) ++out_.closings;
+        out_.pieces.push_back(p);
+        out_.length += width;
+        return out_.pieces.back();
+    }
+
+private:
+    bool mirroredAt(size_t index) const {
+        return plan_.alternates ? ((index + static_cast<size_t>(plan_.orientation != 0)) & 1u) != 0
+                                : plan_.orientation != 0;
+    }
+
+    const WallPlan& plan_;
+    WallLayout& out_;
+    const LD w_;
+    size_t k_ = 0;  // pieces so far
+};
+
+// A path with a curve: any arc, or a turn the interlocks take.
+bool hasCurve(const WallPath& path, double swing);
+
+// Lays a path with a curve, stretch by stretch between its corners.
+WallLayout layCurved(const WallPath& path, const WallPlan& plan);
+
+}  // namespace ravo::detail
