@@ -17,10 +17,12 @@ App::App() {
     session_->setRunMode(runModeFromCommandLine(fromWide(GetCommandLineW())));
     main_ = std::make_unique<TfrmMain>(*this);
     dump_ = std::make_unique<TfrmDump>(*this);
+    sheet_ = std::make_unique<TfrmSheet>(*this);
 }
 
 int App::run() {
-    if (!main_->create() || !dump_->create()) {
+    // The sheet window first: the main window hands it the remembered choices.
+    if (!sheet_->create() || !main_->create() || !dump_->create()) {
         MessageBoxW(nullptr, L"ウィンドウを作成できませんでした", applicationTitle(), MB_OK | MB_ICONSTOP);
         return 1;
     }

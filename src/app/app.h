@@ -1,10 +1,11 @@
-// The application: platform services, the run's state, the two windows.
+// The application: platform services, the run's state, the windows.
 #pragma once
 #include <memory>
 
 #include "core/session.h"
 #include "frm_dump.h"
 #include "frm_main.h"
+#include "frm_sheet.h"
 #include "platform/win32/win32_platform.h"
 
 namespace ravo {
@@ -27,6 +28,7 @@ public:
     Session& session() { return *session_; }
     TfrmMain& main() { return *main_; }
     TfrmDump& dump() { return *dump_; }
+    TfrmSheet& sheet() { return *sheet_; }
     MainWindowMessages& messages() { return messages_; }
     const FileSystem& fs() const { return fs_; }
 
@@ -37,6 +39,7 @@ private:
     std::unique_ptr<Session> session_;
     std::unique_ptr<TfrmMain> main_;
     std::unique_ptr<TfrmDump> dump_;
+    std::unique_ptr<TfrmSheet> sheet_;
 };
 
 }  // namespace ravo

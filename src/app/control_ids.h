@@ -29,6 +29,21 @@ enum MainControl : int {
     chkLabel = 122,
     chkTable = 123,
     cmbFace = 124,
+    btnSheet = 125,
+};
+
+enum SheetControl : int {
+    chkNumbers = 300,
+    cmbStep = 301,
+    chkElevation = 302,
+    lblHead = 303,
+    edtHead = 304,
+    lblHeadMetre = 305,
+    lblLayer = 306,
+    cmbLayer = 307,
+    chkGroup = 308,
+    lblSheetNote = 309,
+    sheetBtnClose = 310,
 };
 
 enum DumpControl : int {
@@ -40,6 +55,7 @@ enum DumpControl : int {
 
 inline constexpr const wchar_t* kMainClass = L"TfrmMain";
 inline constexpr const wchar_t* kDumpClass = L"TfrmDump";
+inline constexpr const wchar_t* kSheetClass = L"TfrmSheet";
 inline constexpr const wchar_t* kImageClass = L"TImage";
 inline constexpr const wchar_t* kPanelClass = L"TPanel";
 

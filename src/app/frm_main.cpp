@@ -64,6 +64,8 @@ const ControlSpec kControls[] = {
     {ids::chkTable, kForm, L"BUTTON", L"数量表", kCheck, 0, 242, 351, 60, 17, LB, true},
     {ids::Label1, kForm, L"STATIC", L"コーナー", kLabel, 0, 8, 318, 38, 13, LB, true, Fit::Text},
     {ids::lblURL, kForm, L"STATIC", kMakerUrlCaption, kLabel | SS_NOTIFY, 0, 8, 385, 41, 13, LB, true, Fit::Text},
+    // The sheet's extras: numbers, the elevation, the layer, a pile as one object.
+    {ids::btnSheet, kForm, L"BUTTON", L"作図", kButton, 0, 52, 378, 40, 25, LB, true},
 };
 
 }  // namespace
@@ -126,6 +128,7 @@ void TfrmMain::FormCreate() {
     const int chosen = face == L"1" ? 1 : face == L"2" ? 2 : 0;
     ComboBox_SetCurSel(faces, chosen);
     s.setFace(static_cast<WallFace>(chosen));
+    app_.sheet().loadSettings();
 }
 
 void TfrmMain::FormShow() {
@@ -167,6 +170,11 @@ void TfrmMain::lblURLClick() {
     using ShellExecuteFn = HINSTANCE(WINAPI*)(HWND, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, INT);
     if (auto run = reinterpret_cast<ShellExecuteFn>(reinterpret_cast<void*>(GetProcAddress(shell, "ShellExecuteW"))))
         run(nullptr, L"open", kMakerUrl, nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void TfrmMain::btnSheetClick() {
+    app_.sheet().showModal(hwnd_);
+    showCount();
 }
 
 void TfrmMain::btnDumpClick() {
@@ -330,6 +338,7 @@ void TfrmMain::onCommand(int id, int code, HWND) {
     case ids::btnOK: btnOKClick(); break;
     case ids::btnCancel: btnCancelClick(); break;
     case ids::btnDump: btnDumpClick(); break;
+    case ids::btnSheet: btnSheetClick(); break;
     case ids::lblURL: lblURLClick(); break;
     case ids::chkStart: chkStartClick(); break;
     case ids::chkEnd: chkEndClick(); break;

@@ -41,6 +41,7 @@ private:
     void btnCancelClick();
     void lblURLClick();
     void btnDumpClick();
+    void btnSheetClick();
     void chkStartClick();
     void chkEndClick();
     void btnReverseClick();

@@ -26,6 +26,22 @@ public:
     // else), "1" the inner face, "2" the outer face.
     std::wstring face() const { return value(L"Face"); }
     void setFace(const std::wstring& face) const { setValue(L"Face", face); }
+    // The sheet's extras: pile numbers ("1") and their step ("1", "5",
+    // "10"); the developed elevation ("1") and the head level as typed; the
+    // annotations' layer ("0" … "F"; empty: the write layer); each piece one
+    // curve object ("1"). All off by default.
+    bool numbers() const { return value(L"Numbers") == L"1"; }
+    void setNumbers(bool on) const { setValue(L"Numbers", on ? L"1" : L"0"); }
+    std::wstring numberStep() const { return value(L"NumberStep"); }
+    void setNumberStep(const std::wstring& step) const { setValue(L"NumberStep", step); }
+    bool elevation() const { return value(L"Elevation") == L"1"; }
+    void setElevation(bool on) const { setValue(L"Elevation", on ? L"1" : L"0"); }
+    std::wstring headLevel() const { return value(L"Head"); }
+    void setHeadLevel(const std::wstring& typed) const { setValue(L"Head", typed); }
+    std::wstring annotationLayer() const { return value(L"AnnotationLayer"); }
+    void setAnnotationLayer(const std::wstring& layer) const { setValue(L"AnnotationLayer", layer); }
+    bool groupPieces() const { return value(L"GroupPieces") == L"1"; }
+    void setGroupPieces(bool on) const { setValue(L"GroupPieces", on ? L"1" : L"0"); }
 
 private:
     std::wstring value(const wchar_t* key) const;

@@ -31,6 +31,7 @@ void GaibuReader::endHeader() {
     if (header_.bHeaderEnded) return;
     header_.bHeaderEnded = true;
     header_.nWriteLG = store_.curLG;
+    header_.nWriteLY = store_.curLY;
 }
 
 namespace {

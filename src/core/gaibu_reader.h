@@ -47,6 +47,7 @@ struct GaibuHeader {
     // named) and layer group as the header leaves them at its "#" line.
     int32_t nTextType = -1;
     int32_t nWriteLG = -1;
+    int32_t nWriteLY = 0;  // the write layer at the "#" (0 where none was named)
     bool bHeaderEnded = false;
 };
 

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "result_writer.h"
+#include "sheet.h"
 #include "text.h"
 #include "x87.h"
 
@@ -239,30 +240,79 @@ QuantityTable quantities(const Plan& plan, const Choices& choices) {
     return quantitiesFor(plan.layout.pieces, pileSections()[plan.section], metres);
 }
 
+namespace {
+
+// The box of what is drawn so far: the table stands right of it, the
+// elevation below.
+struct Box {
+    double left = INFINITY, bottom = INFINITY, right = -INFINITY, top = -INFINITY;
+
+    void add(double x, double y) {
+        left = std::min(left, x), right = std::max(right, x);
+        bottom = std::min(bottom, y), top = std::max(top, y);
+    }
+    // The texts from `from` on, each as the rectangle it fills.
+    void addTexts(const Annotations& a, size_t from, double height) {
+        for (size_t i = from; i < a.texts.size(); ++i) {
+            const HostText& t = a.texts[i];
+            const double len = distance2D(0, 0, t.dx, t.dy);
+            if (!(len > 0)) continue;
+            const double ux = -t.dy / len * height, uy = t.dx / len * height;  // the text's up
+            for (auto [x, y] : {std::pair{t.x, t.y}, {t.x + t.dx, t.y + t.dy}, {t.x + ux, t.y + uy},
+                                {t.x + t.dx + ux, t.y + t.dy + uy}})
+                add(x, y);
+        }
+    }
+};
+
+// "ly3": the write layer the host takes from here on, in its hex digit.
+std::string layerRecord(int32_t layer) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    return std::string("ly") + kHex[layer & 15] + "\r\n";
+}
+
+}  // namespace
+
 std::string resultBytes(const Plan& plan, const HostInput& input, const Outlines& outlines, const Choices& choices,
                         const NumberFormat& fmt, const AnsiCodec& codec) {
     std::string out;
-    out.reserve(plan.layout.pieces.size() * outlines.mostLinesPerPiece() * 64);  // some 64 bytes a line
-    // The box of what is drawn, for the table to stand right of it.
-    double right = -INFINITY, top = -INFINITY;
+    // A wall's summary first: the host shows it, and a notice between line
+    // records would break them.
+    if (plan.wall && plan.laid())
+        out += codec.encode(u"h#" + summaryText(plan, quantities(plan, choices), choices.pileLength) + u"\r\n");
+    out.reserve(out.size() + plan.layout.pieces.size() * (outlines.mostLinesPerPiece() * 64 + 8));  // some 64 bytes a line
+    Box box;
     const double mx = plan.wall ? 0 : plan.hp1.x, my = plan.wall ? 0 : plan.hp1.y;
-    placePieces(plan, outlines, [&](double x1, double y1, double x2, double y2, PieceKind) {
-        if (!plan.wall) {
-            x1 = detail::addX(x1, mx), y1 = detail::addX(y1, my);
-            x2 = detail::addX(x2, mx), y2 = detail::addX(y2, my);
-        }
-        right = std::max(right, std::max(x1, x2));
-        top = std::max(top, std::max(y1, y2));
-        appendLineRecord(out, x1, y1, x2, y2, fmt, codec);
-    });
-    if ((!choices.labels && !choices.table) || out.empty()) return out;
+    bool curve = false;  // a piece's "pl" open
+    const size_t linesStart = out.size();
+    placePieces(
+        plan, outlines,
+        [&](double x1, double y1, double x2, double y2, PieceKind) {
+            if (!plan.wall) {
+                x1 = detail::addX(x1, mx), y1 = detail::addX(y1, my);
+                x2 = detail::addX(x2, mx), y2 = detail::addX(y2, my);
+            }
+            box.add(x1, y1), box.add(x2, y2);
+            appendLineRecord(out, x1, y1, x2, y2, fmt, codec);
+        },
+        [&](size_t) {
+            // Each piece one curve object in the host: one click picks one pile.
+            if (!choices.groupPieces) return;
+            if (curve) out += "#\r\n";
+            out += "pl\r\n";
+            curve = true;
+        });
+    if (curve) out += "#\r\n";
+    const bool elevation = choices.elevation && choices.headLevel && choices.pileLength.state == LengthState::Valid;
+    if ((!choices.labels && !choices.table && !choices.numbers && !elevation) || out.size() == linesStart) return out;
     const TextStyle style = currentTextStyle(input.header);
+    const double h = style.height;
     const PileSection& section = outlines.pileSection();
     Annotations a;
     if (choices.labels) {
         // Clear of the wall: its depth from the axis and one text height;
         // each wall's legs by themselves.
-        const double away = outlines.depth + style.height;
+        const double away = outlines.depth + h;
         if (!plan.wall) addLegLabels(a, plan.layout.legs, false, false, away, section, choices.pileLength, style);
         for (size_t k = 0; plan.wall && k < plan.drawn.size(); ++k) {
             const WallPath& drawn = plan.drawn[k];
@@ -270,19 +320,27 @@ std::string resultBytes(const Plan& plan, const HostInput& input, const Outlines
                          section, choices.pileLength, style);
         }
     }
+    const std::vector<PileNumber> numbers =
+        choices.numbers ? pileNumbers(plan, choices.numberStep) : std::vector<PileNumber>();
+    // Beyond the labels where there are any.
+    addPileNumbers(a, plan, numbers, outlines.depth + (choices.labels ? 3 * h : h), style);
+    box.addTexts(a, 0, h);
     if (choices.table) {
-        // Right of the wall and its labels: their box's right and top.
-        for (const HostText& t : a.texts) {
-            const double len = distance2D(0, 0, t.dx, t.dy);
-            if (!(len > 0)) continue;
-            const double ux = -t.dy / len * style.height, uy = t.dx / len * style.height;  // the text's up
-            for (auto [x, y] : {std::pair{t.x, t.y}, {t.x + t.dx, t.y + t.dy}, {t.x + ux, t.y + uy},
-                                {t.x + t.dx + ux, t.y + t.dy + uy}})
-                right = std::max(right, x), top = std::max(top, y);
-        }
-        addQuantityTable(a, quantities(plan, choices), choices.pileLength, right, top, style);
+        // Right of the wall, its labels and numbers: their box's right and top.
+        const size_t texts = a.texts.size(), lines = a.lines.size();
+        addQuantityTable(a, quantities(plan, choices), choices.pileLength, box.right, box.top, style);
+        for (size_t i = lines; i < a.lines.size(); ++i) box.add(a.lines[i].x1, a.lines[i].y1), box.add(a.lines[i].x2, a.lines[i].y2);
+        box.addTexts(a, texts, h);
     }
-    return out + formatAnnotations(a, style, fmt, codec);
+    if (elevation)
+        addElevation(a, plan, outlines.reach, numbers, choices.pileLength.metres, *choices.headLevel, box.left,
+                     box.bottom, style);
+    const std::string annotations = formatAnnotations(a, style, fmt, codec);
+    // On a layer of their own, and the user's write layer back after them.
+    const int32_t writeLayer = input.header.nWriteLY;
+    if (choices.annotationLayer >= 0 && choices.annotationLayer != writeLayer && !annotations.empty())
+        return out + layerRecord(choices.annotationLayer) + annotations + layerRecord(writeLayer);
+    return out + annotations;
 }
 
 }  // namespace ravo

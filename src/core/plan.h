@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,8 +43,18 @@ struct Choices {
     int32_t orientation = 0;                      // 反転: 1 turns every pile over
     std::vector<WallStart> starts;                // by wall; a wall past the end starts as drawn
     WallFace face = WallFace::JointLine;
-    PileLength pileLength;  // what OK labels and weighs with; none of these three lays anew
+    PileLength pileLength;  // what OK labels and weighs with; none of these lays anew
     bool labels = false, table = false;
+    // Besides, on the sheet: a number by every step-th pile; the developed
+    // elevation from the head level (m, as typed; none where it is no
+    // number); the layer of the labels, table, numbers and elevation (-1:
+    // the write layer); each piece's lines as one curve object.
+    bool numbers = false;
+    int32_t numberStep = 5;
+    bool elevation = false;
+    std::optional<double> headLevel;
+    int32_t annotationLayer = -1;
+    bool groupPieces = false;
 };
 
 // Why a plan lays nothing, by where the cause lies: the user is told again
@@ -91,8 +102,9 @@ QuantityTable quantities(const Plan& plan, const Choices& choices);
 // kind) with the kind of the piece it draws (a leg's closing joint edge is
 // an ordinary pile's). The two-point run is given as laid and turned, at
 // the origin.
-template <class Put>
-void placePieces(const Plan& plan, const Outlines& o, Put&& put);
+// `next(i)` is called before the lines of piece i.
+template <class Put, class Next = void (*)(size_t)>
+void placePieces(const Plan& plan, const Outlines& o, Put&& put, Next&& next = [](size_t) {});
 
 // What the host reads at OK for a plan that laid something: the pieces (the
 // two-point run moved onto hp1), then the labels and the table the choices
@@ -106,8 +118,8 @@ namespace detail {
 inline double addX(double a, double b) { return static_cast<double>(static_cast<long double>(a) + b); }
 }  // namespace detail
 
-template <class Put>
-void placePieces(const Plan& plan, const Outlines& o, Put&& put) {
+template <class Put, class Next>
+void placePieces(const Plan& plan, const Outlines& o, Put&& put, Next&& next) {
     const bool alternates = o.pileSection().alternates();
     if (!plan.wall) {
         // Each pile shifted along the axis, then the whole run turned once.
@@ -123,7 +135,9 @@ void placePieces(const Plan& plan, const Outlines& o, Put&& put) {
                 turned(detail::addX(s.x1, offset), detail::addX(s.y1, 0), detail::addX(s.x2, offset),
                        detail::addX(s.y2, 0));
         };
-        for (const WallPiece& p : plan.layout.pieces) {
+        for (size_t i = 0; i < plan.layout.pieces.size(); ++i) {
+            const WallPiece& p = plan.layout.pieces[i];
+            next(i);
             const bool start = p.outline == PieceOutline::StartCorner || p.outline == PieceOutline::BothCorners;
             const bool end = p.outline == PieceOutline::EndCorner || p.outline == PieceOutline::BothCorners;
             if (start) shifted(OutlineKind::StartCorner, p.mirrored, p.x);
@@ -144,6 +158,7 @@ void placePieces(const Plan& plan, const Outlines& o, Put&& put) {
     double rotAngle = 0;
     for (size_t i = 0; i < pieces.size(); ++i) {
         const WallPiece& piece = pieces[i];
+        next(i);
         const OutlineKind kind = piece.outline == PieceOutline::StartCorner ? OutlineKind::StartCorner
                                  : piece.outline == PieceOutline::EndCorner ? OutlineKind::EndCorner
                                                                             : OutlineKind::Normal;

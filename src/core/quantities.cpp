@@ -30,14 +30,9 @@ std::u16string withGroups(long long whole) {
     return asciiToU16((whole < 0 ? "-" : "") + out);
 }
 
-std::u16string gradeOf(const PileSection& s) { return u"SP-" + std::u16string(s.name); }
-
-// Between the words of a text written back: the ideographic space. The host
-// shows it as a space; a reader that splits "ch" records at blanks (this
-// tool's own among them) keeps the text whole.
-constexpr const char16_t* kWordGap = u"\u3000";
-
 }  // namespace
+
+std::u16string gradeOf(const PileSection& s) { return u"SP-" + std::u16string(s.name); }
 
 PileLength parsePileLength(std::u16string_view text) {
     size_t b = 0, e = text.size();

@@ -28,6 +28,15 @@ struct PileLength {
 // Anything else is Invalid, nothing (or blanks) Empty.
 PileLength parsePileLength(std::u16string_view text);
 
+// Between the words of a text written back: the ideographic space. The host
+// shows it as a space; a reader that splits "ch" records at blanks (this
+// tool's own among them) keeps the text whole.
+inline constexpr const char16_t* kWordGap = u"\u3000";
+
+// "SP-III": the section's grade as the labels, the table and the notice
+// name it.
+std::u16string gradeOf(const PileSection& section);
+
 // Metres as the table shows them: one decimal at least, three at most
 // ("10.0", "10.25").
 std::u16string metresText(double metres);

@@ -190,6 +190,23 @@ void Session::turnDirection() {
     });
 }
 
+void Session::setNumbers(bool on, int32_t step) {
+    const bool known = std::find(std::begin(kNumberSteps), std::end(kNumberSteps), step) != std::end(kNumberSteps);
+    choices_.numbers = on;
+    choices_.numberStep = known ? step : kNumberSteps[1];
+    if (viewReady_) {
+        drawOverlay();
+        view_.redrawGin(kGinResult);
+    }
+}
+
+std::u16string Session::elevationText() const {
+    if (!choices_.elevation) return {};
+    if (choices_.pileLength.state != LengthState::Valid) return u"展開図には矢板長 L が要ります";
+    if (!choices_.headLevel) return u"展開図: 天端の高さ（m）を数で入れてください";
+    return {};
+}
+
 void Session::setFace(WallFace face) {
     if (face == choices_.face) return;
     if (!viewReady_) {
@@ -261,8 +278,11 @@ void Session::addOverlayLine(double x1, double y1, double x2, double y2, int32_t
 }
 
 void Session::drawOverlay() {
-    if (!plan_.wall) return;
     store_.clearGin(kGinOverlay);
+    if (!plan_.wall) {
+        drawNumbers(kImageWidth);
+        return;
+    }
     // What was given, thin, so the user sees what a refusal speaks of.
     if (plan_.refusal == Refusal::Input) {
         for (const WallSegment& sg : plan_.given) addOverlayLine(sg.x1, sg.y1, sg.x2, sg.y2, kOverlayLineColour);
@@ -305,6 +325,30 @@ void Session::drawOverlay() {
             store_.addMoji_NB(kGinOverlay, 0, 0, kOverlayTextColour, mx, my, 1, 0, h, h, 4,
                               asciiToU16(std::to_string(l.pieces)) + u"枚");
         }
+    }
+    drawNumbers(width);
+}
+
+void Session::drawNumbers(double imageWidth) {
+    if (!choices_.numbers || !plan_.laid()) return;
+    // Some 10 pixels high, outside the wall as the result has them; the
+    // two-point run as the preview holds it, at the origin.
+    double minX = INFINITY, maxX = -INFINITY;
+    for (const WallPiece& p : plan_.layout.pieces) minX = std::min(minX, p.x), maxX = std::max(maxX, p.x);
+    const double span = std::max(maxX - minX, static_cast<double>(pileSections()[plan_.section].widthMm));
+    const double perPixel = span * 1.1 / imageWidth;
+    const double h = 10 * perPixel * 72 / 96 / 50, away = outlines_ ? outlines_->depth + 12 * perPixel : 12 * perPixel;
+    for (const PileNumber& n : pileNumbers(plan_, choices_.numberStep)) {
+        const WallPiece& piece = plan_.layout.pieces[n.piece];
+        PiecePlace at = piecePlace(plan_, piece);
+        if (!plan_.wall) at.x -= plan_.hp1.x, at.y -= plan_.hp1.y;
+        const size_t leg = static_cast<size_t>(piece.leg);
+        const int32_t wall = plan_.wall && leg < plan_.layout.legs.size() ? plan_.layout.legs[leg].wall : 0;
+        const WallPath* drawn = plan_.wall ? &plan_.drawn[static_cast<size_t>(wall)] : nullptr;
+        const double side = drawn && drawn->closed && counterClockwise(*drawn) ? -1 : 1;  // +1: to the left
+        const double mx = at.x + at.ux * at.width / 2 - at.uy * away * side;
+        const double my = at.y + at.uy * at.width / 2 + at.ux * away * side;
+        store_.addMoji_NB(kGinOverlay, 0, 0, kOverlayTextColour, mx, my, 1, 0, h, h, 4, n.text);
     }
 }
 

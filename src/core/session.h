@@ -15,6 +15,7 @@
 #include "platform.h"
 #include "preview.h"
 #include "quantities.h"
+#include "sheet.h"
 #include "view.h"
 
 namespace ravo {
@@ -83,6 +84,20 @@ public:
     void setPileLength(std::u16string_view typed) { choices_.pileLength = parsePileLength(typed); }
     void setLabels(bool on) { choices_.labels = on; }
     void setTable(bool on) { choices_.table = on; }
+    // The sheet's extras, none of which lays anew: pile numbers (shown in
+    // the preview too) every `step`-th pile; the developed elevation from
+    // the head level as typed; the annotations' layer (-1: the write
+    // layer); each piece as one curve object.
+    void setNumbers(bool on, int32_t step);
+    void setElevation(bool on, std::u16string_view headLevel) {
+        choices_.elevation = on;
+        choices_.headLevel = parseLevel(headLevel);
+    }
+    void setAnnotationLayer(int32_t layer) { choices_.annotationLayer = layer >= 0 && layer < 16 ? layer : -1; }
+    void setGroupPieces(bool on) { choices_.groupPieces = on; }
+    // Why the elevation is left out, or nothing when it is drawn (or not
+    // asked for).
+    std::u16string elevationText() const;
 
     // The preview: the image resized; the wheel turned by `notches` (away
     // from the user: in) with the cursor at pixel (x, y) from the image's
@@ -134,6 +149,7 @@ private:
     void drawPlan();
     void drawOutlines();
     void drawOverlay();
+    void drawNumbers(double imageWidth);  // the pile numbers, when ticked, in the overlay
     void addOverlayLine(double x1, double y1, double x2, double y2, int32_t colour);
     void fitRun();  // the view fitted to the run, or to what was given
     // Runs one attempt to lay (or read and lay) and notes why it laid

@@ -42,7 +42,7 @@ TEST_F(Walls, SelectedRectangleBecomesACofferdam) {
     EXPECT_EQ(count(main), "80枚（コーナー4）  延長 32.800 m");
     closeWith(main, ids::btnOK);
     // 80 piles of 20 segments and 4 plates of 6.
-    EXPECT_EQ(resultLines(), 80 * 20 + 4 * 6);
+    EXPECT_EQ(resultLines(), 1 + 80 * 20 + 4 * 6);  // the notice, then the piles
 }
 
 // A T-shaped selection: the message names the branch point; nothing is
@@ -82,7 +82,7 @@ TEST_F(Walls, ArcsAreWalkedWithoutCorners) {
     ASSERT_NE(main, nullptr);
     EXPECT_EQ(count(main), "158枚（調整1）  延長 62.828 m");
     closeWith(main, ids::btnOK);
-    EXPECT_EQ(resultLines(), 158 * 20);
+    EXPECT_EQ(resultLines(), 1 + 158 * 20);
 }
 
 // The drawn rectangle as the wall's inner face: the joint line 125 outside
@@ -96,7 +96,7 @@ TEST_F(Walls, DrawnLineAsTheInnerFace) {
     ASSERT_TRUE(driver::chooseItem(driver::child(main, ids::cmbFace), 1));
     EXPECT_EQ(count(main), "84枚（コーナー4）  延長 34.400 m");
     closeWith(main, ids::btnOK);
-    EXPECT_EQ(resultLines(), 84 * 20 + 4 * 6);
+    EXPECT_EQ(resultLines(), 1 + 84 * 20 + 4 * 6);
     writeTemp(temp);
     main = startWith(L"/select");
     ASSERT_NE(main, nullptr);
@@ -129,7 +129,7 @@ TEST_F(Walls, PointsInOrder) {
     EXPECT_EQ(count(main), "30枚（コーナー1）  延長 12.200 m");
     EXPECT_TRUE(IsWindowEnabled(driver::child(main, ids::chkEnd)));
     closeWith(main, ids::btnOK);
-    EXPECT_EQ(resultLines(), 30 * 20 + 6);
+    EXPECT_EQ(resultLines(), 1 + 30 * 20 + 6);
 }
 
 }  // namespace
@@ -161,8 +161,9 @@ TEST_F(Walls, QuantitiesGoIntoTheDrawing) {
     const std::string result = readFile(L"jwc_temp.txt");
     const size_t texts = result.find("\r\ncn2\r\nch ");
     ASSERT_NE(texts, std::string::npos) << "expected the user's text type before the texts";
-    // 1,624 segments of the wall, then the table's 5 rows and 7 columns of ruling.
-    EXPECT_EQ(std::count(result.begin(), result.begin() + static_cast<std::ptrdiff_t>(texts), '\n'), 1624 + 5 + 7 - 1);
+    // The notice, 1,624 segments of the wall, then the table's 5 rows and 7
+    // columns of ruling.
+    EXPECT_EQ(std::count(result.begin(), result.begin() + static_cast<std::ptrdiff_t>(texts), '\n'), 1 + 1624 + 5 + 7 - 1);
     EXPECT_NE(result.find(driver::encode(L"\"SP-III\u3000L=10.0m\u300025枚\r\n")), std::string::npos);
     EXPECT_NE(result.find(driver::encode(L"\"48,000.0\r\n")), std::string::npos);
     EXPECT_EQ(result.find(" hd"), std::string::npos);
@@ -194,7 +195,7 @@ TEST_F(Walls, DimensionsAndBlocksInTheSelectionAreLeftOut) {
     EXPECT_TRUE(proc_->noMessageBoxFor(300));
     EXPECT_EQ(count(main), "80枚（コーナー4）  延長 32.800 m");
     closeWith(main, ids::btnOK);
-    EXPECT_EQ(resultLines(), 80 * 20 + 4 * 6);
+    EXPECT_EQ(resultLines(), 1 + 80 * 20 + 4 * 6);
 }
 
 // The L-shaped cofferdam closes with two closing piles, each reaching both
@@ -208,7 +209,8 @@ TEST_F(Walls, ClosingPilesCloseTheCofferdam) {
     EXPECT_EQ(count(main).rfind("91枚（コーナー6・調整2）", 0), 0u) << count(main);
     closeWith(main, ids::btnOK);
     std::vector<std::array<double, 4>> segs;
-    std::istringstream in(readFile(L"jwc_temp.txt"));
+    const std::string result = readFile(L"jwc_temp.txt");
+    std::istringstream in(result.substr(result.find('\n') + 1));  // after the notice
     for (std::array<double, 4> s; in >> s[0] >> s[1] >> s[2] >> s[3];) segs.push_back(s);
     ASSERT_GT(segs.size(), 1000u);
     auto endsAt = [&](double x, double y) {
@@ -260,6 +262,64 @@ TEST_F(Walls, LabelledWallsMatchTheNativeBuild) {
         ASSERT_FALSE(golden.empty());
         EXPECT_EQ(readFile(L"jwc_temp.txt"), golden);
     }
+}
+
+}  // namespace
+}  // namespace ravo::e2e
+
+namespace ravo::e2e {
+namespace {
+
+// The sheet window: numbers every 5th pile, the elevation from +0.50, the
+// annotations on layer 3, each pile one curve: OK writes the notice first,
+// the piles wrapped, layer 3 for the texts and the export's layer 5 back
+// last; the next start shows the same choices.
+TEST_F(Walls, SheetExtrasGoIntoTheDrawing) {
+    const char* temp =
+        "hq\r\nhs 100 100 100 100 100 100 100 100 100 100 100 100 100 100 100 100\r\n"
+        "hcw 2 3 4 5 6 7 8 9 10 11\r\nhch 2 3 4 5 6 7 8 9 10 11\r\nhcd 0 0 0 0 0 0 0 0 0 0\r\n"
+        "lg0\r\nly5\r\ncn2\r\n#\r\n 0 0 10000 0\r\n 10000 0 10000 6000\r\n 10000 6000 0 6000\r\n 0 6000 0 0\r\n";
+    writeFile(L"Ravo鋼矢板.ini", "[Settings]\r\nLength=10.0\r\n");
+    writeTemp(temp);
+    HWND main = startWith(L"/select");
+    ASSERT_NE(main, nullptr);
+    driver::command(main, ids::btnSheet);
+    HWND sheet = proc_->waitWindow(ids::kSheetClass);
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_FALSE(driver::isChecked(driver::child(sheet, ids::chkNumbers)));  // off by default
+    driver::clickAndWait(driver::child(sheet, ids::chkNumbers));
+    driver::clickAndWait(driver::child(sheet, ids::chkElevation));
+    driver::setText(driver::child(sheet, ids::edtHead), L"+0.50");
+    ASSERT_TRUE(driver::chooseItem(driver::child(sheet, ids::cmbLayer), 4));  // "3"
+    driver::clickAndWait(driver::child(sheet, ids::chkGroup));
+    driver::click(driver::child(sheet, ids::sheetBtnClose));
+    ASSERT_TRUE(driver::waitEnabled(main, true));
+    closeWith(main, ids::btnOK);
+    const std::string r = readFile(L"jwc_temp.txt");
+    EXPECT_EQ(r.rfind(driver::encode(L"h#SP-III 80枚（コーナー4） 延長 32.800 m 質量 48.000 t\r\n"), 0), 0u);
+    auto count = [&](const std::string& what) {
+        size_t n = 0;
+        for (size_t at = r.find(what); at != std::string::npos; at = r.find(what, at + 1)) ++n;
+        return n;
+    };
+    EXPECT_EQ(count("\r\npl\r\n"), 80u);
+    EXPECT_LT(r.find("\r\nly3\r\n"), r.find("\r\nch "));
+    EXPECT_EQ(r.substr(r.size() - 5), "ly5\r\n");
+    EXPECT_EQ(count("\"No.5\r\n"), 2u);  // beside its pile and under it in the elevation
+    EXPECT_EQ(count(driver::encode(L"\"天端　+0.50\r\n")), 1u);
+
+    writeTemp(temp);
+    main = startWith(L"/select");
+    ASSERT_NE(main, nullptr);
+    driver::command(main, ids::btnSheet);
+    sheet = proc_->waitWindow(ids::kSheetClass);
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_TRUE(driver::isChecked(driver::child(sheet, ids::chkNumbers)));
+    EXPECT_EQ(driver::chosenItem(driver::child(sheet, ids::cmbLayer)), 4);
+    EXPECT_EQ(narrow(driver::windowText(driver::child(sheet, ids::edtHead))), "+0.50");
+    driver::click(driver::child(sheet, ids::sheetBtnClose));
+    ASSERT_TRUE(driver::waitEnabled(main, true));
+    closeWith(main, ids::btnCancel);
 }
 
 }  // namespace

@@ -22,6 +22,7 @@ check() {  # name, expected text in the simulator's output, command...
     local name="$1" want="$2"; shift 2
     local out
     out=$("$@" 2>&1)
+    printf '%s\n' "$out" > "$work.last-out.txt"  # for the checks that follow
     if grep -qF -- "$want" <<<"$out"; then echo "host ok $name"; else echo "host FAILED $name: expected '$want', got:"; echo "$out"; status=1; fi
 }
 fresh() { assemble_package "$work/$1" "$build" >/dev/null; echo "$work/$1"; }
@@ -52,6 +53,20 @@ check "labels and the quantity table come back as texts" "texts returned: 25" \
     $sim --tool-dir "$d" --select --drawing "$work.rectangle.txt" --length 10.0 --label --table --press ok --out "$d/result"
 grep -qF "48,000.0</text>" "$d/result.svg" && [ -s "$d/result.png" ] && echo "host ok the picture shows the table's total" \
     || { echo "host FAILED the picture shows the table's total"; status=1; }
+# A wall's summary is the host's notice; numbers every 5th pile, the
+# elevation, the annotations on layer 3 and each pile one curve: 80 curves,
+# the user's write layer 0 back at the end, 17 numbers beside the piles and
+# 17 under them among the texts.
+d=$(fresh sheet)
+check "the host shows the wall's summary" "host shows: SP-III 80枚（コーナー4） 延長 32.800 m 質量 48.000 t" \
+    $sim --tool-dir "$d" --select --drawing "$work.rectangle.txt" --length 10.0 --press ok
+d=$(fresh sheet-extras)
+check "numbers, the elevation, a layer and curves come back" "curves returned: 80" \
+    $sim --tool-dir "$d" --select --drawing "$work.rectangle.txt" --length 10.0 --numbers 5 --elevation +0.50 \
+    --layer 3 --group --press ok --out "$d/result"
+grep -q "^write layer afterwards: 0; records per layer: current 1624, 3 " "$work.last-out.txt" && grep -qF "No.80</text>" "$d/result.svg" \
+    && grep -qF "展開図</text>" "$d/result.svg" && echo "host ok the annotations on their layer, the user's back after them" \
+    || { echo "host FAILED the annotations on their layer, the user's back after them"; status=1; }
 d=$(fresh points)
 check "points in order lay a wall with a corner" "segments returned: 606" \
     $sim --tool-dir "$d" --points 0 0 8000 0 8000 4000 --press ok

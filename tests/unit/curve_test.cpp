@@ -138,7 +138,7 @@ TEST(CurveSession, StartVerbsActOnTheWallPressedNearest) {
         change(s);
         s.ok();
         const std::string r = dir.read("jwc_temp.txt");
-        size_t cut = 0;  // after the first wall's 80 piles and 4 plates
+        size_t cut = r.find('\n') + 1;  // after the notice, the first wall's 80 piles and 4 plates
         for (int line = 0; line < 80 * 20 + 4 * 6; ++line) cut = r.find('\n', cut) + 1;
         return std::pair{r.substr(0, cut), r.substr(cut)};
     };

@@ -281,7 +281,8 @@ TEST_F(WallSession, SelectedRectangleInPlace) {
     const Laid laid = lay(RunMode::Selection, dir.read("temp.txt"));
     size_t placed = 0;
     placePieces(laid.plan, laid.outlines, [&](double, double, double, double, PieceKind) { ++placed; });
-    EXPECT_EQ(lines, placed);
+    EXPECT_EQ(lines, placed + 1);  // the notice first
+    EXPECT_EQ(result.rfind(pf.codec.encode(u"h#SP-III 80枚（コーナー4） 延長 32.800 m\r\n"), 0), 0u);
     EXPECT_GT(lines, 80u * 20u);  // every pile's outline and 4 plates
     EXPECT_EQ(result.find(" hd"), std::string::npos);
     // The next vertex as start: the short side first.

@@ -170,7 +170,24 @@ def run_batch(folder, bat, press, driver, screenshot, timeout):
     return code, said
 
 
-def read_back(folder):
+# What else the host reads back: a notice it shows, a change of the write
+# layer (group), and a curve ("pl" … "#") that one click selects whole.
+NOTICE_RE = re.compile(r"^h#(.*)$")
+LAYER_RE = re.compile(r"^(lg|ly)([0-9a-fA-F])$")
+
+
+class Returned:
+    """What the host takes from the transfer file besides its segments and texts."""
+
+    def __init__(self):
+        self.notice = None
+        self.layer = None   # the write layer the file leaves the host on, if it names one
+        self.curves = 0     # "pl" … "#" groups
+        self.layers = {}    # segments and texts per layer written on ("" for the current one)
+
+
+def read_back(folder, returned=None):
+    returned = returned if returned is not None else Returned()
     path = find_case_insensitive(folder, "JWC_TEMP.TXT")
     if not path:
         return "missing", ([], []), "the transfer file is gone"
@@ -184,19 +201,34 @@ def read_back(folder):
     if first.startswith("hq"):
         return "not-run", ([], []), ""
     segs, texts, bad = [], [], 0
+    layer, curve = "", False
     for line in text.split("\r\n"):
         if not line:
             continue
         m = LINE_RE.match(line)
         t = TEXT_RE.match(line)
+        n = NOTICE_RE.match(line)
+        lay = LAYER_RE.match(line)
         if m:
             segs.append(tuple(float(v) for v in m.groups()))
+            returned.layers[layer] = returned.layers.get(layer, 0) + 1
         elif t:
             texts.append(tuple(float(v) for v in t.groups()[:4]) + (t.group(5),))
+            returned.layers[layer] = returned.layers.get(layer, 0) + 1
+        elif n:
+            returned.notice = n.group(1)  # the host shows the last one
+        elif lay:
+            if lay.group(1) == "ly":
+                layer = returned.layer = lay.group(2).lower()
+        elif line == "pl" and not curve:
+            curve = True
+        elif line == "#" and curve:
+            curve = False
+            returned.curves += 1
         elif not CN_RE.match(line):
             bad += 1
-    if not data.endswith(b"\r\n") or bad:
-        return "corrupt", (segs, texts), "%d lines the host cannot read" % bad
+    if not data.endswith(b"\r\n") or bad or curve:
+        return "corrupt", (segs, texts), "%d lines the host cannot read%s" % (bad, ", a curve left open" if curve else "")
     return "ok", (segs, texts), ""
 
 
@@ -301,6 +333,10 @@ def main():
     ap.add_argument("--length", help="the pile length the tool remembers (m, as typed)")
     ap.add_argument("--label", action="store_true", help="the labels ticked")
     ap.add_argument("--table", action="store_true", help="the quantity table ticked")
+    ap.add_argument("--numbers", choices=["1", "5", "10"], help="pile numbers ticked, every STEP-th pile")
+    ap.add_argument("--elevation", metavar="HEAD", help="the developed elevation ticked, from this head level (m)")
+    ap.add_argument("--layer", choices=list("0123456789ABCDEF"), help="the layer of the annotations")
+    ap.add_argument("--group", action="store_true", help="each pile one curve object")
     a = ap.parse_args()
     if a.select:
         mode, points = "select", []
@@ -323,6 +359,14 @@ def main():
         settings["Label"] = "1"
     if a.table:
         settings["Table"] = "1"
+    if a.numbers:
+        settings["Numbers"], settings["NumberStep"] = "1", a.numbers
+    if a.elevation:
+        settings["Elevation"], settings["Head"] = "1", a.elevation
+    if a.layer:
+        settings["AnnotationLayer"] = a.layer
+    if a.group:
+        settings["GroupPieces"] = "1"
     if settings:
         remember_settings(a.tool_dir, settings)
 
@@ -331,7 +375,8 @@ def main():
     code, said = run_batch(a.tool_dir, BATS[mode], a.press, a.driver, a.screenshot, a.timeout)
     for line in said.splitlines():
         print("tool: " + line)
-    state, (segs, texts), note = read_back(a.tool_dir)
+    back = Returned()
+    state, (segs, texts), note = read_back(a.tool_dir, back)
     if code is None:
         print("batch timed out after %g s" % a.timeout)
         return 1
@@ -340,6 +385,13 @@ def main():
     print("segments returned: %d" % len(segs))
     if texts:
         print("texts returned: %d" % len(texts))
+    if back.notice is not None:
+        print("host shows: " + back.notice)
+    if back.curves:
+        print("curves returned: %d" % back.curves)
+    if back.layer is not None:
+        print("write layer afterwards: %s; records per layer: %s" % (
+            back.layer, ", ".join("%s %d" % (k or "current", v) for k, v in sorted(back.layers.items()))))
     section = remembered_section(a.tool_dir)
     if mode == "two-point":
         title = title_of(section, points[0], points[1])

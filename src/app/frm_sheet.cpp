@@ -1,0 +1,188 @@
+#include "frm_sheet.h"
+
+#include <windowsx.h>
+
+#include "app.h"
+#include "control_ids.h"
+#include "core/sheet.h"
+
+namespace ravo {
+
+namespace {
+
+constexpr int kClientWidth = 250, kClientHeight = 170;
+constexpr DWORD kFrameStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
+constexpr DWORD kCheck = WS_TABSTOP | BS_AUTOCHECKBOX;
+constexpr DWORD kList = WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST;
+constexpr unsigned LT = kAnchorLeft | kAnchorTop;
+
+// In tab order; the lists' heights hold their drop-downs.
+const ControlSpec kControls[] = {
+    {ids::chkNumbers, 0, L"BUTTON", L"番号", kCheck, 0, 8, 11, 50, 17, LT, true},
+    {ids::cmbStep, 0, L"COMBOBOX", L"", kList, 0, 64, 9, 60, 120, LT, true},
+    {ids::chkElevation, 0, L"BUTTON", L"展開図", kCheck, 0, 8, 40, 62, 17, LT, true},
+    {ids::lblHead, 0, L"STATIC", L"天端", SS_LEFT, 0, 76, 42, 26, 13, LT, true, Fit::Text},
+    {ids::edtHead, 0, L"EDIT", L"", WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, 0, 106, 38, 60, 21, LT, true},
+    {ids::lblHeadMetre, 0, L"STATIC", L"m", SS_LEFT, 0, 170, 42, 10, 13, LT, true, Fit::Text},
+    {ids::lblLayer, 0, L"STATIC", L"注記レイヤ", SS_LEFT, 0, 8, 71, 60, 13, LT, true, Fit::Text},
+    {ids::cmbLayer, 0, L"COMBOBOX", L"", kList, 0, 76, 67, 90, 240, LT, true},
+    {ids::chkGroup, 0, L"BUTTON", L"矢板ごとにまとめる", kCheck, 0, 8, 98, 150, 17, LT, true},
+    {ids::lblSheetNote, 0, L"STATIC", L"", SS_LEFT | SS_NOPREFIX, 0, 8, 122, 234, 13, LT, true},
+    {ids::sheetBtnClose, 0, L"BUTTON", L"閉じる", WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 177, 140, 65, 25, LT, true},
+};
+
+// The layer list: the write layer, then 0 to F.
+constexpr const wchar_t* kWriteLayerItem = L"書込レイヤ";
+constexpr const wchar_t kHexDigits[] = L"0123456789ABCDEF";
+constexpr int kLayers = 16;
+
+}  // namespace
+
+bool TfrmSheet::create() {
+    if (!registerClass(ids::kSheetClass, 0, GetSysColorBrush(COLOR_BTNFACE))) return false;
+    RECT wr{0, 0, scale_(kClientWidth), scale_(kClientHeight)};
+    AdjustWindowRectEx(&wr, kFrameStyle, FALSE, 0);
+    if (!CreateWindowExW(WS_EX_CONTROLPARENT | WS_EX_DLGMODALFRAME, ids::kSheetClass, L"作図", kFrameStyle,
+                         CW_USEDEFAULT, CW_USEDEFAULT, wr.right - wr.left, wr.bottom - wr.top, nullptr, nullptr,
+                         GetModuleHandleW(nullptr), this))
+        return false;
+    layout_.create(hwnd_, kControls, std::size(kControls), scale_, font_.get(), kClientWidth, kClientHeight);
+    for (int32_t step : kNumberSteps) ComboBox_AddString(control(ids::cmbStep), std::to_wstring(step).c_str());
+    ComboBox_AddString(control(ids::cmbLayer), kWriteLayerItem);
+    for (int i = 0; i < kLayers; ++i) ComboBox_AddString(control(ids::cmbLayer), std::wstring(1, kHexDigits[i]).c_str());
+    return true;
+}
+
+Settings TfrmSheet::settings() const {
+    return Settings(std::wstring(wide(app_.fs().besideProgram(u"Ravo鋼矢板.ini"))));
+}
+
+void TfrmSheet::loadSettings() {
+    loading_ = true;
+    const Settings kept = settings();
+    Button_SetCheck(control(ids::chkNumbers), kept.numbers() ? BST_CHECKED : BST_UNCHECKED);
+    int step = 1;  // the list's index: 5 unless another step is remembered
+    for (size_t i = 0; i < std::size(kNumberSteps); ++i)
+        if (kept.numberStep() == std::to_wstring(kNumberSteps[i])) step = static_cast<int>(i);
+    ComboBox_SetCurSel(control(ids::cmbStep), step);
+    Button_SetCheck(control(ids::chkElevation), kept.elevation() ? BST_CHECKED : BST_UNCHECKED);
+    SetWindowTextW(control(ids::edtHead), kept.headLevel().empty() ? L"+0.00" : kept.headLevel().c_str());
+    const std::wstring layer = kept.annotationLayer();
+    int chosen = 0;
+    for (int i = 0; i < kLayers; ++i)
+        if (layer.size() == 1 && (layer[0] == kHexDigits[i] || layer[0] == towlower(kHexDigits[i]))) chosen = i + 1;
+    ComboBox_SetCurSel(control(ids::cmbLayer), chosen);
+    Button_SetCheck(control(ids::chkGroup), kept.groupPieces() ? BST_CHECKED : BST_UNCHECKED);
+    loading_ = false;
+    numbersChange();
+    elevationChange();
+    cmbLayerChange();
+    chkGroupClick();
+}
+
+void TfrmSheet::showModal(HWND owner) {
+    SetWindowLongPtrW(hwnd_, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
+    // Over the main window's corner, where the user's eye is.
+    RECT o{};
+    GetWindowRect(owner, &o);
+    SetWindowPos(hwnd_, nullptr, o.left + scale_(40), o.top + scale_(120), 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    showNote();
+    EnableWindow(owner, FALSE);
+    ShowWindow(hwnd_, SW_SHOW);
+    SetForegroundWindow(hwnd_);
+    modal_ = true;
+    MSG msg;
+    while (modal_ && GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (IsDialogMessageW(hwnd_, &msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    EnableWindow(owner, TRUE);
+    ShowWindow(hwnd_, SW_HIDE);
+    SetForegroundWindow(owner);
+    if (msg.message == WM_QUIT) PostQuitMessage(static_cast<int>(msg.wParam));
+}
+
+void TfrmSheet::numbersChange() {
+    const bool on = Button_GetCheck(control(ids::chkNumbers)) == BST_CHECKED;
+    const int index = ComboBox_GetCurSel(control(ids::cmbStep));
+    const int32_t step = index >= 0 && static_cast<size_t>(index) < std::size(kNumberSteps) ? kNumberSteps[index]
+                                                                                           : kNumberSteps[1];
+    EnableWindow(control(ids::cmbStep), on);
+    app_.session().setNumbers(on, step);
+    if (loading_) return;
+    settings().setNumbers(on);
+    settings().setNumberStep(std::to_wstring(step));
+}
+
+void TfrmSheet::elevationChange() {
+    const bool on = Button_GetCheck(control(ids::chkElevation)) == BST_CHECKED;
+    wchar_t typed[64] = {};
+    GetWindowTextW(control(ids::edtHead), typed, static_cast<int>(std::size(typed)));
+    EnableWindow(control(ids::edtHead), on);
+    app_.session().setElevation(on, fromWide(typed));
+    showNote();
+    if (loading_) return;
+    settings().setElevation(on);
+    settings().setHeadLevel(typed);
+}
+
+void TfrmSheet::cmbLayerChange() {
+    const int chosen = ComboBox_GetCurSel(control(ids::cmbLayer));
+    app_.session().setAnnotationLayer(chosen - 1);
+    if (loading_) return;
+    settings().setAnnotationLayer(chosen >= 1 && chosen <= kLayers ? std::wstring(1, kHexDigits[chosen - 1]) : L"");
+}
+
+void TfrmSheet::chkGroupClick() {
+    const bool on = Button_GetCheck(control(ids::chkGroup)) == BST_CHECKED;
+    app_.session().setGroupPieces(on);
+    if (!loading_) settings().setGroupPieces(on);
+}
+
+void TfrmSheet::showNote() {
+    SetWindowTextW(control(ids::lblSheetNote), wide(app_.session().elevationText()));
+}
+
+void TfrmSheet::onCommand(int id, int code) {
+    switch (id) {
+    case ids::chkNumbers:
+        if (code == BN_CLICKED) numbersChange();
+        break;
+    case ids::cmbStep:
+        if (code == CBN_SELCHANGE) numbersChange();
+        break;
+    case ids::chkElevation:
+        if (code == BN_CLICKED) elevationChange();
+        break;
+    case ids::edtHead:
+        if (code == EN_CHANGE && !loading_) elevationChange();
+        break;
+    case ids::cmbLayer:
+        if (code == CBN_SELCHANGE) cmbLayerChange();
+        break;
+    case ids::chkGroup:
+        if (code == BN_CLICKED) chkGroupClick();
+        break;
+    case ids::sheetBtnClose:
+    case IDCANCEL:  // Esc
+        if (code == BN_CLICKED) modal_ = false;
+        break;
+    default: break;
+    }
+}
+
+LRESULT TfrmSheet::handleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_COMMAND:
+        onCommand(LOWORD(wp), HIWORD(wp));
+        return 0;
+    case WM_CLOSE:
+        modal_ = false;
+        return 0;
+    default:
+        return DefWindowProcW(hwnd_, msg, wp, lp);
+    }
+}
+
+}  // namespace ravo
