@@ -199,6 +199,35 @@ void BM_CircleOfAKilometre(benchmark::State& state) {
 }
 BENCHMARK(BM_CircleOfAKilometre)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
+// The longest wall (a rectangle of 24,988 pieces) written with its sheet:
+// the notice, a number every 5th pile and the developed elevation (0: the
+// wall alone, 1: with them).
+void BM_SheetOfTheLongestWall(benchmark::State& state) {
+    RunFixture f(2);
+    f.choices.mode = RunMode::Selection;
+    f.input.header.hs[0] = 1;
+    const double corners[][2] = {{0, 0}, {2999000, 0}, {2999000, 1999000}, {0, 1999000}};
+    for (int i = 0; i < 4; ++i) {
+        recLine r{};
+        r.kind = kKindLine;
+        r.X1 = corners[i][0], r.Y1 = corners[i][1], r.X2 = corners[(i + 1) % 4][0], r.Y2 = corners[(i + 1) % 4][1];
+        f.input.records.push_back(r);
+    }
+    f.choices.pileLength = parsePileLength(u"10.0");
+    f.choices.headLevel = 0.5;
+    f.choices.numbers = f.choices.elevation = state.range(0) == 1;
+    f.plan = planRun(f.input, f.choices, f.outlines);
+    size_t bytes = 0;
+    for (auto _ : state) {
+        std::string s = resultBytes(f.plan, f.input, f.outlines, f.choices, NumberFormat{}, f.codec);
+        bytes = s.size();
+        benchmark::DoNotOptimize(s.data());
+    }
+    state.counters["pieces"] = static_cast<double>(f.plan.layout.pieces.size());
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(bytes));
+}
+BENCHMARK(BM_SheetOfTheLongestWall)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
 void BM_WriteTenThousandPiles(benchmark::State& state) {
     RunFixture f(10000);
     const std::u16string out = utf8ToU16((std::filesystem::temp_directory_path() / "ravo-bench-result.txt").string());

@@ -64,8 +64,9 @@ const ControlSpec kControls[] = {
     {ids::chkTable, kForm, L"BUTTON", L"数量表", kCheck, 0, 242, 351, 60, 17, LB, true},
     {ids::Label1, kForm, L"STATIC", L"コーナー", kLabel, 0, 8, 318, 38, 13, LB, true, Fit::Text},
     {ids::lblURL, kForm, L"STATIC", kMakerUrlCaption, kLabel | SS_NOTIFY, 0, 8, 385, 41, 13, LB, true, Fit::Text},
-    // The sheet's extras: numbers, the elevation, the layer, a pile as one object.
-    {ids::btnSheet, kForm, L"BUTTON", L"作図", kButton, 0, 52, 378, 40, 25, LB, true},
+    // The sheet's extras: numbers, the elevation, the layer, a pile as one
+    // object (where the hidden Dump button sits, clear of the link).
+    {ids::btnSheet, kForm, L"BUTTON", L"作図", kButton, 0, 114, 378, 60, 25, LB, true},
 };
 
 }  // namespace

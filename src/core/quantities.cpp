@@ -8,6 +8,7 @@
 
 #include "functions.h"
 #include "number_text.h"
+#include "result_writer.h"
 #include "text.h"
 
 namespace ravo {
@@ -301,12 +302,14 @@ void addQuantityTable(Annotations& out, const QuantityTable& table, const PileLe
 
 std::string formatAnnotations(const Annotations& a, const TextStyle& style, const NumberFormat& fmt,
                               const AnsiCodec& codec) {
+    // The ruling and the elevation's lines as the piles' are written (an
+    // elevation is tens of thousands of them); the texts through the code
+    // page.
+    std::string lines;
+    lines.reserve(a.lines.size() * 48);
+    for (const WallSegment& l : a.lines) appendLineRecord(lines, l.x1, l.y1, l.x2, l.y2, fmt, codec);
     std::u16string text;
     auto number = [&](double v) { text += formatGeneral(v, fmt); };
-    for (const WallSegment& l : a.lines) {
-        number(l.x1), text += u' ', number(l.y1), text += u' ', number(l.x2), text += u' ', number(l.y2);
-        text += u"\r\n";
-    }
     if (!a.texts.empty()) {
         // The user's own text type, so writing it changes nothing.
         if (style.type >= 1) {
@@ -326,7 +329,7 @@ std::string formatAnnotations(const Annotations& a, const TextStyle& style, cons
             text += u"\r\n";
         }
     }
-    return codec.encode(text);
+    return lines + codec.encode(text);
 }
 
 }  // namespace ravo

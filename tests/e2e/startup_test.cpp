@@ -93,6 +93,7 @@ TEST_F(HostFolder, ControlsMatchTheLayoutTable) {
         {ids::chkTable, "数量表", 242, 351, 60, 17, true},
         {ids::edtLength, "", 212, 258, 54, 21, true},
         {ids::btnDump, "Dump", 96, 378, 57, 25, false},
+        {ids::btnSheet, "作図", 114, 378, 60, 25, true},
         {ids::btnOK, "OK", 182, 378, 57, 25, true},
         {ids::btnCancel, "キャンセル", 245, 378, 57, 25, true},
     };
