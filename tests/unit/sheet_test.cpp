@@ -118,7 +118,31 @@ TEST_F(Sheet, RectangleFigures) {
     EXPECT_EQ(readBack(grouped).lines.size(), readBack(plain).lines.size());
 }
 
-TEST(SheetText, LevelsAndNumbersOfSeveralWalls) {
+// Two walls: each numbered from 1 after its letter, each its elevation; a
+// wall of 300 m: its elevation in rows of at most 100 m.
+TEST_F(Sheet, SeveralWallsAndLongRows) {
+    const std::string header(kRectangle, std::string_view(kRectangle).find("#\r\n") + 3);
+    Choices c = base();
+    c.numbers = c.elevation = true;
+    input = readHost(header + " 0 0 10000 0\r\n 10000 0 10000 6000\r\n 10000 6000 0 6000\r\n 0 6000 0 0\r\n"
+                              " 20000 0 30000 0\r\n 30000 0 30000 6000\r\n 30000 6000 20000 6000\r\n 20000 6000 20000 0\r\n",
+                     NumberFormat{}, pf.codec, pf.messages);
+    ReadBack r = readBack(result(c));
+    EXPECT_EQ(countOf(r.texts, "A-"), 34u);  // 17 beside the piles, 17 under them
+    EXPECT_EQ(countOf(r.texts, "B-80"), 2u);
+    EXPECT_EQ(countOf(r.texts, "展開図　A"), 1u);
+    EXPECT_EQ(countOf(r.texts, "展開図　B"), 1u);
+
+    input = readHost(header + " 0 0 300000 0\r\n", NumberFormat{}, pf.codec, pf.messages);
+    c.numbers = false;
+    r = readBack(result(c));
+    std::vector<double> heads;  // the head and toe lines: horizontal, their left end at the elevation's left
+    for (const LineData& l : r.lines)
+        if (l.Y1 == l.Y2 && l.X1 == 0 && l.X2 > 50000) heads.push_back(l.X2 - l.X1);
+    EXPECT_EQ(heads, (std::vector<double>{100000, 100000, 100000, 100000, 100000, 100000}));
+}
+
+TEST(SheetText, HeadLevels) {
     EXPECT_EQ(parseLevel(u"+0.50"), 0.5);
     EXPECT_EQ(parseLevel(u"－１．２"), -1.2);
     EXPECT_EQ(parseLevel(u" 3 "), 3.0);
