@@ -26,6 +26,13 @@ bool outsideIsRight(const Plan& plan, int32_t wall) {
     return p.closed && counterClockwise(p);
 }
 
+// "A", "B" … "Z", "AA": a wall's letter.
+std::u16string wallLetter(int32_t wall) {
+    std::u16string s;
+    for (int32_t k = wall + 1; k > 0; k = (k - 1) / 26) s.insert(s.begin(), static_cast<char16_t>(u'A' + (k - 1) % 26));
+    return s;
+}
+
 // A horizontal text centred on x, its baseline at y.
 HostText centred(double x, double y, std::u16string text, const TextStyle& style) {
     const double length = textLength(text, style);
@@ -53,8 +60,7 @@ std::vector<PileNumber> pileNumbers(const Plan& plan, int32_t step) {
         const size_t count = end - first;
         for (size_t k = 1; k <= count; ++k) {
             if (k != 1 && k != count && k % static_cast<size_t>(step) != 0) continue;
-            std::u16string text = walls > 1 ? std::u16string(1, static_cast<char16_t>(u'A' + wall % 26)) + u"-"
-                                            : std::u16string(u"No.");
+            const std::u16string text = walls > 1 ? wallLetter(wall) + u"-" : std::u16string(u"No.");
             out.push_back({first + k - 1, text + asciiToU16(std::to_string(k))});
         }
         first = end;
@@ -150,7 +156,7 @@ void addElevation(Annotations& out, const Plan& plan, double plateReach, const s
             const double headY = y - 1.5 * h, toeY = headY - depth;
             if (rowStart == first) {
                 std::u16string title = u"展開図";
-                if (walls > 1) title += kWordGap + std::u16string(1, static_cast<char16_t>(u'A' + wall % 26));
+                if (walls > 1) title += kWordGap + wallLetter(wall);
                 const double tl = textLength(title, style);
                 out.texts.push_back({left, headY + h / 2, tl, 0, std::move(title)});
             }
