@@ -175,12 +175,111 @@ int32_t strToInt(std::u16string_view token) {
     return v;
 }
 
+namespace {
+
+constexpr uint64_t kPow10[20] = {1ull,
+                                 10ull,
+                                 100ull,
+                                 1000ull,
+                                 10000ull,
+                                 100000ull,
+                                 1000000ull,
+                                 10000000ull,
+                                 100000000ull,
+                                 1000000000ull,
+                                 10000000000ull,
+                                 100000000000ull,
+                                 1000000000000ull,
+                                 10000000000000ull,
+                                 100000000000000ull,
+                                 1000000000000000ull,
+                                 10000000000000000ull,
+                                 100000000000000000ull,
+                                 1000000000000000000ull,
+                                 10000000000000000000ull};
+
+// m · p exactly, as 128 bits in two halves (the 32-bit build has no
+// 128-bit integer).
+struct Wide {
+    uint64_t hi, lo;
+};
+Wide multiply(uint64_t m, uint64_t p) {
+    const uint64_t ml = m & 0xFFFFFFFFu, mh = m >> 32, pl = p & 0xFFFFFFFFu, ph = p >> 32;
+    const uint64_t ll = ml * pl, lh = ml * ph, hl = mh * pl, hh = mh * ph;
+    const uint64_t mid = (ll >> 32) + (lh & 0xFFFFFFFFu) + (hl & 0xFFFFFFFFu);
+    return {hh + (lh >> 32) + (hl >> 32) + (mid >> 32), (mid << 32) | (ll & 0xFFFFFFFFu)};
+}
+
+// The 18 digits the general way gives, for the values a drawing holds
+// (2^−11 ≤ a < 2^53, a > 0): a is m / 2^s exactly, so a · 10^k is m · 10^k
+// over 2^s, rounded half to even as std::to_chars rounds the exact value.
+// False where a lies outside that range.
+bool expandExact(double a, DecimalDigits& d) {
+    int exp2 = 0;
+    const double f = std::frexp(a, &exp2);  // a = f · 2^exp2, 0.5 ≤ f < 1
+    const int s = 53 - exp2;
+    if (s < 0 || s > 63) return false;
+    const auto m = static_cast<uint64_t>(std::ldexp(f, 53));
+    // 10^(E−1) ≤ a < 10^E; a guess from the binary exponent, then corrected.
+    int E = static_cast<int>(std::floor((exp2 - 1) * 0.30102999566398120)) + 1;
+    for (int tries = 0; tries < 4; ++tries) {
+        const int k = 18 - E;
+        if (k < 0 || k > 19) return false;
+        const Wide p = multiply(m, kPow10[k]);
+        // q = p >> s, rounded on the remainder against half of 2^s.
+        if (s == 0 ? p.hi != 0 : (p.hi >> s) != 0) {  // q above 64 bits: E is too small
+            ++E;
+            continue;
+        }
+        uint64_t q = p.lo;
+        if (s > 0) {
+            q = (p.hi << (64 - s)) | (p.lo >> s);
+            const uint64_t rest = p.lo & ((uint64_t{1} << s) - 1), half = uint64_t{1} << (s - 1);
+            if (rest > half || (rest == half && (q & 1))) ++q;
+        }
+        if (q >= kPow10[18]) {
+            ++E;
+            continue;
+        }
+        if (q < kPow10[17]) {
+            --E;
+            continue;
+        }
+        // Two halves of nine digits, each two digits at a time (the chains
+        // of divisions run side by side).
+        auto nine = [](uint32_t v, char* out) {
+            static constexpr char kPairs[] =
+                "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+                "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+                "8081828384858687888990919293949596979899";
+            for (int i = 7; i >= 1; i -= 2) {
+                const uint32_t pair = v % 100;
+                v /= 100;
+                out[i] = kPairs[2 * pair], out[i + 1] = kPairs[2 * pair + 1];
+            }
+            out[0] = static_cast<char>('0' + v);
+        };
+        nine(static_cast<uint32_t>(q / 1000000000u), d.digit);
+        nine(static_cast<uint32_t>(q % 1000000000u), d.digit + 9);
+        d.count = 18;
+        d.exponent = E;
+        while (d.count > 0 && d.digit[d.count - 1] == '0') --d.count;
+        return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 DecimalDigits expand18(double v) {
+    DecimalDigits d{};
+    d.negative = std::signbit(v);
+    if (expandExact(std::fabs(v), d)) return d;
     // std::to_chars(scientific, 17) writes [-]d.ddddddddddddddddde[+-]XX[X]:
     // the digits and the exponent stand at fixed places.
     char buf[40];
     auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific, 17);
-    DecimalDigits d{};
+    d = DecimalDigits{};
     const char* p = buf;
     d.negative = *p == '-';
     if (d.negative) ++p;

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstring>
 #include <random>
+#include <string>
+#include <vector>
 
 #include "test_support.h"
 
@@ -86,6 +88,41 @@ TEST(GeneralFormat, SweepAgreesWithPrintfReference) {
         std::string text = G(v);
         for (char& c : text) if (c == 'E') c = 'e';
         ASSERT_EQ(std::strtod(text.c_str(), nullptr), expected) << G(v) << " for " << e18;
+    }
+}
+
+// The 18-digit expansion, worked out exactly for a drawing's values, against
+// std::to_chars: random doubles over every binary exponent the exact way
+// takes and past its edges, and the neighbours of every power of ten.
+TEST(GeneralFormat, ExpansionAgreesWithToChars) {
+    auto reference = [](double v) {
+        char buf[40];
+        const auto r = std::to_chars(buf, buf + sizeof buf, std::fabs(v), std::chars_format::scientific, 17);
+        std::string digits = std::string(1, buf[0]) + std::string(buf + 2, 17);
+        while (!digits.empty() && digits.back() == '0') digits.pop_back();
+        return digits + "e" + std::to_string(std::atoi(std::string(buf + 20, r.ptr).c_str()) + 1);
+    };
+    auto got = [](double v) {
+        const DecimalDigits d = expand18(v);
+        return std::string(d.digit, static_cast<size_t>(d.count)) + "e" + std::to_string(d.exponent);
+    };
+    std::vector<double> values;
+    std::mt19937_64 rng(7);
+    for (int k = 0; k < 1000000; ++k) {
+        const int exp2 = static_cast<int>(rng() % 80) - 16;  // 2^−16 … 2^63
+        values.push_back(std::ldexp(static_cast<double>(rng() >> 11) / 9007199254740992.0 + 0.5, exp2));
+    }
+    for (int e = -6; e <= 18; ++e) {
+        const double p = std::pow(10.0, e);
+        for (double v : {p, std::nextafter(p, 0.0), std::nextafter(p, INFINITY), p * 1.5, p / 2})
+            values.push_back(v);
+    }
+    for (double v : {0.5, 0.125, 1e-3, 2.5e-4, 9007199254740991.0, 9007199254740992.0, 123456789.123456789})
+        values.push_back(v);
+    for (double v : values) {
+        ASSERT_EQ(got(v), reference(v)) << std::hexfloat << v;
+        ASSERT_EQ(got(-v), reference(v)) << std::hexfloat << -v;
+        ASSERT_TRUE(expand18(-v).negative);
     }
 }
 
