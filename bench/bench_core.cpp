@@ -89,6 +89,19 @@ struct RunFixture {
         input.header.hp[2] = {1000.5 + piles * 400.0 * 0.6, -2000.25 + piles * 400.0 * 0.8};
         plan = planRun(input, choices, outlines);
     }
+    // A rectangle 2,999 m by 1,999 m selected: the longest wall, 24,988
+    // pieces, near the cap.
+    void selectLongestWall() {
+        choices.mode = RunMode::Selection;
+        input.header.hs[0] = 1;
+        const double corners[][2] = {{0, 0}, {2999000, 0}, {2999000, 1999000}, {0, 1999000}};
+        for (int i = 0; i < 4; ++i) {
+            recLine r{};
+            r.kind = kKindLine;
+            r.X1 = corners[i][0], r.Y1 = corners[i][1], r.X2 = corners[(i + 1) % 4][0], r.Y2 = corners[(i + 1) % 4][1];
+            input.records.push_back(r);
+        }
+    }
     void place() {
         store.clearGin(0);
         store.reserveLines(0, outlines.mostLinesPerPiece() * plan.layout.pieces.size());
@@ -158,15 +171,7 @@ BENCHMARK(BM_ChainHatchAndZigzag)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)
 // selected, planned and its pieces' outlines put in the preview's store.
 void BM_LayLongestWall(benchmark::State& state) {
     RunFixture f(2);
-    f.choices.mode = RunMode::Selection;
-    f.input.header.hs[0] = 1;
-    const double corners[][2] = {{0, 0}, {2999000, 0}, {2999000, 1999000}, {0, 1999000}};
-    for (int i = 0; i < 4; ++i) {
-        recLine r{};
-        r.kind = kKindLine;
-        r.X1 = corners[i][0], r.Y1 = corners[i][1], r.X2 = corners[(i + 1) % 4][0], r.Y2 = corners[(i + 1) % 4][1];
-        f.input.records.push_back(r);
-    }
+    f.selectLongestWall();
     for (auto _ : state) {
         f.plan = planRun(f.input, f.choices, f.outlines);
         if (!f.plan.laid()) state.SkipWithError("the wall was refused");
@@ -204,15 +209,7 @@ BENCHMARK(BM_CircleOfAKilometre)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 // wall alone, 1: with them).
 void BM_SheetOfTheLongestWall(benchmark::State& state) {
     RunFixture f(2);
-    f.choices.mode = RunMode::Selection;
-    f.input.header.hs[0] = 1;
-    const double corners[][2] = {{0, 0}, {2999000, 0}, {2999000, 1999000}, {0, 1999000}};
-    for (int i = 0; i < 4; ++i) {
-        recLine r{};
-        r.kind = kKindLine;
-        r.X1 = corners[i][0], r.Y1 = corners[i][1], r.X2 = corners[(i + 1) % 4][0], r.Y2 = corners[(i + 1) % 4][1];
-        f.input.records.push_back(r);
-    }
+    f.selectLongestWall();
     f.choices.pileLength = parsePileLength(u"10.0");
     f.choices.headLevel = 0.5;
     f.choices.numbers = f.choices.elevation = state.range(0) == 1;

@@ -47,23 +47,7 @@ bool TfrmDump::create() {
 
 void TfrmDump::setInitDialog() { SetWindowTextW(GetDlgItem(hwnd_, ids::Memo1), L""); }
 
-void TfrmDump::showModal(HWND owner) {
-    SetWindowLongPtrW(hwnd_, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
-    EnableWindow(owner, FALSE);
-    ShowWindow(hwnd_, SW_SHOW);
-    SetForegroundWindow(hwnd_);
-    modal_ = true;
-    MSG msg;
-    while (modal_ && GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (IsDialogMessageW(hwnd_, &msg)) continue;
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-    EnableWindow(owner, TRUE);
-    ShowWindow(hwnd_, SW_HIDE);
-    SetForegroundWindow(owner);
-    if (msg.message == WM_QUIT) PostQuitMessage(static_cast<int>(msg.wParam));
-}
+void TfrmDump::showModal(HWND owner) { runModal(hwnd_, owner, modal_); }
 
 void TfrmDump::btnDumpClick() {
     HWND memo = GetDlgItem(hwnd_, ids::Memo1);

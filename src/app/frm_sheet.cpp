@@ -81,26 +81,12 @@ void TfrmSheet::loadSettings() {
 }
 
 void TfrmSheet::showModal(HWND owner) {
-    SetWindowLongPtrW(hwnd_, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
     // Over the main window's corner, where the user's eye is.
     RECT o{};
     GetWindowRect(owner, &o);
     SetWindowPos(hwnd_, nullptr, o.left + scale_(40), o.top + scale_(120), 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     showNote();
-    EnableWindow(owner, FALSE);
-    ShowWindow(hwnd_, SW_SHOW);
-    SetForegroundWindow(hwnd_);
-    modal_ = true;
-    MSG msg;
-    while (modal_ && GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (IsDialogMessageW(hwnd_, &msg)) continue;
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-    EnableWindow(owner, TRUE);
-    ShowWindow(hwnd_, SW_HIDE);
-    SetForegroundWindow(owner);
-    if (msg.message == WM_QUIT) PostQuitMessage(static_cast<int>(msg.wParam));
+    runModal(hwnd_, owner, modal_);
 }
 
 void TfrmSheet::numbersChange() {

@@ -15,6 +15,27 @@ void showAppMessage(HWND owner, const wchar_t* text);
 
 const wchar_t* applicationTitle();
 
+// Shows `window` over `owner`, which is disabled meanwhile, and runs the
+// messages until `running` goes false (or the application quits); then
+// hides it and gives the owner back the focus.
+inline void runModal(HWND window, HWND owner, bool& running) {
+    SetWindowLongPtrW(window, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
+    EnableWindow(owner, FALSE);
+    ShowWindow(window, SW_SHOW);
+    SetForegroundWindow(window);
+    running = true;
+    MSG msg{};
+    while (running && GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (IsDialogMessageW(window, &msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    EnableWindow(owner, TRUE);
+    ShowWindow(window, SW_HIDE);
+    SetForegroundWindow(owner);
+    if (msg.message == WM_QUIT) PostQuitMessage(static_cast<int>(msg.wParam));
+}
+
 template <class T>
 class WindowBase {
 public:

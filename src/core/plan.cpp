@@ -276,10 +276,11 @@ std::string layerRecord(int32_t layer) {
 std::string resultBytes(const Plan& plan, const HostInput& input, const Outlines& outlines, const Choices& choices,
                         const NumberFormat& fmt, const AnsiCodec& codec) {
     std::string out;
+    // Counted once, for the notice and the table.
+    const QuantityTable table = plan.wall || choices.table ? quantities(plan, choices) : QuantityTable{};
     // A wall's summary first: the host shows it, and a notice between line
     // records would break them.
-    if (plan.wall && plan.laid())
-        out += codec.encode(u"h#" + summaryText(plan, quantities(plan, choices), choices.pileLength) + u"\r\n");
+    if (plan.wall && plan.laid()) out += codec.encode(u"h#" + summaryText(plan, table, choices.pileLength) + u"\r\n");
     out.reserve(out.size() + plan.layout.pieces.size() * (outlines.mostLinesPerPiece() * 64 + 8));  // some 64 bytes a line
     Box box;
     const double mx = plan.wall ? 0 : plan.hp1.x, my = plan.wall ? 0 : plan.hp1.y;
@@ -328,7 +329,7 @@ std::string resultBytes(const Plan& plan, const HostInput& input, const Outlines
     if (choices.table) {
         // Right of the wall, its labels and numbers: their box's right and top.
         const size_t texts = a.texts.size(), lines = a.lines.size();
-        addQuantityTable(a, quantities(plan, choices), choices.pileLength, box.right, box.top, style);
+        addQuantityTable(a, table, choices.pileLength, box.right, box.top, style);
         for (size_t i = lines; i < a.lines.size(); ++i) box.add(a.lines[i].x1, a.lines[i].y1), box.add(a.lines[i].x2, a.lines[i].y2);
         box.addTexts(a, texts, h);
     }

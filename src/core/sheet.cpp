@@ -199,10 +199,7 @@ void addElevation(Annotations& out, const Plan& plan, double plateReach, const s
 std::u16string summaryText(const Plan& plan, const QuantityTable& table, const PileLength& length) {
     const WallLayout& w = plan.layout;
     std::u16string text = gradeOf(pileSections()[plan.section]) + u" " + asciiToU16(std::to_string(w.pieces.size())) + u"枚";
-    std::u16string parts;
-    if (w.corners > 0) parts += u"コーナー" + asciiToU16(std::to_string(w.corners));
-    if (w.closings > 0) parts += (parts.empty() ? u"" : u"・") + (u"調整" + asciiToU16(std::to_string(w.closings)));
-    if (!parts.empty()) text += u"（" + parts + u"）";
+    text += specialPieces(w);
     text += u" 延長 " + metresFromMm(std::llround(w.length)) + u" m";
     if (w.walls > 1) text += u"（" + asciiToU16(std::to_string(w.walls)) + u" 壁）";
     // Tonnes to three decimals: the kilograms rounded, as metres from mm.

@@ -161,6 +161,11 @@ std::u16string degreesText(double degrees) {
     return asciiToU16(buf);
 }
 
+std::u16string sharpCornerText(const WallPoint& at, double interior, double leastAngle) {
+    return u"角が鋭すぎます" + placeText(at.x, at.y) + u"（内角 " + degreesText(interior) + u"°）。この型式の角は " +
+           degreesText(leastAngle) + u"° 以上にしてください";
+}
+
 }  // namespace detail
 
 using namespace detail;
@@ -900,8 +905,7 @@ std::u16string acuteCorner(const WallPath& path, const std::vector<Dir>& drawn, 
         const double interior = 180.0 - std::fabs(turnAfter(drawn, i));
         if (interior >= leastAngle) continue;
         const WallPoint& at = v[(i + 1) % v.size()];
-        return u"角が鋭すぎます" + placeText(at.x, at.y) + u"（内角 " + degreesText(interior) + u"°）。この型式の角は " +
-               degreesText(leastAngle) + u"° 以上にしてください";
+        return sharpCornerText(at, interior, leastAngle);
     }
     return {};
 }
@@ -1043,13 +1047,17 @@ WallLayout joinLayouts(std::vector<WallLayout>&& walls) {
     return out;
 }
 
-std::u16string wallCountText(const WallLayout& layout) {
-    std::u16string text = asciiToU16(std::to_string(layout.pieces.size())) + u"枚";
-    if (layout.pieces.empty()) return text;
+std::u16string specialPieces(const WallLayout& layout) {
     std::u16string parts;
     if (layout.corners > 0) parts += u"コーナー" + asciiToU16(std::to_string(layout.corners));
     if (layout.closings > 0) parts += (parts.empty() ? u"" : u"・") + (u"調整" + asciiToU16(std::to_string(layout.closings)));
-    if (!parts.empty()) text += u"（" + parts + u"）";
+    return parts.empty() ? parts : u"（" + parts + u"）";
+}
+
+std::u16string wallCountText(const WallLayout& layout) {
+    std::u16string text = asciiToU16(std::to_string(layout.pieces.size())) + u"枚";
+    if (layout.pieces.empty()) return text;
+    text += specialPieces(layout);
     text += u"  延長 " + metresFromMm(std::llround(layout.length)) + u" m";
     if (layout.walls > 1) text += u"（" + asciiToU16(std::to_string(layout.walls)) + u" 壁）";
     if (layout.radius > 0) text += u"  半径 " + metresFromMm(std::llround(layout.radius)) + u" m";

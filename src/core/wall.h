@@ -206,6 +206,10 @@ WallLayout joinLayouts(std::vector<WallLayout>&& walls);
 double leastCornerAngle(const std::vector<WallSegment>& pile, const std::vector<WallSegment>& plate, double width,
                         double reach, bool alternates);
 
+// "（コーナー6・調整2）": the corner and closing piles of a layout, as the
+// count line and the host's notice give them; empty where there are none.
+std::u16string specialPieces(const WallLayout& layout);
+
 // "91枚（コーナー6・調整2）  延長 37.200 m", with a warning for an odd U
 // loop and for an open wall whose ends nearly meet; "0枚" for nothing laid.
 // A full circle adds the radius its joints lie on, several walls their

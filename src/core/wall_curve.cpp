@@ -137,13 +137,10 @@ public:
         for (size_t i = 0; i < n; ++i)
             if (cornerAt(path_, i, plan_.swing)) corners.push_back(i);
         for (size_t i : corners) {
-            const size_t legs = path_.legCount();
-            const Tangents in = tangentsOf(path_, (i + legs - 1) % legs), out = tangentsOf(path_, i);
+            const Tangents in = tangentsOf(path_, (i + m - 1) % m), out = tangentsOf(path_, i);
             const double interior = 180.0 - std::fabs(turnDegrees(in.ix, in.iy, out.ox, out.oy));
             if (plan_.leastAngle > 0 && interior < plan_.leastAngle)
-                return refuse(u"角が鋭すぎます" + placeText(path_.vertices[i].x, path_.vertices[i].y) + u"（内角 " +
-                              degreesText(interior) + u"°）。この型式の角は " + degreesText(plan_.leastAngle) +
-                              u"° 以上にしてください");
+                return refuse(sharpCornerText(path_.vertices[i], interior, plan_.leastAngle));
         }
         // The stretches' first vertices: an open path's start and its
         // corners; a loop's corners (its start is one), or its start alone.

@@ -28,6 +28,9 @@ std::u16string placeText(double x, double y);
 // "40.2": an angle named in a message, to 0.1°.
 std::u16string degreesText(double degrees);
 
+// A corner sharper than the section takes, named with its place.
+std::u16string sharpCornerText(const WallPoint& at, double interior, double leastAngle);
+
 // The signed turn from direction a to direction b, degrees, + to the left.
 double turnDegrees(LD ax, LD ay, LD bx, LD by);
 
