@@ -11,23 +11,24 @@ namespace ravo {
 
 namespace {
 
-// Effective width × height × thickness in mm, the mass in kg/m of one pile
-// and the turn one interlock takes, JIS A 5528 and the makers' tables
-// (data/README.md gives the source of each row and marks those not yet
-// confirmed).
+// Effective width × height × thickness in mm, the mass in kg/m of one pile,
+// the turn one interlock takes and the narrowest closing pile (half the
+// width: a pile cut narrower keeps too little of itself to drive and to
+// hold both interlocks), JIS A 5528 and the makers' tables (data/README.md
+// gives the source of each row and marks those not yet confirmed).
 constexpr PileSection kSections[] = {
-    {u"II", u"Ⅱ型 400×100×10.5", 400, PileFamily::U, 48.0, 5.0},
-    {u"III", u"Ⅲ型 400×125×13.0", 400, PileFamily::U, 60.0, 5.0},
-    {u"IV", u"Ⅳ型 400×170×15.5", 400, PileFamily::U, 76.1, 5.0},
-    {u"VL", u"ⅤL型 500×200×24.3", 500, PileFamily::U, 105.0, 5.0},
-    {u"VIL", u"ⅥL型 500×225×27.6", 500, PileFamily::U, 120.0, 5.0},
-    {u"IIw", u"Ⅱw型 600×130×10.3", 600, PileFamily::U, 61.8, 5.0},
-    {u"IIIw", u"Ⅲw型 600×180×13.4", 600, PileFamily::U, 81.6, 5.0},
-    {u"IVw", u"Ⅳw型 600×210×18.0", 600, PileFamily::U, 106.0, 5.0},
-    {u"10H", u"10H型 900×230×10.8", 900, PileFamily::Hat, 86.4, 3.0},
-    {u"25H", u"25H型 900×300×13.2", 900, PileFamily::Hat, 113.0, 3.0},
-    {u"45H", u"45H型 900×368×15.0", 900, PileFamily::Hat, 140.0, 3.0},
-    {u"50H", u"50H型 900×370×17.0", 900, PileFamily::Hat, 153.0, 3.0},
+    {u"II", u"Ⅱ型 400×100×10.5", 400, PileFamily::U, 48.0, 5.0, 200},
+    {u"III", u"Ⅲ型 400×125×13.0", 400, PileFamily::U, 60.0, 5.0, 200},
+    {u"IV", u"Ⅳ型 400×170×15.5", 400, PileFamily::U, 76.1, 5.0, 200},
+    {u"VL", u"ⅤL型 500×200×24.3", 500, PileFamily::U, 105.0, 5.0, 250},
+    {u"VIL", u"ⅥL型 500×225×27.6", 500, PileFamily::U, 120.0, 5.0, 250},
+    {u"IIw", u"Ⅱw型 600×130×10.3", 600, PileFamily::U, 61.8, 5.0, 300},
+    {u"IIIw", u"Ⅲw型 600×180×13.4", 600, PileFamily::U, 81.6, 5.0, 300},
+    {u"IVw", u"Ⅳw型 600×210×18.0", 600, PileFamily::U, 106.0, 5.0, 300},
+    {u"10H", u"10H型 900×230×10.8", 900, PileFamily::Hat, 86.4, 3.0, 450},
+    {u"25H", u"25H型 900×300×13.2", 900, PileFamily::Hat, 113.0, 3.0, 450},
+    {u"45H", u"45H型 900×368×15.0", 900, PileFamily::Hat, 140.0, 3.0, 450},
+    {u"50H", u"50H型 900×370×17.0", 900, PileFamily::Hat, 153.0, 3.0, 450},
 };
 
 }  // namespace

@@ -20,6 +20,7 @@ struct PileSection {
     PileFamily family;
     double massKgPerM;        // one pile's mass per metre of its length
     double swingDeg;          // how far one interlock lets the next pile turn
+    int32_t leastClosingMm;   // the narrowest closing pile (調整矢板) cut from it
 
     bool alternates() const { return family == PileFamily::U; }
 };

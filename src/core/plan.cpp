@@ -134,12 +134,16 @@ void planWall(Plan& p, const HostInput& in, const Choices& ch, const Outlines& o
     plan.depth = o.depth;
     plan.leastAngle = o.leastCornerAngle();
     plan.swing = section.swingDeg;
+    plan.leastClosing = section.leastClosingMm;
+    plan.outline[0] = o.outline(OutlineKind::Normal, false);
+    plan.outline[1] = o.outline(OutlineKind::Normal, true);
     std::vector<WallLayout> laid;
     for (size_t k = 0; k < walls.paths.size(); ++k) {
         const WallStart st = k < ch.starts.size() ? ch.starts[k] : WallStart{};
         p.drawn.push_back(startPath(walls.paths[k], plan.swing, st.start, st.reversed));
         const WallPath& drawn = p.drawn.back();
-        PathResult axis = offsetPath(drawn, faceOffset(drawn, ch.face, o, ch.orientation));
+        const double offset = faceOffset(drawn, ch.face, o, ch.orientation);
+        PathResult axis = offsetPath(drawn, offset);
         if (!axis.ok()) {
             p.refusal = Refusal::Lay;
             p.fault = std::move(axis.fault);
@@ -147,6 +151,12 @@ void planWall(Plan& p, const HostInput& in, const Choices& ch, const Outlines& o
         }
         plan.startCorner = !drawn.closed && ch.startCorner;
         plan.endCorner = !drawn.closed && ch.endCorner;
+        // The steel keeps to the joint line's side of a drawn face; on a
+        // loop's joint line, out of the loop, reaching in by its inner face.
+        plan.steelSide = offset > 0 ? 1 : offset < 0 ? -1 : 0;
+        plan.drawnAway = offset != 0 ? std::fabs(offset)
+                         : drawn.closed ? o.faceReach(counterClockwise(drawn), ch.orientation)
+                                        : 0;
         laid.push_back(layWall(axis.path, plan));
     }
     p.layout = joinLayouts(std::move(laid));

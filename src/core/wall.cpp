@@ -189,6 +189,21 @@ bool foldsBack(LD ax, LD ay, LD bx, LD by) {
     return dot < 0 && (cross < 0 ? -cross : cross) < kTanFoldBack * -dot;
 }
 
+// A side this long or longer (mm) drawn with a kink no further than
+// kSlip off its ends' line is straight: a snap that slipped, not a bend.
+constexpr double kSlipSide = 1000;
+constexpr double kSlip = 1.0;
+
+bool slipAt(const WallPoint& prev, const WallPoint& at, const WallPoint& next) {
+    const LD dx = static_cast<LD>(next.x) - prev.x, dy = static_cast<LD>(next.y) - prev.y;
+    const LD len = x87::sqrt(dx * dx + dy * dy);
+    if (!(len >= kSlipSide)) return false;
+    // Off the line, and between its ends.
+    const LD ax = static_cast<LD>(at.x) - prev.x, ay = static_cast<LD>(at.y) - prev.y;
+    const LD off = (dx * ay - dy * ax) / len, along = (dx * ax + dy * ay) / len;
+    return (off < 0 ? -off : off) <= kSlip && along > 0 && along < len;
+}
+
 // How many chords stand for an arc where a tolerance test needs segments:
 // each within some 0.05 mm of the arc.
 size_t chordCount(LD r, LD sweep) {
@@ -209,7 +224,8 @@ std::u16string straighten(WallPath& path) {
     if (n < 2) return u"割り付ける線がありません（長さのある線が選択されていません）";
     auto straightAt = [](const WallPoint& prev, const WallPoint& at, const WallPoint& next) {
         return runsStraightOn(static_cast<LD>(at.x) - prev.x, static_cast<LD>(at.y) - prev.y,
-                              static_cast<LD>(next.x) - at.x, static_cast<LD>(next.y) - at.y);
+                              static_cast<LD>(next.x) - at.x, static_cast<LD>(next.y) - at.y) ||
+               slipAt(prev, at, next);
     };
     const size_t legs = path.legCount();
     auto straightLeg = [&](size_t leg) { return !path.arcAt(leg % legs); };
@@ -918,92 +934,166 @@ int64_t countedPieces(LD s, LD length, LD w) {
     return std::max<int64_t>(1, static_cast<int64_t>(std::ceil(q)));
 }
 
-// The whole pieces that fit in `available` from offset c.
-int64_t fittedPieces(LD available, LD c, LD w) {
-    return static_cast<int64_t>(std::floor((available - c + kWholePileTolerance) / w));
+// The largest n >= 0 with s + n·w <= length + tolerance (capped likewise).
+int64_t fittingPieces(LD s, LD length, LD w) {
+    const LD q = (length + static_cast<LD>(kWholePileTolerance) - s) / w;
+    if (q > kMaxPileCount + 1.0L) return kMaxPileCount + 1;
+    return std::max<int64_t>(0, static_cast<int64_t>(std::floor(q)));
 }
 
-// A remainder below kLeastClosingWidth is no pile; one within it of the
-// width is a whole pile.
-void settle(int64_t& n, LD& g, LD w) {
-    if (g > w - static_cast<LD>(kLeastClosingWidth)) ++n, g = 0;
-    else if (g < static_cast<LD>(kLeastClosingWidth)) g = 0;
+// n whole pieces, the last the leg's end piece.
+Fill wholePieces(int64_t n) { return Fill{n - 1, 0, 0, true}; }
+
+// Where a leg laid from (px, py) along d from offset s with `span` ends, as
+// LegLayer::lay adds it up.
+std::pair<LD, LD> legEnd(LD px, LD py, const Dir& d, LD s, const Fill& span, LD w) {
+    LD at = s;
+    for (int64_t i = 0; i < span.whole; ++i) at += w;
+    for (int64_t i = 0; i < span.closing; ++i) at += span.width;
+    at += w;
+    return {px + at * d.x, py + at * d.y};
 }
 
-// An open path: each leg counted from its start offset (0 for the first,
-// the plate's reach after a corner), its end the next corner.
-WallLayout layOpenPath(const WallPath& path, const std::vector<Dir>& drawn, const WallPlan& plan) {
+// How far along d from p the line through q along e lies; none where they
+// run parallel.
+std::optional<LD> alongTo(LD px, LD py, const Dir& d, LD qx, LD qy, const Dir& e) {
+    const LD cross = d.x * e.y - d.y * e.x;
+    if (std::fabs(cross) < kTanStraight) return std::nullopt;
+    return ((qx - px) * e.y - (qy - py) * e.x) / cross;
+}
+
+// The side the steel may move to: the plan's, else out of a loop; 0 on an
+// open path drawn as its joint line, whose legs grow past their ends.
+int32_t steelSideOf(const WallPath& path, const WallPlan& plan) {
+    if (plan.steelSide != 0) return plan.steelSide > 0 ? 1 : -1;
+    if (!path.closed) return 0;
+    return counterClockwise(path) ? -1 : 1;
+}
+
+std::u16string shortLegText(const WallPoint& at) {
+    return u"辺が短すぎます" + placeText(at.x, at.y) + u"。矢板を面の外へ出さずに角を作れません";
+}
+
+// Lays a path whose every turn is a corner, leg by leg from its start. A
+// leg that ends at a corner takes whole piles up to the next leg's drawn
+// line: past it where that moves the next leg to the steel's side (or
+// where either side will do), short of it where it would move it the other
+// way. An open path's last leg grows past its end. A loop's last two legs
+// are fitted to close at the start vertex, with closing piles; piles that
+// alternate take an even count, the extra piece in one of those two legs.
+WallLayout layStraight(const WallPath& path, const std::vector<Dir>& drawn, const WallPlan& plan) {
     WallLayout out;
     LegLayer legs(plan, out);
-    const auto& v = path.vertices;
-    LD px = v[0].x, py = v[0].y;
-    for (size_t i = 0; i < drawn.size(); ++i) {
-        const LD s = i == 0 ? 0 : static_cast<LD>(plan.reach);
-        const int64_t n = countedPieces(s, drawn[i].len, plan.width);
-        if (legs.tooMany(static_cast<LD>(n) + 1)) return out;
-        const bool corner = i + 1 < drawn.size();
-        std::tie(px, py) = legs.lay(i, px, py, drawn[i], s, n, 0, corner, corner ? turnAfter(drawn, i) : 0);
-    }
-    // 起点 and 終点 are corner piles too (one, where the wall is one pile).
-    WallPiece &first = out.pieces.front(), &last = out.pieces.back();
-    if (plan.startCorner && first.kind != PieceKind::Corner) ++out.corners;
-    if (plan.endCorner && (&first != &last || !plan.startCorner) && last.kind != PieceKind::Corner) ++out.corners;
-    if (plan.startCorner) first.outline = PieceOutline::StartCorner;
-    if (plan.endCorner) last.outline = PieceOutline::EndCorner;
-    const double gap = distance2D(v.front().x, v.front().y, v.back().x, v.back().y);
-    if (gap <= plan.width) out.openGap = gap;
-    return checkLaid(out, false, plan);
-}
-
-// A loop: its legs but the last two counted as on an open path; the
-// second-to-last runs to where its axis meets the line through the start
-// vertex along the last leg, the last ends at the start vertex, each with
-// a closing pile for its remainder.
-WallLayout layLoop(const WallPath& path, const std::vector<Dir>& drawn, const WallPlan& plan) {
-    WallLayout out;
-    LegLayer legs(plan, out);
-    const LD w = plan.width, c = plan.reach;
+    const LD w = plan.width, c = plan.reach, least = leastClosingOf(plan);
     const auto& v = path.vertices;
     const size_t m = drawn.size();
-    LD px = v[0].x, py = v[0].y;
-    for (size_t i = 0; i + 2 < m; ++i) {
-        const int64_t n = countedPieces(c, drawn[i].len, w);
-        if (legs.tooMany(static_cast<LD>(n) + 1)) return out;
-        std::tie(px, py) = legs.lay(i, px, py, drawn[i], c, n, 0, true, turnAfter(drawn, i));
-    }
-    auto refuse = [&](const char16_t* why) {
-        out.fault = std::u16string(u"閉合できません（") + why + u"）";
+    const int32_t side = steelSideOf(path, plan);
+    auto refuse = [&](std::u16string why) {
+        out.fault = std::move(why);
         out.pieces.clear();
         out.legs.clear();
         return out;
     };
+    auto cannotClose = [&](const char16_t* why) { return refuse(std::u16string(u"閉合できません（") + why + u"）"); };
+    LD px = v[0].x, py = v[0].y;
+    const size_t counted = path.closed ? m - 2 : m;  // the loop's last two are fitted
+    for (size_t i = 0; i < counted; ++i) {
+        const LD s = i == 0 && !path.closed ? 0 : c;
+        const bool corner = path.closed || i + 1 < m;
+        const WallPoint& end = v[(i + 1) % v.size()];
+        int64_t n = 0;
+        if (side == 0) {
+            n = countedPieces(s, drawn[i].len, w);
+        } else if (!corner) {
+            n = countedPieces(s, (end.x - px) * drawn[i].x + (end.y - py) * drawn[i].y, w);
+        } else {
+            // Straightened legs never run parallel to the next.
+            const Dir& next = drawn[(i + 1) % m];
+            const LD to = alongTo(px, py, drawn[i], end.x, end.y, next).value_or(drawn[i].len);
+            const bool grow = (turnAfter(drawn, i) > 0) != (side > 0);
+            n = grow ? countedPieces(s, to, w) : fittingPieces(s, to, w);
+            if (n < 1) return refuse(shortLegText(end));
+        }
+        if (legs.tooMany(static_cast<LD>(n) + 1)) return out;
+        std::tie(px, py) =
+            legs.lay(i, px, py, drawn[i], s, wholePieces(n), corner, corner ? turnAfter(drawn, i) : 0);
+    }
+    if (!path.closed) {
+        // 起点 and 終点 are corner piles too (one, where the wall is one pile).
+        WallPiece &first = out.pieces.front(), &last = out.pieces.back();
+        if (plan.startCorner && first.kind != PieceKind::Corner) ++out.corners;
+        if (plan.endCorner && (&first != &last || !plan.startCorner) && last.kind != PieceKind::Corner) ++out.corners;
+        if (plan.startCorner) first.outline = PieceOutline::StartCorner;
+        if (plan.endCorner) last.outline = PieceOutline::EndCorner;
+        const double gap = distance2D(v.front().x, v.front().y, v.back().x, v.back().y);
+        if (gap <= plan.width) out.openGap = gap;
+        return checkLaid(out, false, plan);
+    }
+    // The second-to-last leg runs to where its axis meets the line through
+    // the start vertex along the last leg, the last ends at the start vertex.
     const Dir& d = drawn[m - 2];
     const Dir& e = drawn[m - 1];
-    const LD cross = d.x * e.y - d.y * e.x;
-    LD sinStraight, cosStraight;
-    x87::sinCos(static_cast<LD>(kStraightTolerance) * kPiFull / 180, sinStraight, cosStraight);
-    if (std::fabs(cross) < sinStraight) return refuse(u"最後の 2 辺が平行です");
     const LD vx = v[0].x, vy = v[0].y;
-    const LD a = ((vx - px) * e.y - (vy - py) * e.x) / cross;
-    if (!(a >= c + w - static_cast<LD>(kWholePileTolerance))) return refuse(u"最後から 2 番目の辺が短すぎます");
-    int64_t n1 = fittedPieces(a, c, w);
-    LD g1 = a - c - n1 * w;
-    settle(n1, g1, w);
-    if (legs.tooMany(static_cast<LD>(n1) + 1)) return out;
-    std::tie(px, py) = legs.lay(m - 2, px, py, d, c, n1, g1, true, turnAfter(drawn, m - 2));
-    const Dir last = dirOf(vx - px, vy - py);
-    if (!(last.len >= c + w - static_cast<LD>(kWholePileTolerance)) || last.x * e.x + last.y * e.y <= 0)
-        return refuse(u"最後の辺が短すぎます");
-    int64_t n2 = fittedPieces(last.len, c, w);
-    LD g2 = last.len - c - n2 * w;
-    settle(n2, g2, w);
-    if (legs.tooMany(static_cast<LD>(n2) + 1)) return out;
-    legs.lay(m - 1, px, py, last, c, n2, g2, true, turnDegrees(last.x, last.y, drawn[0].x, drawn[0].y));
-    out.oddLoop = plan.alternates && (out.pieces.size() % 2 == 1);
+    const std::optional<LD> a = alongTo(px, py, d, vx, vy, e);
+    if (!a) return cannotClose(u"最後の 2 辺が平行です");
+    if (!(*a >= c + w - static_cast<LD>(kWholePileTolerance))) return cannotClose(u"最後から 2 番目の辺が短すぎます");
+    Fill f1 = fillSpan(*a - c - w, w, least, 0);
+    auto lastLeg = [&](const Fill& f) {
+        const auto [ex, ey] = legEnd(px, py, d, c, f, w);
+        return dirOf(vx - ex, vy - ey);
+    };
+    Dir last = lastLeg(f1);
+    auto lastFits = [&](const Dir& l) {
+        return l.len >= c + w - static_cast<LD>(kWholePileTolerance) && l.x * e.x + l.y * e.y > 0;
+    };
+    if (!lastFits(last)) return cannotClose(u"最後の辺が短すぎます");
+    Fill f2 = fillSpan(last.len - c - w, w, least, 0);
+    const auto pieces = [](const Fill& f) { return f.whole + f.closing + 1; };
+    if (plan.alternates && (static_cast<int64_t>(out.pieces.size()) + pieces(f1) + pieces(f2)) % 2 != 0) {
+        // One piece more, in the last leg if it takes it, else in the one before.
+        if (const Fill more = fillSpan(last.len - c - w, w, least, 1); more.ok) {
+            f2 = more;
+        } else if (const Fill before = fillSpan(*a - c - w, w, least, 1); before.ok && lastFits(lastLeg(before))) {
+            f1 = before;
+            last = lastLeg(f1);
+            f2 = fillSpan(last.len - c - w, w, least, 0);
+        } else {
+            return cannotClose(u"向きの交互になる偶数枚で閉じられません");
+        }
+    }
+    if (!f1.ok || !f2.ok) return cannotClose(u"調整矢板が狭くなりすぎます");
+    if (legs.tooMany(static_cast<LD>(pieces(f1) + pieces(f2)))) return out;
+    std::tie(px, py) = legs.lay(m - 2, px, py, d, c, f1, true, turnAfter(drawn, m - 2));
+    legs.lay(m - 1, px, py, last, c, f2, true, turnDegrees(last.x, last.y, drawn[0].x, drawn[0].y));
     return checkLaid(out, true, plan);
 }
 
 }  // namespace
+
+Fill detail::fillSpan(LD x, LD w, LD least, int64_t extra) {
+    least = std::max<LD>(least, static_cast<LD>(kLeastClosingWidth));
+    const LD play = static_cast<LD>(kLeastClosingWidth);
+    const auto n0 = static_cast<int64_t>(std::floor((x + static_cast<LD>(kWholePileTolerance)) / w));
+    const LD g = x - static_cast<LD>(n0) * w;
+    Fill f;
+    if (g < play || g > w - play) {
+        // Whole piles within the play of the joints.
+        f.whole = g < play ? n0 : n0 + 1;
+        if (extra == 0) return f;
+        x = static_cast<LD>(f.whole) * w;
+    } else {
+        f.whole = n0 + 1;  // the pieces, for now
+    }
+    const int64_t k = f.whole + extra;
+    // j closing piles take x − (k − j)·w, each within [least, w].
+    const LD need = static_cast<LD>(k) * w - x;
+    f.closing = std::max<int64_t>(1, static_cast<int64_t>(std::ceil(need / (w - least) - 1e-12L)));
+    if (f.closing > k) f.closing = k;
+    f.whole = k - f.closing;
+    f.width = (x - static_cast<LD>(f.whole) * w) / static_cast<LD>(f.closing);
+    f.ok = f.whole >= 0 && f.width >= least - 1e-9L && f.width <= w + 1e-9L;
+    return f;
+}
 
 WallLayout layWall(const WallPath& path, const WallPlan& plan) {
     WallLayout out;
@@ -1016,7 +1106,7 @@ WallLayout layWall(const WallPath& path, const WallPlan& plan) {
     const std::vector<Dir> drawn = drawnLegs(path);
     out.fault = acuteCorner(path, drawn, plan.leastAngle);
     if (!out.ok()) return out;
-    return path.closed ? layLoop(path, drawn, plan) : layOpenPath(path, drawn, plan);
+    return layStraight(path, drawn, plan);
 }
 
 WallLayout joinLayouts(std::vector<WallLayout>&& walls) {
@@ -1040,7 +1130,7 @@ WallLayout joinLayouts(std::vector<WallLayout>&& walls) {
         for (WallLeg& l : w.legs) l.wall = static_cast<int32_t>(k), out.legs.push_back(l);
         out.corners += w.corners;
         out.closings += w.closings;
-        out.oddLoop = out.oddLoop || w.oddLoop;
+        out.circles.insert(out.circles.end(), w.circles.begin(), w.circles.end());
         if (out.openGap < 0) out.openGap = w.openGap;
         out.length += w.length;
     }
@@ -1060,8 +1150,10 @@ std::u16string wallCountText(const WallLayout& layout) {
     text += specialPieces(layout);
     text += u"  延長 " + metresFromMm(std::llround(layout.length)) + u" m";
     if (layout.walls > 1) text += u"（" + asciiToU16(std::to_string(layout.walls)) + u" 壁）";
-    if (layout.radius > 0) text += u"  半径 " + metresFromMm(std::llround(layout.radius)) + u" m";
-    if (layout.oddLoop) text += u"  ※奇数枚のため始点で向きが合いません";
+    for (const WallLayout::Circle& c : layout.circles) {
+        text += u"  半径 " + metresFromMm(std::llround(c.joints)) + u" m";
+        if (c.face > 0) text += (c.inner ? u"（内面 " : u"（外面 ") + metresFromMm(std::llround(c.face)) + u" m）";
+    }
     if (layout.openGap >= 0) text += u"  ※始点と終点が " + gapText(layout.openGap) + u" mm 離れた開いた壁です";
     return text;
 }

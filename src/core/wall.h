@@ -159,6 +159,18 @@ struct WallPlan {
     double depth = 0;       // how far the pile reaches from the axis, either side
     double leastAngle = 0;  // the sharpest corner the section takes (interior, degrees)
     double swing = 0;       // what one interlock turns (degrees): a smaller turn is no corner
+    // The narrowest closing pile (mm); 0: any of kLeastClosingWidth or more.
+    double leastClosing = 0;
+    // The side of its direction (+1 left, -1 right) to which the steel may
+    // move off the drawn line where a leg grows to whole piles: away from a
+    // drawn face, out of a loop. 0: out of a loop, either way on an open path.
+    int32_t steelSide = 0;
+    // Where the drawn line lies from the joint line, on the side away from
+    // the steel (a face's reach; for a loop's joint line, the reach inside),
+    // and the plain pile's outline, unmirrored and mirrored: a full circle
+    // takes the count that keeps every pile on the steel's side of it.
+    double drawnAway = 0;
+    std::span<const WallSegment> outline[2] = {};
 };
 
 // A closing pile narrower than this (mm) is none: the loop closes within the
@@ -169,11 +181,16 @@ struct WallLayout {
     std::vector<WallPiece> pieces;
     std::vector<WallLeg> legs;
     int32_t corners = 0, closings = 0;  // corners: 起点 and 終点 included
-    bool oddLoop = false;   // a U loop of an odd count cannot meet at its start
     double openGap = -1;    // an open wall whose ends lie within a pile width: how far apart
     long double length = 0; // the laid axis
     int32_t walls = 1;
-    double radius = 0;      // a full circle's: that of the circle its joints lie on
+    // Each full circle's: the radius of the circle its joints lie on, and
+    // that of the face drawn (0 where the joint line was drawn).
+    struct Circle {
+        double joints = 0, face = 0;
+        bool inner = false;  // the face drawn is the wall's inner one
+    };
+    std::vector<Circle> circles;
     std::u16string fault;   // why nothing was laid
 
     bool ok() const { return fault.empty(); }
@@ -181,18 +198,24 @@ struct WallLayout {
 
 // Lays the wall: each leg counted to whole piles from its start offset
 // (0 for an open path's first leg, the plate's reach after a corner), its
-// end the next corner; a loop's last two legs fitted to close at its start
-// vertex, with a closing pile for a remainder. A corner sharper than the
+// end the next corner. Where the steel keeps a side (a loop, a face), each
+// leg ends at the whole pile nearest the next leg's drawn line on the
+// steel's side, so no leg moves the wrong way; else each grows past its
+// drawn end. A loop's last two legs are fitted to close at its start vertex,
+// with closing piles for a remainder: the fewest no narrower than the
+// narrowest closing pile, and for piles that alternate an even count, so
+// every pair of neighbours faces opposite ways. A corner sharper than the
 // section takes, or legs laid so that their piles (the axis widened by the
 // depth) run into each other, are refused with the place.
 //
 // A path with a curve (an arc, or a turn no more than the interlocks take)
 // keeps its corners where drawn: each stretch between corners is walked
-// joint by joint along the line, a pile a chord of the width, and takes a
-// closing pile for its remainder before its end corner; an open path's free
-// end grows to a whole pile; a loop without corners closes at its start. A
-// full circle takes equal piles on the circle they fit. A joint that turns
-// more than the interlocks take is refused with the smallest radius.
+// joint by joint along the line, a pile a chord of the width, and takes
+// closing piles by the same rule for its remainder before its end corner;
+// an open path's free end grows to a whole pile; a loop without corners
+// closes at its start. A full circle takes equal piles on the circle they
+// fit. A joint that turns more than the interlocks take is refused with the
+// smallest radius.
 WallLayout layWall(const WallPath& path, const WallPlan& plan);
 
 // The several walls' layouts as one: pieces, legs and counts in order, each
@@ -210,10 +233,11 @@ double leastCornerAngle(const std::vector<WallSegment>& pile, const std::vector<
 // count line and the host's notice give them; empty where there are none.
 std::u16string specialPieces(const WallLayout& layout);
 
-// "91枚（コーナー6・調整2）  延長 37.200 m", with a warning for an odd U
-// loop and for an open wall whose ends nearly meet; "0枚" for nothing laid.
-// A full circle adds the radius its joints lie on, several walls their
-// number: "158枚  延長 63.200 m  半径 10.059 m", "…  延長 65.600 m（2 壁）".
+// "91枚（コーナー6・調整2）  延長 37.200 m", with a warning for an open
+// wall whose ends nearly meet; "0枚" for nothing laid.
+// Several walls add their number, each full circle the radius its joints
+// lie on and that of the face drawn: "…  延長 65.600 m（2 壁）",
+// "158枚  延長 63.200 m  半径 10.059 m", "…  半径 10.184 m（内面 10.000 m）".
 std::u16string wallCountText(const WallLayout& layout);
 
 // The corner's name by the angle between its legs: "コーナー矢板" at a right

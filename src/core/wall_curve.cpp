@@ -120,6 +120,37 @@ std::u16string tooSharp(Spot at, const WallPlan& plan) {
            degreesText(plan.swing) + u"°）が沿える半径は " + leastRadiusText(plan.width, plan.swing) + u" m 以上です";
 }
 
+// The ends of n chords of one length along the stretch from the joint at
+// c0 (p0) to `to` (at toAt along it), the last one `to`; the length found
+// by halving about `guess`. None where the stretch does not take them.
+std::vector<Spot> equalChords(const std::vector<Elem>& st, const Cursor& c0, Spot p0, Spot to, LD toAt, int64_t n,
+                              LD guess) {
+    if (n == 1) return {to};
+    // Too long when the last but one chord's end passes `to` or lies
+    // nearer it than the length.
+    auto walk = [&](LD d, std::vector<Spot>* ends) {
+        Cursor c = c0;
+        Spot p = p0;
+        for (int64_t k = 0; k + 1 < n; ++k) {
+            const auto j = ahead(st, c, p, d);
+            if (!j || j->s > toAt) return true;
+            c = *j, p = spotAt(st, c);
+            if (ends) ends->push_back(p);
+        }
+        return apart(p, to) < d;
+    };
+    LD lo = guess / 2, hi = guess * 3 / 2;
+    for (int i = 0; i < 200 && hi - lo > 1e-9L; ++i) {
+        const LD mid = (lo + hi) / 2;
+        (walk(mid, nullptr) ? hi : lo) = mid;
+    }
+    std::vector<Spot> ends;
+    walk(lo, &ends);
+    if (static_cast<int64_t>(ends.size()) + 1 != n) return {};
+    ends.push_back(to);
+    return ends;
+}
+
 // How a stretch ends: at a corner (its last pile the corner pile), free (an
 // open path's end), or back at its start (a loop without corners).
 enum class StretchEnd : uint8_t { Corner, Free, Start };
@@ -128,8 +159,9 @@ enum class StretchEnd : uint8_t { Corner, Free, Start };
 // more than the interlocks take.
 class CurveLayer {
 public:
-    CurveLayer(const WallPath& path, const WallPlan& plan, WallLayout& out)
-        : path_(path), plan_(plan), out_(out), legs_(plan, out), w_(plan.width), c_(plan.reach) {}
+    // `extra`: pieces more than the fewest in the last stretch of a loop.
+    CurveLayer(const WallPath& path, const WallPlan& plan, WallLayout& out, int64_t extra = 0)
+        : path_(path), plan_(plan), out_(out), legs_(plan, out), w_(plan.width), c_(plan.reach), extra_(extra) {}
 
     void lay() {
         const size_t n = path_.vertices.size(), m = path_.legCount();
@@ -157,7 +189,7 @@ public:
             const StretchEnd end = cornerless ? StretchEnd::Start
                                    : !path_.closed && k + 1 == starts.size() ? StretchEnd::Free
                                                                             : StretchEnd::Corner;
-            stretch(k, st, (!path_.closed && k == 0) || cornerless ? 0 : c_, end);
+            stretch(k, st, (!path_.closed && k == 0) || cornerless ? 0 : c_, end, k + 1 == starts.size());
         }
         if (!out_.ok()) return;
         // A loop too small for its piles to go round it.
@@ -189,7 +221,7 @@ private:
         pendingCorner_ = SIZE_MAX;
     }
 
-    void stretch(size_t leg, const std::vector<Elem>& st, LD offset, StretchEnd end) {
+    void stretch(size_t leg, const std::vector<Elem>& st, LD offset, StretchEnd end, bool lastStretch) {
         const size_t first = out_.pieces.size();
         const Spot start{st.front().ax, st.front().ay};
         LD total = 0;
@@ -217,26 +249,54 @@ private:
                 return refuse(u"角と角の間が短すぎます" + placeText(toDouble(start.x), toDouble(start.y)));
             lastStart = total - b->s, q = spotAt(back, *b);
         }
+        // The whole piles' joints, from the stretch's first.
+        std::vector<std::pair<Cursor, Spot>> joints{{at, p}};
         for (;;) {
             const auto j = ahead(st, at, p, w_);
             if (!j || (end == StretchEnd::Corner && j->s > lastStart + 1e-6L)) break;
-            const Spot next = spotAt(st, *j);
-            if (!put(leg, p, next, w_, PieceKind::Pile)) return;
-            at = *j, p = next;
+            if (legs_.tooMany(static_cast<LD>(joints.size()))) return;
+            at = *j, p = spotAt(st, at);
+            joints.push_back({at, p});
         }
+        auto wholeTo = [&](size_t n) {
+            for (size_t i = 0; i < n; ++i)
+                if (!put(leg, joints[i].second, joints[i + 1].second, w_, PieceKind::Pile)) return false;
+            return true;
+        };
+        const size_t walked = joints.size() - 1;
         if (end == StretchEnd::Free) {
+            if (!wholeTo(walked)) return;
             const LD rest = apart(p, last);
             if (rest > static_cast<LD>(kWholePileTolerance) && !put(leg, p, last, w_, PieceKind::Pile)) return;
         } else {
+            // The rest up to the end corner pile (or round to the start) is
+            // closed by the fewest closing piles no narrower than the least,
+            // one more piece where the loop needs an even count: whole piles
+            // give way to them as they need.
             const Spot to = end == StretchEnd::Corner ? q : start;
-            const LD g = apart(p, to);
-            if (g > w_ - static_cast<LD>(kLeastClosingWidth)) {
-                if (!put(leg, p, to, w_, PieceKind::Pile)) return;
-                p = to;
-            } else if (g >= static_cast<LD>(kLeastClosingWidth)) {
-                if (!put(leg, p, to, g, PieceKind::Closing)) return;
-                p = to;
+            const LD toAt = end == StretchEnd::Corner ? lastStart : total;
+            const Fill f = fillSpan(static_cast<LD>(walked) * w_ + apart(p, to), w_, leastClosingOf(plan_),
+                                    end != StretchEnd::Free && lastStretch ? extra_ : 0);
+            if (!f.ok || f.whole < 0 || (f.closing > 0 && f.whole > static_cast<int64_t>(walked)))
+                return refuse(u"角と角の間が短すぎます" + placeText(toDouble(start.x), toDouble(start.y)));
+            if (f.closing == 0) {
+                if (!wholeTo(walked)) return;
+                if (f.whole > static_cast<int64_t>(walked)) {
+                    if (!put(leg, p, to, w_, PieceKind::Pile)) return;
+                }
+            } else {
+                const auto whole = static_cast<size_t>(f.whole);
+                if (!wholeTo(whole)) return;
+                const std::vector<Spot> cut = equalChords(st, joints[whole].first, joints[whole].second, to, toAt,
+                                                          f.closing, f.width);
+                if (cut.empty()) return refuse(u"角と角の間が短すぎます" + placeText(toDouble(start.x), toDouble(start.y)));
+                Spot from = joints[whole].second;
+                for (const Spot& c : cut) {
+                    if (!put(leg, from, c, apart(from, c), PieceKind::Closing)) return;
+                    from = c;
+                }
             }
+            p = to;
             if (end == StretchEnd::Corner) {
                 if (!put(leg, p, last, w_, PieceKind::Corner)) return;
                 pendingCorner_ = out_.pieces.size() - 1;
@@ -271,18 +331,63 @@ private:
     WallLayout& out_;
     LegLayer legs_;
     const LD w_, c_;
+    const int64_t extra_;
     size_t pendingCorner_ = SIZE_MAX;  // a corner pile waiting for its plate's direction
     Spot firstJoint_{0, 0};
 };
 
+// How near to and how far from a circle's centre a pile's outline comes,
+// laid as a chord of half-angle φ on the circle of radius r, running
+// counter-clockwise when `ccw` (its left towards the centre).
+std::pair<LD, LD> pileExtent(std::span<const WallSegment> outline, LD r, LD phi, bool ccw) {
+    LD s, c;
+    x87::sinCos(phi, s, c);
+    const LD half = r * s, h = r * c;
+    auto at = [&](double x, double y) {
+        return ccw ? Spot{x - half, y - h} : Spot{half - x, -h - y};
+    };
+    LD nearest = INFINITY, farthest = 0;
+    for (const WallSegment& sg : outline) {
+        const Spot a = at(sg.x1, sg.y1), b = at(sg.x2, sg.y2);
+        farthest = std::max({farthest, apart({0, 0}, a), apart({0, 0}, b)});
+        // The segment's point nearest the centre.
+        const LD dx = b.x - a.x, dy = b.y - a.y, len2 = dx * dx + dy * dy;
+        const LD t = len2 > 0 ? std::clamp<LD>(-(a.x * dx + a.y * dy) / len2, 0, 1) : 0;
+        nearest = std::min(nearest, apart({0, 0}, {a.x + t * dx, a.y + t * dy}));
+    }
+    return {nearest, farthest};
+}
+
 // A full circle: N equal piles on the circle they fit, N the whole number
-// (even for alternating piles) nearest the drawn circle's length in widths.
+// (even for alternating piles) nearest the drawn circle's length in widths;
+// where the plan knows the outline, the nearest that keeps every pile on the
+// steel's side of the drawn line (out of a loop drawn as its joint line,
+// reaching in by no more than the inner face), one pair more or fewer at a
+// time.
 WallLayout layCircle(const WallPath& path, const WallPlan& plan) {
     WallLayout out;
     LegLayer legs(plan, out);
     const LegArc& arc = path.arcs[0];
     const LD w = plan.width, fit = kTwoPi * arc.r / w;
-    const LD count = plan.alternates ? 2 * std::nearbyint(fit / 2) : std::nearbyint(fit);
+    const LD step = plan.alternates ? 2 : 1;
+    LD count = plan.alternates ? 2 * std::nearbyint(fit / 2) : std::nearbyint(fit);
+    const bool steelIn = plan.steelSide != 0 && (plan.steelSide > 0) == arc.ccw;
+    const LD drawn = steelIn ? arc.r + plan.drawnAway : arc.r - plan.drawnAway;
+    constexpr LD kSlack = 0.5;  // mm the outline may pass the drawn line by
+    std::vector<std::span<const WallSegment>> faces;
+    if (plan.alternates) faces = {plan.outline[0], plan.outline[1]};
+    else faces = {plan.outline[plan.orientation != 0 ? 1 : 0]};
+    auto clear = [&](LD n) {
+        LD s, c;
+        x87::sinCos(kPiFull / n, s, c);
+        for (const auto& o : faces) {
+            if (o.empty()) continue;
+            const auto [nearest, farthest] = pileExtent(o, w / (2 * s), kPiFull / n, arc.ccw);
+            if (steelIn ? farthest > drawn + kSlack : nearest < drawn - kSlack) return false;
+        }
+        return true;
+    };
+    while (count >= kLeastLoopCorners && count <= kMaxPileCount && !clear(count)) count += steelIn ? -step : step;
     if (count > kMaxPileCount) {
         out.fault = pileCountMessage();
         return out;
@@ -322,7 +427,7 @@ WallLayout layCircle(const WallPath& path, const WallPlan& plan) {
     L.pieces = static_cast<int32_t>(n);
     L.curved = true;
     out.legs.push_back(L);
-    out.radius = toDouble(r);
+    out.circles.push_back({toDouble(r), plan.steelSide != 0 ? toDouble(drawn) : 0, !steelIn});
     return out;
 }
 
@@ -362,6 +467,13 @@ WallLayout layCurved(const WallPath& path, const WallPlan& plan) {
     }
     WallLayout out;
     CurveLayer(path, plan, out).lay();
+    if (out.ok() && path.closed && plan.alternates && out.pieces.size() % 2 != 0) {
+        // Piles that alternate meet at the start only in an even count.
+        WallLayout even;
+        CurveLayer(path, plan, even, 1).lay();
+        if (even.ok()) out = std::move(even);
+        else out.fault = u"閉合できません（向きの交互になる偶数枚で閉じられません）", out.pieces.clear(), out.legs.clear();
+    }
     if (!out.ok()) return out;
     if (!path.closed) {
         const auto& v = path.vertices;
@@ -372,7 +484,6 @@ WallLayout layCurved(const WallPath& path, const WallPlan& plan) {
         const double gap = distance2D(v.front().x, v.front().y, v.back().x, v.back().y);
         if (gap <= plan.width) out.openGap = gap;
     }
-    out.oddLoop = path.closed && plan.alternates && (out.pieces.size() % 2 == 1);
     checkLaidChords(out, path.closed, plan);
     return out;
 }

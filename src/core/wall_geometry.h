@@ -110,6 +110,26 @@ std::optional<WallPoint> firstTouch(const std::vector<SegmentEnds>& segs, double
     return std::nullopt;
 }
 
+// How the span before a leg's end piece is closed: whole piles, then
+// `closing` closing piles of `width` each.
+struct Fill {
+    int64_t whole = 0, closing = 0;
+    LD width = 0;
+    bool ok = true;  // false: the span cannot take closing piles that wide
+};
+
+// The span x (mm) in whole piles w wide and the fewest closing piles no
+// narrower than `least` (kLeastClosingWidth where it is less) nor wider
+// than w; a remainder below kLeastClosingWidth, or within it of w, is taken
+// up by the play of the joints. `extra` pieces more than the fewest (for an
+// even loop) take closing piles as they need.
+Fill fillSpan(LD x, LD w, LD least, int64_t extra);
+
+// The narrowest closing pile the plan cuts.
+inline LD leastClosingOf(const WallPlan& plan) {
+    return std::max<LD>(plan.leastClosing, static_cast<LD>(kLeastClosingWidth));
+}
+
 // Lays the pieces leg by leg into the layout, counting them from the start
 // (U piles alternate from it).
 class LegLayer {
@@ -125,10 +145,10 @@ public:
         return true;
     }
 
-    // One leg from (sx, sy) along d: n pieces from offset s, the last a
-    // corner when the leg ends at one, a closing piece of width g before it.
+    // One leg from (sx, sy) along d from offset s: its span's whole and
+    // closing piles, then its end piece, a corner when the leg ends at one.
     // Returns where the leg ends.
-    std::pair<LD, LD> lay(size_t leg, LD sx, LD sy, const Dir& d, LD s, int64_t n, LD g, bool cornerAtEnd,
+    std::pair<LD, LD> lay(size_t leg, LD sx, LD sy, const Dir& d, LD s, const Fill& span, bool cornerAtEnd,
                           double turn) {
         const double angle = toDouble(static_cast<LD>(vecAngle(toDouble(d.x), toDouble(d.y))) * 180.0L / kPiFull);
         WallLeg L;
@@ -151,11 +171,9 @@ public:
             ++L.pieces;
             at += width;
         };
-        for (int64_t i = 0; i < n; ++i) {
-            const bool last = i == n - 1;
-            if (last && g > 0) place(PieceKind::Closing, g);
-            place(last && cornerAtEnd ? PieceKind::Corner : PieceKind::Pile, w_);
-        }
+        for (int64_t i = 0; i < span.whole; ++i) place(PieceKind::Pile, w_);
+        for (int64_t i = 0; i < span.closing; ++i) place(PieceKind::Closing, span.width);
+        place(cornerAtEnd ? PieceKind::Corner : PieceKind::Pile, w_);
         const LD ex = sx + at * d.x, ey = sy + at * d.y;
         L.x2 = toDouble(ex);
         L.y2 = toDouble(ey);

@@ -63,12 +63,14 @@ TEST(Quantities, WallCasesAtTenMetres) {
     } cases[] = {
         {&rect, u"III", 80, 4, 0, "48,000.0", "2,400.0"},   {&rect, u"IIw", 54, 4, 0, "33,372.0", "2,472.0"},
         {&rect, u"25H", 36, 4, 0, "40,680.0", "4,520.0"},   {&open, u"III", 30, 1, 0, "18,000.0", "600.0"},
-        {&lshape, u"III", 91, 6, 2, "54,000.0", "3,600.0"},
+        {&lshape, u"III", 90, 6, 4, "52,800.0", "3,600.0"},
     };
     for (const auto& c : cases) {
         const PileSection& s = pileSections()[findSection(c.section)];
         SCOPED_TRACE(u16ToUtf8(c.section));
-        const WallLayout w = layWall(*c.path, {static_cast<double>(s.widthMm), 200, s.alternates(), 0, false, false});
+        WallPlan plan{static_cast<double>(s.widthMm), 200, s.alternates(), 0, false, false};
+        plan.leastClosing = s.leastClosingMm;
+        const WallLayout w = layWall(*c.path, plan);
         ASSERT_TRUE(w.ok());
         const QuantityTable t = quantitiesFor(w.pieces, s, 10.0);
         EXPECT_EQ(t.count, c.count);
@@ -82,7 +84,7 @@ TEST(Quantities, WallCasesAtTenMetres) {
         if (c.closings) {
             EXPECT_EQ(u16ToUtf8(t.rows[2].name), "調整矢板");
             EXPECT_EQ(u16ToUtf8(t.rows[2].grade), "SP-III　W=200");
-            EXPECT_EQ(u16ToUtf8(massText(t.rows[2].mass)), "600.0");  // two halves of 600 kg
+            EXPECT_EQ(u16ToUtf8(massText(t.rows[2].mass)), "1,200.0");  // four halves of 600 kg
         }
     }
     // A 135° corner is named by its angle; the straight run's corners are right angles.
