@@ -295,7 +295,7 @@ SheetAnnotations sheetAnnotations(const Plan& plan, const HostInput& input, cons
     const TextStyle style = currentTextStyle(input.header);
     const double h = style.height;
     const PileSection& section = outlines.pileSection();
-    SheetRoom room(h);
+    SheetRoom room(h, section.widthMm);
     addSteel(room, plan, outlines.depth, outlines.reach);
     if (choices.labels) {
         // Clear of the wall: its depth from the axis and one text height;

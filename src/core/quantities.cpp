@@ -264,8 +264,10 @@ bool BoxSet::overlaps(const TextBox& box) const {
     return false;
 }
 
-// Squares of a few text heights: a number or a pile in one or two of them.
-SheetRoom::SheetRoom(double textHeight) : gap(textHeight / 8), steel(4 * textHeight), texts(4 * textHeight) {}
+// Squares of a few text heights, and not smaller than a piece: a number or
+// a pile in one or two of them, however small the text is drawn.
+SheetRoom::SheetRoom(double textHeight, double pieceWidth)
+    : gap(textHeight / 8), steel(std::max(4 * textHeight, pieceWidth)), texts(std::max(4 * textHeight, pieceWidth)) {}
 
 bool SheetRoom::fits(const TextBox& b) const {
     const TextBox grown{b.x - (b.bx + b.ux) * gap, b.y - (b.by + b.uy) * gap, b.bx, b.by, b.length + 2 * gap,

@@ -135,8 +135,10 @@ private:
 
 // Where annotations may still go: clear of the steel and of the texts set
 // so far, with a gap of an eighth of the text height between texts.
+// `pieceWidth`: what the steel's boxes are along the wall, where there is
+// steel.
 struct SheetRoom {
-    explicit SheetRoom(double textHeight);
+    explicit SheetRoom(double textHeight, double pieceWidth = 0);
     double gap;
     BoxSet steel, texts;
 
