@@ -247,7 +247,21 @@ std::u16string countText(const Plan& plan) {
 
 QuantityTable quantities(const Plan& plan, const Choices& choices) {
     const double metres = choices.pileLength.state == LengthState::Valid ? choices.pileLength.metres : 0;
-    return quantitiesFor(plan.layout.pieces, pileSections()[plan.section], metres);
+    const PileSection& section = pileSections()[plan.section];
+    QuantityTable table = quantitiesFor(plan.layout.pieces, section, metres);
+    if (!plan.wall || plan.drawn.size() < 2) return table;
+    // Each wall's subtotal, counted and weighed as the table is.
+    const auto& legs = plan.layout.legs;
+    for (size_t k = 0; k < plan.drawn.size(); ++k) {
+        std::vector<WallPiece> own;
+        for (const WallPiece& p : plan.layout.pieces) {
+            const auto leg = static_cast<size_t>(p.leg);
+            if (leg < legs.size() && legs[leg].wall == static_cast<int32_t>(k)) own.push_back(p);
+        }
+        const QuantityTable t = quantitiesFor(own, section, metres);
+        table.walls.push_back({wallLetter(static_cast<int32_t>(k)), u"", t.count, 0, t.mass});
+    }
+    return table;
 }
 
 namespace {
@@ -275,6 +289,54 @@ struct Box {
     }
 };
 
+// What the sheet adds to the pieces, and how many of its labels, numbers
+// and marks found no room.
+struct SheetAnnotations : Annotations {
+    int32_t leftOut = 0;
+};
+
+// The labels, numbers, table and elevation the choices ask for, about the
+// box of the pieces as drawn.
+SheetAnnotations sheetAnnotations(const Plan& plan, const HostInput& input, const Outlines& outlines,
+                                  const Choices& choices, const QuantityTable& table, Box box) {
+    SheetAnnotations a;
+    const bool elevation = choices.elevation && choices.headLevel && choices.pileLength.state == LengthState::Valid;
+    if (!choices.labels && !choices.table && !choices.numbers && !elevation) return a;
+    const TextStyle style = currentTextStyle(input.header);
+    const double h = style.height;
+    const PileSection& section = outlines.pileSection();
+    SheetRoom room(h, section.widthMm);
+    addSteel(room, plan, outlines.depth, outlines.reach);
+    if (choices.labels) {
+        // Clear of the wall: its depth from the axis and one text height;
+        // each wall's legs by themselves.
+        const double away = outlines.depth + h;
+        if (!plan.wall)
+            a.leftOut += addLegLabels(a, room, plan.layout.legs, false, false, away, section, choices.pileLength, style);
+        for (size_t k = 0; plan.wall && k < plan.drawn.size(); ++k) {
+            const WallPath& drawn = plan.drawn[k];
+            a.leftOut += addLegLabels(a, room, labelLegs(plan, static_cast<int32_t>(k)), drawn.closed,
+                                      counterClockwise(drawn), away, section, choices.pileLength, style);
+        }
+    }
+    const std::vector<PileNumber> numbers =
+        choices.numbers ? pileNumbers(plan, choices.numberStep) : std::vector<PileNumber>();
+    // Beyond the labels where there are any.
+    a.leftOut += addPileNumbers(a, room, plan, numbers, outlines.depth + (choices.labels ? 3 * h : h), style);
+    box.addTexts(a, 0, h);
+    if (choices.table) {
+        // Right of the wall, its labels and numbers: their box's right and top.
+        const size_t texts = a.texts.size(), lines = a.lines.size();
+        addQuantityTable(a, table, choices.pileLength, box.right, box.top, style);
+        for (size_t i = lines; i < a.lines.size(); ++i) box.add(a.lines[i].x1, a.lines[i].y1), box.add(a.lines[i].x2, a.lines[i].y2);
+        box.addTexts(a, texts, h);
+    }
+    if (elevation)
+        a.leftOut += addElevation(a, plan, outlines.reach, numbers, choices.pileLength.metres, *choices.headLevel,
+                                  box.left, box.bottom, style);
+    return a;
+}
+
 // "ly3": the write layer the host takes from here on, in its hex digit.
 std::string layerRecord(int32_t layer) {
     static constexpr char kHex[] = "0123456789abcdef";
@@ -282,6 +344,21 @@ std::string layerRecord(int32_t layer) {
 }
 
 }  // namespace
+
+int32_t annotationsLeftOut(const Plan& plan, const HostInput& input, const Outlines& outlines, const Choices& choices) {
+    if (!plan.laid()) return 0;
+    Box box;
+    const double mx = plan.wall ? 0 : plan.hp1.x, my = plan.wall ? 0 : plan.hp1.y;
+    placePieces(plan, outlines, [&](double x1, double y1, double x2, double y2, PieceKind) {
+        box.add(detail::addX(x1, mx), detail::addX(y1, my)), box.add(detail::addX(x2, mx), detail::addX(y2, my));
+    });
+    return sheetAnnotations(plan, input, outlines, choices, quantities(plan, choices), box).leftOut;
+}
+
+std::u16string leftOutText(int32_t count) {
+    if (count <= 0) return {};
+    return u"※注記 " + asciiToU16(std::to_string(count)) + u" 件は置く場所がないため省きました";
+}
 
 std::string resultBytes(const Plan& plan, const HostInput& input, const Outlines& outlines, const Choices& choices,
                         const NumberFormat& fmt, const AnsiCodec& codec) {
@@ -314,38 +391,10 @@ std::string resultBytes(const Plan& plan, const HostInput& input, const Outlines
             curve = true;
         });
     if (curve) out += "#\r\n";
-    const bool elevation = choices.elevation && choices.headLevel && choices.pileLength.state == LengthState::Valid;
-    if ((!choices.labels && !choices.table && !choices.numbers && !elevation) || out.size() == linesStart) return out;
+    if (out.size() == linesStart) return out;
+    const SheetAnnotations a = sheetAnnotations(plan, input, outlines, choices, table, box);
+    if (a.texts.empty() && a.lines.empty()) return out;
     const TextStyle style = currentTextStyle(input.header);
-    const double h = style.height;
-    const PileSection& section = outlines.pileSection();
-    Annotations a;
-    if (choices.labels) {
-        // Clear of the wall: its depth from the axis and one text height;
-        // each wall's legs by themselves.
-        const double away = outlines.depth + h;
-        if (!plan.wall) addLegLabels(a, plan.layout.legs, false, false, away, section, choices.pileLength, style);
-        for (size_t k = 0; plan.wall && k < plan.drawn.size(); ++k) {
-            const WallPath& drawn = plan.drawn[k];
-            addLegLabels(a, labelLegs(plan, static_cast<int32_t>(k)), drawn.closed, counterClockwise(drawn), away,
-                         section, choices.pileLength, style);
-        }
-    }
-    const std::vector<PileNumber> numbers =
-        choices.numbers ? pileNumbers(plan, choices.numberStep) : std::vector<PileNumber>();
-    // Beyond the labels where there are any.
-    addPileNumbers(a, plan, numbers, outlines.depth + (choices.labels ? 3 * h : h), style);
-    box.addTexts(a, 0, h);
-    if (choices.table) {
-        // Right of the wall, its labels and numbers: their box's right and top.
-        const size_t texts = a.texts.size(), lines = a.lines.size();
-        addQuantityTable(a, table, choices.pileLength, box.right, box.top, style);
-        for (size_t i = lines; i < a.lines.size(); ++i) box.add(a.lines[i].x1, a.lines[i].y1), box.add(a.lines[i].x2, a.lines[i].y2);
-        box.addTexts(a, texts, h);
-    }
-    if (elevation)
-        addElevation(a, plan, outlines.reach, numbers, choices.pileLength.metres, *choices.headLevel, box.left,
-                     box.bottom, style);
     const std::string annotations = formatAnnotations(a, style, fmt, codec);
     // On a layer of their own, and the user's write layer back after them.
     const int32_t writeLayer = input.header.nWriteLY;

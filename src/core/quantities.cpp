@@ -167,25 +167,35 @@ double textLength(std::u16string_view text, const TextStyle& style) {
     return style.width * n + style.spacing * (n - last);
 }
 
-namespace {
+std::u16string wallLetter(int32_t wall) {
+    std::u16string s;
+    for (int32_t k = wall + 1; k > 0; k = (k - 1) / 26) s.insert(s.begin(), static_cast<char16_t>(u'A' + (k - 1) % 26));
+    return s;
+}
 
-// A label as placed: its baseline from (x, y) along (bx, by) for `length`,
-// its up (ux, uy) `height` high.
-struct LabelBox {
-    double x, y, bx, by, length, ux, uy, height;
-};
+bool readsUpright(double bx, double by) {
+    // A leg drawn straight up comes out of the sines a hair either side of
+    // vertical: within this it counts as vertical, and reads upwards.
+    constexpr double kVertical = 1e-9;
+    return bx > kVertical || (bx >= -kVertical && by > 0);
+}
 
-// Whether two labels' rectangles overlap (separating axes: each box's
-// baseline and up).
-bool overlap(const LabelBox& a, const LabelBox& b) {
-    auto corners = [](const LabelBox& l) {
+TextBox centredBox(double cx, double cy, double bx, double by, double length, double height) {
+    const double ux = -by, uy = bx;
+    return {cx - bx * length / 2 - ux * height / 2, cy - by * length / 2 - uy * height / 2, bx, by, length, ux, uy,
+            height};
+}
+
+bool overlap(const TextBox& a, const TextBox& b) {
+    // Separating axes: each box's baseline and up.
+    auto corners = [](const TextBox& l) {
         return std::array<std::pair<double, double>, 4>{
             std::pair{l.x, l.y}, {l.x + l.bx * l.length, l.y + l.by * l.length},
             {l.x + l.ux * l.height, l.y + l.uy * l.height},
             {l.x + l.bx * l.length + l.ux * l.height, l.y + l.by * l.length + l.uy * l.height}};
     };
     const auto ca = corners(a), cb = corners(b);
-    for (const LabelBox* box : {&a, &b})
+    for (const TextBox* box : {&a, &b})
         for (auto [ax, ay] : {std::pair{box->bx, box->by}, std::pair{box->ux, box->uy}}) {
             double loA = INFINITY, hiA = -INFINITY, loB = INFINITY, hiB = -INFINITY;
             for (auto [x, y] : ca) loA = std::min(loA, x * ax + y * ay), hiA = std::max(hiA, x * ax + y * ay);
@@ -195,29 +205,98 @@ bool overlap(const LabelBox& a, const LabelBox& b) {
     return true;
 }
 
+HostText textIn(const TextBox& b, std::u16string text) {
+    return {b.x, b.y, b.bx * b.length, b.by * b.length, std::move(text)};
+}
+
+BoxSet::BoxSet(double cell) : cell_(cell > 0 && std::isfinite(cell) ? cell : 1) {}
+
+bool BoxSet::cells(const TextBox& b, int64_t& x0, int64_t& y0, int64_t& x1, int64_t& y1) const {
+    // A box spanning more squares than this is checked against every box
+    // instead; so is one beyond the grid's reach.
+    constexpr double kMostCells = 4096, kFarthestCell = 1e9;
+    double lx = INFINITY, ly = INFINITY, hx = -INFINITY, hy = -INFINITY;
+    for (double s : {0.0, 1.0})
+        for (double t : {0.0, 1.0}) {
+            const double x = b.x + b.bx * b.length * s + b.ux * b.height * t;
+            const double y = b.y + b.by * b.length * s + b.uy * b.height * t;
+            lx = std::min(lx, x), hx = std::max(hx, x), ly = std::min(ly, y), hy = std::max(hy, y);
+        }
+    lx = std::floor(lx / cell_), ly = std::floor(ly / cell_), hx = std::floor(hx / cell_), hy = std::floor(hy / cell_);
+    for (double v : {lx, ly, hx, hy})
+        if (!(std::fabs(v) < kFarthestCell)) return false;
+    if ((hx - lx + 1) * (hy - ly + 1) > kMostCells) return false;
+    x0 = static_cast<int64_t>(lx), y0 = static_cast<int64_t>(ly), x1 = static_cast<int64_t>(hx), y1 = static_cast<int64_t>(hy);
+    return true;
+}
+
+namespace {
+uint64_t cellKey(int64_t x, int64_t y) {
+    return (static_cast<uint64_t>(x) << 32) ^ (static_cast<uint64_t>(y) & 0xFFFFFFFFu);
+}
 }  // namespace
 
-void addLegLabels(Annotations& out, const std::vector<WallLeg>& legs, bool closed, bool counterClockwise,
-                  double offset, const PileSection& section, const PileLength& length, const TextStyle& style) {
+void BoxSet::add(const TextBox& box) {
+    const size_t index = boxes_.size();
+    boxes_.push_back(box);
+    int64_t x0, y0, x1, y1;
+    if (!cells(box, x0, y0, x1, y1)) {
+        everywhere_.push_back(index);
+        return;
+    }
+    for (int64_t x = x0; x <= x1; ++x)
+        for (int64_t y = y0; y <= y1; ++y) grid_[cellKey(x, y)].push_back(index);
+}
+
+bool BoxSet::overlaps(const TextBox& box) const {
+    for (size_t i : everywhere_)
+        if (overlap(box, boxes_[i])) return true;
+    int64_t x0, y0, x1, y1;
+    if (!cells(box, x0, y0, x1, y1))
+        return std::any_of(boxes_.begin(), boxes_.end(), [&](const TextBox& b) { return overlap(box, b); });
+    for (int64_t x = x0; x <= x1; ++x)
+        for (int64_t y = y0; y <= y1; ++y) {
+            const auto at = grid_.find(cellKey(x, y));
+            if (at == grid_.end()) continue;
+            for (size_t i : at->second)
+                if (overlap(box, boxes_[i])) return true;
+        }
+    return false;
+}
+
+// Squares of a few text heights, and not smaller than a piece: a number or
+// a pile in one or two of them, however small the text is drawn.
+SheetRoom::SheetRoom(double textHeight, double pieceWidth)
+    : gap(textHeight / 8), steel(std::max(4 * textHeight, pieceWidth)), texts(std::max(4 * textHeight, pieceWidth)) {}
+
+bool SheetRoom::fits(const TextBox& b) const {
+    const TextBox grown{b.x - (b.bx + b.ux) * gap, b.y - (b.by + b.uy) * gap, b.bx, b.by, b.length + 2 * gap,
+                        b.ux, b.uy, b.height + 2 * gap};
+    return !texts.overlaps(grown) && !steel.overlaps(grown);
+}
+
+void SheetRoom::set(Annotations& out, const TextBox& box, std::u16string text) {
+    texts.add(box);
+    out.texts.push_back(textIn(box, std::move(text)));
+}
+
+int32_t addLegLabels(Annotations& out, SheetRoom& room, const std::vector<WallLeg>& legs, bool closed,
+                     bool counterClockwise, double offset, const PileSection& section, const PileLength& length,
+                     const TextStyle& style) {
     const double h = style.height;
-    struct Placed {
-        size_t leg;
-        LabelBox box;
-        double dx, dy;  // the leg's direction
-        double room;    // how far the label may slide either way: its middle stays by its leg
-        std::u16string text;
-    };
-    std::vector<Placed> placed;
-    for (size_t i = 0; i < legs.size(); ++i) {
-        const WallLeg& leg = legs[i];
+    // Outward a label's height and as much again at a time, this many times
+    // at most; along its leg half a height at a time.
+    constexpr int kTiers = 8;
+    const double rise = 2 * h, step = h / 2;
+    int32_t leftOut = 0;
+    for (const WallLeg& leg : legs) {
         const double ax = leg.x2 - leg.x1, ay = leg.y2 - leg.y1, len = distance2D(leg.x1, leg.y1, leg.x2, leg.y2);
         if (!(len > 0)) continue;
         const double dx = ax / len, dy = ay / len;
         // Outside: right of a counter-clockwise loop, left of anything else.
         const bool right = closed && counterClockwise;
         const double nx = right ? dy : -dy, ny = right ? -dx : dx;
-        // Readable: the baseline runs rightwards (or straight up).
-        const bool flip = dx < 0 || (dx == 0 && dy < 0);
+        const bool flip = !readsUpright(dx, dy);
         const double bx = flip ? -dx : dx, by = flip ? -dy : dy;
         const double ux = -by, uy = bx;  // the text's up
         std::u16string text = gradeOf(section);
@@ -228,27 +307,30 @@ void addLegLabels(Annotations& out, const std::vector<WallLeg>& legs, bool close
         // away from it, a text height further out when it reads towards it.
         const double away = ux * nx + uy * ny > 0 ? offset : offset + h;
         const double mx = (leg.x1 + leg.x2) / 2 + nx * away, my = (leg.y1 + leg.y2) / 2 + ny * away;
-        placed.push_back({i, {mx - bx * tl / 2, my - by * tl / 2, bx, by, tl, ux, uy, h}, dx, dy,
-                          len / 2, std::move(text)});
-    }
-    // Labels of legs that meet at a corner and overlap there (at an inner
-    // corner they face each other) slide along their legs away from the
-    // corner, each as far as its middle stays by its leg.
-    const size_t n = placed.size();
-    for (size_t k = 0; k + 1 < n + (closed && n > 2 ? 1 : 0); ++k) {
-        Placed& a = placed[k];
-        Placed& b = placed[(k + 1) % n];
-        if (b.leg != (a.leg + 1) % legs.size()) continue;
-        const double step = h / 2;
-        for (double slidA = 0, slidB = 0; overlap(a.box, b.box);) {
-            const bool moveA = slidA + step <= a.room, moveB = slidB + step <= b.room;
-            if (!moveA && !moveB) break;
-            if (moveA) a.box.x -= a.dx * step, a.box.y -= a.dy * step, slidA += step;  // back from the corner
-            if (moveB) b.box.x += b.dx * step, b.box.y += b.dy * step, slidB += step;  // on from it
+        const TextBox middle{mx - bx * tl / 2, my - by * tl / 2, bx, by, tl, ux, uy, h};
+        bool set = false;
+        for (int tier = 0; tier <= kTiers && !set; ++tier) {
+            const double outward = rise * tier;
+            bool reachable = false;
+            // Nearest the middle first, on from the leg's start before back.
+            for (int k = 0; !set; ++k) {
+                const double slide = step * ((k + 1) / 2) * (k % 2 ? 1 : -1);
+                if (std::fabs(slide) > len / 2) break;
+                TextBox at = middle;
+                at.x += nx * outward + dx * slide, at.y += ny * outward + dy * slide;
+                const double cx = at.x + bx * tl / 2 + ux * h / 2, cy = at.y + by * tl / 2 + uy * h / 2;
+                const TextBox way = centredBox(cx - nx * outward / 2, cy - ny * outward / 2, bx, by, tl, h + outward);
+                if (tier > 0 && !room.clearOfSteel(way)) continue;
+                reachable = true;
+                if (!room.fits(at)) continue;
+                room.set(out, at, std::move(text));
+                set = true;
+            }
+            if (!reachable) break;  // further out lies across the wall
         }
+        if (!set) ++leftOut;
     }
-    for (Placed& p : placed)
-        out.texts.push_back({p.box.x, p.box.y, p.box.bx * p.box.length, p.box.by * p.box.length, std::move(p.text)});
+    return leftOut;
 }
 
 void addQuantityTable(Annotations& out, const QuantityTable& table, const PileLength& length, double right,
@@ -264,6 +346,10 @@ void addQuantityTable(Annotations& out, const QuantityTable& table, const PileLe
         cells.push_back({r.name, r.grade, metres, asciiToU16(std::to_string(r.count)), asciiToU16(unit),
                          weighed ? massText(r.mass) : u"-"});
     }
+    // Each wall's subtotal above the total, only where there are several.
+    for (const QuantityRow& w : table.walls)
+        if (table.walls.size() > 1)
+            cells.push_back({w.name, u"", u"", asciiToU16(std::to_string(w.count)), u"", weighed ? massText(w.mass) : u"-"});
     cells.push_back({u"計", u"", u"", asciiToU16(std::to_string(table.count)), u"", weighed ? massText(table.mass) : u"-"});
     const double h = style.height, pad = style.width / 2, rowHeight = 2 * h;
     const size_t columns = cells.front().size();

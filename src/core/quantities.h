@@ -4,6 +4,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <string_view>
 #include <vector>
 
@@ -53,9 +54,16 @@ struct QuantityRow {
 
 struct QuantityTable {
     std::vector<QuantityRow> rows;  // 鋼矢板, the corner piles by angle, the closing piles by width
+    // Where there are several walls, each wall's subtotal: its letter as
+    // the name, its count and mass (no grade, no unit mass).
+    std::vector<QuantityRow> walls;
     int32_t count = 0;
     double mass = 0;
 };
+
+// "A", "B" … "Z", "AA": a wall's letter, as its pile numbers and its
+// subtotal name it.
+std::u16string wallLetter(int32_t wall);
 
 // The pieces counted and weighed at `lengthM`: every piece as a pile of the
 // section, a closing pile pro rata to its width; the corner plates are not
@@ -92,11 +100,65 @@ struct Annotations {
 // + spacing × (characters − 1), a half-width character counting half.
 double textLength(std::u16string_view text, const TextStyle& style);
 
+// Whether a baseline along (bx, by) reads the right way up: rightwards, or
+// straight up.
+bool readsUpright(double bx, double by);
+
+// A rectangle on the sheet: from (x, y) along the unit (bx, by) for
+// `length`, and along the unit (ux, uy) for `height`. A text fills the one
+// from its baseline's start, its up a quarter turn left of its baseline.
+struct TextBox {
+    double x = 0, y = 0, bx = 1, by = 0, length = 0, ux = 0, uy = 1, height = 0;
+};
+// The box `length` along (bx, by) and `height` across it, centred on (cx, cy).
+TextBox centredBox(double cx, double cy, double bx, double by, double length, double height);
+// Whether two boxes share more than their edges.
+bool overlap(const TextBox& a, const TextBox& b);
+// The text record that fills the box.
+HostText textIn(const TextBox& box, std::u16string text);
+
+// Boxes taken, found again through a grid of `cell`-sized squares: a sheet
+// holds thousands of numbers and pieces.
+class BoxSet {
+public:
+    explicit BoxSet(double cell);
+    void add(const TextBox& box);
+    bool overlaps(const TextBox& box) const;
+
+private:
+    bool cells(const TextBox& box, int64_t& x0, int64_t& y0, int64_t& x1, int64_t& y1) const;
+    double cell_;
+    std::vector<TextBox> boxes_;
+    std::vector<size_t> everywhere_;  // boxes too large or too far out for the grid
+    std::unordered_map<uint64_t, std::vector<size_t>> grid_;
+};
+
+// Where annotations may still go: clear of the steel and of the texts set
+// so far, with a gap of an eighth of the text height between texts.
+// `pieceWidth`: what the steel's boxes are along the wall, where there is
+// steel.
+struct SheetRoom {
+    explicit SheetRoom(double textHeight, double pieceWidth = 0);
+    double gap;
+    BoxSet steel, texts;
+
+    // Free for a text of this box.
+    bool fits(const TextBox& box) const;
+    // Free of steel: the way out from the wall to a text moved outward, so
+    // that none is set across another stretch of the wall.
+    bool clearOfSteel(const TextBox& way) const { return !steel.overlaps(way); }
+    // The text set in the box: its record, and the box taken.
+    void set(Annotations& out, const TextBox& box, std::u16string text);
+};
+
 // One label per leg ("SP-III　L=10.0m　25枚", ideographic spaces between
-// the words), centred along it, `offset`
-// outside the wall (outside a loop, left of an open run), never upside down.
-void addLegLabels(Annotations& out, const std::vector<WallLeg>& legs, bool closed, bool counterClockwise,
-                  double offset, const PileSection& section, const PileLength& length, const TextStyle& style);
+// the words), centred along it, `offset` outside the wall (outside a loop,
+// left of an open run), never upside down. Where another text or steel is
+// in the way it slides along its leg (its middle staying by the leg), then
+// outward; a label with no room anywhere is left out. Returns how many were.
+int32_t addLegLabels(Annotations& out, SheetRoom& room, const std::vector<WallLeg>& legs, bool closed,
+                     bool counterClockwise, double offset, const PileSection& section, const PileLength& length,
+                     const TextStyle& style);
 
 // The quantity table with its ruling, its top left two text heights right
 // of (right, top).

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <map>
 
 #include "pile_sections.h"
 #include "text.h"
@@ -26,24 +27,14 @@ bool outsideIsRight(const Plan& plan, int32_t wall) {
     return p.closed && counterClockwise(p);
 }
 
-// "A", "B" … "Z", "AA": a wall's letter.
-std::u16string wallLetter(int32_t wall) {
-    std::u16string s;
-    for (int32_t k = wall + 1; k > 0; k = (k - 1) / 26) s.insert(s.begin(), static_cast<char16_t>(u'A' + (k - 1) % 26));
-    return s;
+// A horizontal text's box, its baseline from (x, y).
+TextBox level(double x, double y, double length, const TextStyle& style) {
+    return {x, y, 1, 0, length, 0, 1, style.height};
 }
 
-// A horizontal text centred on x, its baseline at y.
-HostText centred(double x, double y, std::u16string text, const TextStyle& style) {
-    const double length = textLength(text, style);
-    return {x - length / 2, y, length, 0, std::move(text)};
-}
-
-// A horizontal text ending at x.
-HostText endingAt(double x, double y, std::u16string text, const TextStyle& style) {
-    const double length = textLength(text, style);
-    return {x - length, y, length, 0, std::move(text)};
-}
+// How many times a text moves on before it is left out: on a sheet of
+// sensible sizes one or two suffice.
+constexpr int kTiers = 8;
 
 }  // namespace
 
@@ -78,23 +69,56 @@ PiecePlace piecePlace(const Plan& plan, const WallPiece& p) {
     return {plan.hp1.x + along.c * p.x, plan.hp1.y + along.s * p.x, along.c, along.s, p.width};
 }
 
-void addPileNumbers(Annotations& out, const Plan& plan, const std::vector<PileNumber>& numbers, double offset,
-                    const TextStyle& style) {
+void addSteel(SheetRoom& room, const Plan& plan, double depth, double plateReach) {
+    for (const WallPiece& p : plan.layout.pieces) {
+        const PiecePlace at = piecePlace(plan, p);
+        room.steel.add(centredBox(at.x + at.ux * at.width / 2, at.y + at.uy * at.width / 2, at.ux, at.uy, at.width,
+                                  2 * depth));
+        if (p.kind != PieceKind::Corner) continue;
+        // The plate: from the pile's end interlock along the next leg.
+        const Rotation turn(p.turn);
+        const double px = turn.c * at.ux - turn.s * at.uy, py = turn.s * at.ux + turn.c * at.uy;
+        const double ex = at.x + at.ux * at.width, ey = at.y + at.uy * at.width;
+        room.steel.add(centredBox(ex + px * plateReach / 2, ey + py * plateReach / 2, px, py, plateReach, 2 * depth));
+    }
+}
+
+int32_t addPileNumbers(Annotations& out, SheetRoom& room, const Plan& plan, const std::vector<PileNumber>& numbers,
+                       double offset, const TextStyle& style) {
     const double h = style.height;
+    double longest = 0;
+    for (const PileNumber& n : numbers) longest = std::max(longest, textLength(n.text, style));
+    auto upright = [](double x, double y) { return readsUpright(x, y) ? std::pair{x, y} : std::pair{-x, -y}; };
+    int32_t leftOut = 0;
     for (const PileNumber& n : numbers) {
         const WallPiece& piece = plan.layout.pieces[n.piece];
         const PiecePlace at = piecePlace(plan, piece);
         const double mx = at.x + at.ux * at.width / 2, my = at.y + at.uy * at.width / 2;
         const bool right = outsideIsRight(plan, wallOf(plan, piece));
         const double nx = right ? at.uy : -at.uy, ny = right ? -at.ux : at.ux;
-        // Readable: the baseline runs rightwards (or straight up); nearer
-        // the wall when the text reads away from it.
-        const bool flip = at.ux < 0 || (at.ux == 0 && at.uy < 0);
-        const double bx = flip ? -at.ux : at.ux, by = flip ? -at.uy : at.uy;
-        const double away = -by * nx + bx * ny > 0 ? offset : offset + h;
         const double tl = textLength(n.text, style);
-        out.texts.push_back({mx + nx * away - bx * tl / 2, my + ny * away - by * tl / 2, bx * tl, by * tl, n.text});
+        // A box `from` outside the axis and `deep` across the wall, `wide`
+        // along it: set there if it fits and nothing of the wall lies
+        // between. Whether the way was clear, and whether it was set.
+        auto tryAt = [&](double from, double deep, double wide, double bx, double by, bool& set) {
+            const TextBox way = centredBox(mx + nx * (offset + from + deep) / 2, my + ny * (offset + from + deep) / 2,
+                                           nx, ny, from + deep - offset, wide);
+            if (from > offset && !room.clearOfSteel(way)) return false;
+            const TextBox box = centredBox(mx + nx * (from + deep / 2), my + ny * (from + deep / 2), bx, by, tl, h);
+            if (room.fits(box)) room.set(out, box, n.text), set = true;
+            return true;
+        };
+        bool set = false;
+        // Across, reading outward (inward where that would be upside down),
+        // further out by the longest number at a time.
+        const auto [ax, ay] = upright(nx, ny);
+        for (int k = 0; k <= kTiers && !set && tryAt(offset + k * (longest + h / 2), tl, h, ax, ay, set);) ++k;
+        // Along the pile, as a label lies, where there is no room across.
+        const auto [lx, ly] = upright(at.ux, at.uy);
+        for (int k = 0; k <= kTiers && !set && tryAt(offset + k * 1.5 * h, h, tl, lx, ly, set);) ++k;
+        if (!set) ++leftOut;
     }
+    return leftOut;
 }
 
 std::optional<double> parseLevel(std::u16string_view typed) {
@@ -127,9 +151,41 @@ std::u16string levelText(double metres) {
     return (hundredths < 0 ? u"\uFF0D" : u"+") + asciiToU16(buf);
 }
 
-void addElevation(Annotations& out, const Plan& plan, double plateReach, const std::vector<PileNumber>& numbers,
-                  double pileMetres, double headMetres, double left, double top, const TextStyle& style) {
+std::vector<size_t> elevationRowEnds(const std::vector<double>& widths) {
+    if (widths.empty()) return {};
+    std::vector<double> upTo(widths.size() + 1, 0);  // the developed length before each piece
+    for (size_t i = 0; i < widths.size(); ++i) upTo[i + 1] = upTo[i] + widths[i];
+    const size_t n = widths.size();
+    const double total = upTo.back(), tolerance = 1e-6;
+    size_t rows = total > kLongestElevationRow ? static_cast<size_t>(std::ceil(total / kLongestElevationRow)) : 1;
+    for (rows = std::min(rows, n);; ++rows) {
+        // Each cut at the joint nearest its share of the length, every row
+        // at least one piece.
+        std::vector<size_t> ends;
+        bool fits = true;
+        size_t prev = 0;
+        for (size_t k = 1; k <= rows; ++k) {
+            size_t end = n;
+            if (k < rows) {
+                const double target = total * static_cast<double>(k) / static_cast<double>(rows);
+                end = static_cast<size_t>(std::lower_bound(upTo.begin(), upTo.end(), target) - upTo.begin());
+                if (end > 0 && target - upTo[end - 1] < upTo[end] - target) --end;
+                end = std::clamp(end, prev + 1, n - (rows - k));
+            }
+            fits = fits && upTo[end] - upTo[prev] <= kLongestElevationRow + tolerance;
+            ends.push_back(end);
+            prev = end;
+        }
+        if (fits || rows >= n) return ends;
+    }
+}
+
+bool marksCorner(const WallPiece& p) { return p.kind == PieceKind::Corner || p.outline != PieceOutline::Normal; }
+
+int32_t addElevation(Annotations& out, const Plan& plan, double plateReach, const std::vector<PileNumber>& numbers,
+                     double pileMetres, double headMetres, double left, double top, const TextStyle& style) {
     const auto& pieces = plan.layout.pieces;
+    const auto& legs = plan.layout.legs;
     const double h = style.height, depth = pileMetres * 1000;
     const int32_t walls = plan.wall ? static_cast<int32_t>(plan.drawn.size()) : 1;
     const std::u16string head = u"天端" + (kWordGap + levelText(headMetres));
@@ -138,62 +194,128 @@ void addElevation(Annotations& out, const Plan& plan, double plateReach, const s
     // plate's reach too, so one joint follows the next.
     auto developed = [&](const WallPiece& p) { return p.width + (p.kind == PieceKind::Corner ? plateReach : 0); };
     std::vector<const std::u16string*> numberOf(pieces.size(), nullptr);
-    for (const PileNumber& n : numbers) numberOf[n.piece] = &n.text;
+    double longest = 0;
+    for (const PileNumber& n : numbers) numberOf[n.piece] = &n.text, longest = std::max(longest, textLength(n.text, style));
+    SheetRoom room(h);
+    int32_t leftOut = 0;
     double y = top - 2 * h;  // two text heights clear of what is above
     size_t first = 0;
     while (first < pieces.size()) {
         const int32_t wall = wallOf(plan, pieces[first]);
         size_t end = first;
-        double total = 0;
-        while (end < pieces.size() && wallOf(plan, pieces[end]) == wall) total += developed(pieces[end++]);
-        const double most = total > kLongestElevationRow ? kElevationRow : total;
-        for (size_t rowStart = first; rowStart < end;) {
-            // A row: whole pieces up to its length.
-            size_t rowEnd = rowStart;
+        std::vector<double> widths;
+        std::map<int32_t, int32_t> legPieces;  // as counted here, for a leg the layout does not list
+        for (; end < pieces.size() && wallOf(plan, pieces[end]) == wall; ++end)
+            widths.push_back(developed(pieces[end])), ++legPieces[pieces[end].leg];
+        const std::vector<size_t> rowEnds = elevationRowEnds(widths);
+        // A leg's count stands once, under its largest part in any row: the
+        // part's first piece.
+        std::map<int32_t, std::pair<double, size_t>> largest;
+        for (size_t r = 0, rowStart = 0; r < rowEnds.size(); rowStart = rowEnds[r++])
+            for (size_t i = rowStart, j; i < rowEnds[r]; i = j) {
+                double part = 0;
+                for (j = i; j < rowEnds[r] && pieces[first + j].leg == pieces[first + i].leg;) part += widths[j++];
+                auto [at, fresh] = largest.try_emplace(pieces[first + i].leg, part, first + i);
+                if (!fresh && part > at->second.first) at->second = {part, first + i};
+            }
+        size_t rowStart = first;
+        for (const size_t rowEndInWall : rowEnds) {
+            const size_t rowEnd = first + rowEndInWall;
             double length = 0;
-            while (rowEnd < end && (rowEnd == rowStart || length + developed(pieces[rowEnd]) <= most + 1e-6))
-                length += developed(pieces[rowEnd++]);
+            for (size_t i = rowStart; i < rowEnd; ++i) length += widths[i - first];
             const double headY = y - 1.5 * h, toeY = headY - depth;
             if (rowStart == first) {
                 std::u16string title = u"展開図";
                 if (walls > 1) title += kWordGap + wallLetter(wall);
-                const double tl = textLength(title, style);
-                out.texts.push_back({left, headY + h / 2, tl, 0, std::move(title)});
+                const TextBox box = level(left, headY + h / 2, textLength(title, style), style);
+                room.set(out, box, std::move(title));
             }
             out.lines.push_back({left, headY, left + length, headY});
             out.lines.push_back({left, toeY, left + length, toeY});
-            out.texts.push_back(endingAt(left - h, headY - h / 2, head, style));
-            out.texts.push_back(endingAt(left - h, toeY - h / 2, toe, style));
-            double x = left;
-            size_t legFirst = rowStart;
-            auto legCount = [&](size_t from, size_t to, double x1, double x2) {
-                out.texts.push_back(centred((x1 + x2) / 2, toeY - 3.7 * h,
-                                            asciiToU16(std::to_string(to - from)) + u"枚", style));
+            const double headLength = textLength(head, style), toeLength = textLength(toe, style);
+            room.set(out, level(left - h - headLength, headY - h / 2, headLength, style), head);
+            room.set(out, level(left - h - toeLength, toeY - h / 2, toeLength, style), toe);
+            // How far down the row's texts under the toe line reach.
+            double lowest = toeY - h;  // the legs' ticks
+            struct Part {
+                size_t first;
+                double x1, x2;
             };
-            double legX = x;
+            std::vector<Part> parts;
+            double x = left;
             for (size_t i = rowStart; i < rowEnd; ++i) {
                 const WallPiece& p = pieces[i];
-                if (i > rowStart && p.leg != pieces[i - 1].leg) {
-                    legCount(legFirst, i, legX, x);
-                    legFirst = i, legX = x;
+                if (i == rowStart || p.leg != pieces[i - 1].leg) {
+                    if (!parts.empty()) parts.back().x2 = x;
+                    parts.push_back({i, x, x});
+                    out.lines.push_back({x, toeY, x, toeY - h});
                 }
-                if (i == rowStart || p.leg != pieces[i - 1].leg) out.lines.push_back({x, toeY, x, toeY - h});
                 out.lines.push_back({x, headY, x, toeY});
                 const double w = developed(p);
-                if (p.kind != PieceKind::Pile)
-                    out.texts.push_back(centred(x + w / 2, (headY + toeY) / 2 - h / 2,
-                                                p.kind == PieceKind::Corner ? u"C" : u"調", style));
-                if (numberOf[i]) out.texts.push_back(centred(x + p.width / 2, toeY - 2.2 * h, *numberOf[i], style));
+                if (p.kind != PieceKind::Pile || p.outline != PieceOutline::Normal) {
+                    // Mid-height, or a text height and a half up or down
+                    // from there where the mark beside it is in the way
+                    // (a narrow piece by a corner), then above the head line.
+                    std::u16string mark = marksCorner(p) ? u"C" : u"調";
+                    const double ml = textLength(mark, style), mid = (headY + toeY) / 2;
+                    std::vector<double> centres;
+                    for (int k = 0; k <= 2 * kTiers; ++k) {
+                        const double c = mid + 1.5 * h * ((k + 1) / 2) * (k % 2 ? -1 : 1);
+                        if (c - h / 2 > toeY && c + h / 2 < headY) centres.push_back(c);
+                    }
+                    centres.insert(centres.end(), {headY + h, headY + 2.5 * h});
+                    const auto free = std::find_if(centres.begin(), centres.end(), [&](double c) {
+                        return room.fits(centredBox(x + w / 2, c, 1, 0, ml, h));
+                    });
+                    if (free == centres.end()) ++leftOut;
+                    else room.set(out, centredBox(x + w / 2, *free, 1, 0, ml, h), std::move(mark));
+                }
+                if (numberOf[i]) {
+                    // Standing, reading upwards: a text height of the row each.
+                    const double nl = textLength(*numberOf[i], style);
+                    bool set = false;
+                    for (int k = 0; k <= kTiers && !set; ++k) {
+                        const double from = toeY - 1.2 * h - k * (longest + h / 2);
+                        const TextBox box = centredBox(x + p.width / 2, from - nl / 2, 0, 1, nl, h);
+                        if (!room.fits(box)) continue;
+                        room.set(out, box, *numberOf[i]);
+                        lowest = std::min(lowest, from - nl);
+                        set = true;
+                    }
+                    if (!set) ++leftOut;
+                }
                 x += w;
             }
-            legCount(legFirst, rowEnd, legX, x);
+            parts.back().x2 = x;
             out.lines.push_back({x, headY, x, toeY});
             out.lines.push_back({x, toeY, x, toeY - h});
-            y = toeY - 3.7 * h - 2 * h;
+            // The legs' counts below the numbers, as their labels give them.
+            const double countLine = std::min(toeY - 3.7 * h, lowest - 1.5 * h);
+            double bottom = countLine;
+            for (const Part& part : parts) {
+                const int32_t leg = pieces[part.first].leg;
+                if (largest.at(leg).second != part.first) continue;
+                const bool listed = leg >= 0 && static_cast<size_t>(leg) < legs.size();
+                std::u16string count = asciiToU16(std::to_string(listed ? legs[static_cast<size_t>(leg)].pieces
+                                                                        : legPieces.at(leg))) + u"枚";
+                const double cl = textLength(count, style);
+                bool set = false;
+                for (int k = 0; k <= kTiers && !set; ++k) {
+                    const double baseline = countLine - k * 1.5 * h;
+                    const TextBox box = level((part.x1 + part.x2) / 2 - cl / 2, baseline, cl, style);
+                    if (!room.fits(box)) continue;
+                    room.set(out, box, std::move(count));
+                    bottom = std::min(bottom, baseline);
+                    set = true;
+                }
+                if (!set) ++leftOut;
+            }
+            y = bottom - 2 * h;
             rowStart = rowEnd;
         }
         first = end;
     }
+    return leftOut;
 }
 
 std::u16string summaryText(const Plan& plan, const QuantityTable& table, const PileLength& length) {

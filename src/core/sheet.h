@@ -33,10 +33,19 @@ struct PiecePlace {
 };
 PiecePlace piecePlace(const Plan& plan, const WallPiece& piece);
 
-// The numbers beside their piles, `offset` outside the wall (outside a loop,
-// left of an open run), along each pile and never upside down.
-void addPileNumbers(Annotations& out, const Plan& plan, const std::vector<PileNumber>& numbers, double offset,
-                    const TextStyle& style);
+// The steel as boxes the annotations keep clear of: each piece its width
+// along the axis and `depth` either side, a corner's plate its `plateReach`
+// along the next leg.
+void addSteel(SheetRoom& room, const Plan& plan, double depth, double plateReach);
+
+// The numbers by their piles, from `offset` outside the wall (outside a
+// loop, left of an open run), each standing across the wall over the middle
+// of its pile and never upside down, so that a number takes no more of the
+// wall's length than a text height. One that would meet a text or steel
+// goes further out; where there is no room across, it lies along its pile;
+// where there is none at all it is left out. Returns how many were.
+int32_t addPileNumbers(Annotations& out, SheetRoom& room, const Plan& plan, const std::vector<PileNumber>& numbers,
+                       double offset, const TextStyle& style);
 
 // The head level as typed, in metres: half- or full-width digits, a sign
 // ("+", "-", "−", "＋", "－") and one decimal point; none for anything else.
@@ -44,14 +53,27 @@ std::optional<double> parseLevel(std::u16string_view typed);
 // "+0.50", "－9.50" (the minus sign of code page 932), two decimals.
 std::u16string levelText(double metres);
 
+// The longest row of an elevation (mm).
+inline constexpr double kLongestElevationRow = 200000;
+
+// Where a wall's elevation is cut: the end of each row, as an index into
+// `widths` (the pieces as developed). One row where they add up to no more
+// than kLongestElevationRow; else the fewest rows of at most that, as equal
+// as the joints allow.
+std::vector<size_t> elevationRowEnds(const std::vector<double>& widths);
+
+// Whether the elevation marks a piece C: a corner pile, or the 起点 or 終点
+// corner pile of an open wall.
+bool marksCorner(const WallPiece& piece);
+
 // The developed elevation of each wall below (left, top): the wall unrolled
 // along its joint line, every piece its width (a corner pile with its
-// plate's reach), from the head level down by the pile length; in rows of
-// at most kElevationRow where a wall is longer than kLongestElevationRow.
-inline constexpr double kLongestElevationRow = 200000;  // mm
-inline constexpr double kElevationRow = 100000;         // mm
-void addElevation(Annotations& out, const Plan& plan, double plateReach, const std::vector<PileNumber>& numbers,
-                  double pileMetres, double headMetres, double left, double top, const TextStyle& style);
+// plate's reach), from the head level down by the pile length, in the rows
+// elevationRowEnds cuts. C marks a corner pile, 調 a closing pile; the pile
+// numbers stand under their piles; each leg's count once, under its largest
+// part. A mark or number with no room is left out; returns how many were.
+int32_t addElevation(Annotations& out, const Plan& plan, double plateReach, const std::vector<PileNumber>& numbers,
+                     double pileMetres, double headMetres, double left, double top, const TextStyle& style);
 
 // "SP-III 80枚（コーナー4） 延長 32.800 m 質量 48.000 t" (without a valid
 // pile length, no mass): what the host shows of a wall as its notice.

@@ -121,7 +121,8 @@ TEST(Quantities, RecordsReadBackAsWritten) {
     const WallLayout w = layWall(rect, {});
     const PileLength ten{LengthState::Valid, 10};
     Annotations a;
-    addLegLabels(a, w.legs, true, true, 125 + 400, pileSections()[1], ten, style);
+    SheetRoom room(style.height);
+    addLegLabels(a, room, w.legs, true, true, 125 + 400, pileSections()[1], ten, style);
     addQuantityTable(a, quantitiesFor(w.pieces, pileSections()[1], 10), ten, 10325, 6325, style);
     ASSERT_EQ(a.texts.size(), 4u + 6 * 3 + 3);  // 4 labels; header, 鋼矢板, コーナー矢板; 計 has 3
     EXPECT_EQ(u16ToUtf8(a.texts[0].text), "SP-III　L=10.0m　25枚");
@@ -190,7 +191,8 @@ TEST(Quantities, TableMultipliesOutAndLabelsStandApart) {
     const auto l = chainSegments(loop({{0, 0}, {10000, 0}, {10000, 4000}, {6000, 4000}, {6000, 8000}, {0, 8000}})).path;
     const WallLayout w = layWall(l, {});
     Annotations a;
-    addLegLabels(a, w.legs, true, true, 125 + 500, iii, {LengthState::Valid, 10}, style);
+    SheetRoom room(style.height);
+    addLegLabels(a, room, w.legs, true, true, 125 + 500, iii, {LengthState::Valid, 10}, style);
     ASSERT_EQ(a.texts.size(), 6u);
     // Each label's box, and whether two of them share any point.
     auto boxOf = [&](const HostText& t) {

@@ -2,7 +2,9 @@
 // the annotations' layer and a pile as one object, read back through the
 // host-format reader.
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <random>
 #include <string>
 
 #include "core/gaibu_reader.h"
@@ -38,13 +40,18 @@ struct Sheet : ::testing::Test {
         GaibuHeader header;
         std::vector<LineData> lines;
         std::vector<std::string> texts;
+        std::vector<std::array<double, 4>> at;  // each text's start and its baseline's vector
     };
     ReadBack readBack(const std::string& bytes) {
         ReadBack r;
         GinStore store(pf.messages);
         GaibuReader(r.header, store, NumberFormat{}, pf.codec).readBytes(bytes);
         for (int i = 0; i <= store.lastLineIndex(0); ++i) r.lines.push_back(store.getLine(0, i));
-        for (int i = 0; i <= store.lastMojiIndex(0); ++i) r.texts.push_back(u16ToUtf8(store.mojiRec(0, i).text));
+        for (int i = 0; i <= store.lastMojiIndex(0); ++i) {
+            const recMoji& m = store.mojiRec(0, i);
+            r.texts.push_back(u16ToUtf8(m.text));
+            r.at.push_back({m.X1, m.Y1, m.X2, m.Y2});
+        }
         return r;
     }
 };
@@ -118,9 +125,8 @@ TEST_F(Sheet, RectangleFigures) {
     EXPECT_EQ(readBack(grouped).lines.size(), readBack(plain).lines.size());
 }
 
-// Two walls: each numbered from 1 after its letter, each its elevation; a
-// wall of 300 m: its elevation in rows of at most 100 m.
-TEST_F(Sheet, SeveralWallsAndLongRows) {
+// Two walls: each numbered from 1 after its letter, each its elevation.
+TEST_F(Sheet, SeveralWalls) {
     const std::string header(kRectangle, std::string_view(kRectangle).find("#\r\n") + 3);
     Choices c = base();
     c.numbers = c.elevation = true;
@@ -132,14 +138,126 @@ TEST_F(Sheet, SeveralWallsAndLongRows) {
     EXPECT_EQ(countOf(r.texts, "B-80"), 2u);
     EXPECT_EQ(countOf(r.texts, "展開図　A"), 1u);
     EXPECT_EQ(countOf(r.texts, "展開図　B"), 1u);
+}
 
-    input = readHost(header + " 0 0 300000 0\r\n", NumberFormat{}, pf.codec, pf.messages);
-    c.numbers = false;
-    r = readBack(result(c));
-    std::vector<double> heads;  // the head and toe lines: horizontal, their left end at the elevation's left
-    for (const LineData& l : r.lines)
-        if (l.Y1 == l.Y2 && l.X1 == 0 && l.X2 > 50000) heads.push_back(l.X2 - l.X1);
-    EXPECT_EQ(heads, (std::vector<double>{100000, 100000, 100000, 100000, 100000, 100000}));
+// A wall longer than a row: rows of one length but for a pile, none over
+// kLongestElevationRow, and each leg's count once, the count of its label,
+// however the rows cut it.
+TEST_F(Sheet, LongWallsInEqualRowsWithEachLegCountedOnce) {
+    const std::string header(kRectangle, std::string_view(kRectangle).find("#\r\n") + 3);
+    const struct {
+        const char* lines;
+        size_t rows;
+    } cases[] = {
+        {" 0 0 300000 0\r\n", 2},
+        {" 0 0 100000 0\r\n 100000 0 100000 150000\r\n 100000 150000 200000 150000\r\n", 2},
+        {" 0 0 120000 0\r\n 120000 0 120000 90000\r\n 120000 90000 0 90000\r\n 0 90000 0 0\r\n", 3},
+        {" 0 0 250000 0\r\n 250000 0 250000 50000\r\n 250000 50000 200000 50000\r\n", 2},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.lines);
+        input = readHost(header + k.lines, NumberFormat{}, pf.codec, pf.messages);
+        Choices c = base();
+        c.elevation = true;
+        c.startCorner = c.endCorner = true;
+        const Plan plan = planRun(input, c, outlines);
+        ReadBack r = readBack(result(c));
+        std::vector<double> rails;  // the head and the toe line of each row
+        for (const LineData& l : r.lines)
+            if (l.Y1 == l.Y2 && l.X2 - l.X1 > 10000) rails.push_back(l.X2 - l.X1);
+        ASSERT_EQ(rails.size(), 2 * k.rows);
+        const auto [shortest, longest] = std::minmax_element(rails.begin(), rails.end());
+        EXPECT_LE(*longest, kLongestElevationRow);
+        EXPECT_LE(*longest - *shortest, pileSections()[kDefaultSection].widthMm + outlines.reach);
+        std::vector<std::string> counts, labels;
+        for (const std::string& t : r.texts)
+            if (t.size() > 3 && t.substr(t.size() - 3) == "枚") counts.push_back(t);
+        for (const WallLeg& leg : plan.layout.legs) labels.push_back(std::to_string(leg.pieces) + "枚");
+        std::sort(counts.begin(), counts.end());
+        std::sort(labels.begin(), labels.end());
+        EXPECT_EQ(counts, labels);
+        EXPECT_EQ(countOf(r.texts, "C"), static_cast<size_t>(plan.layout.corners));
+    }
+}
+
+// Walls of many shapes and text sizes, numbered at every step with labels
+// and the elevation: no two texts of the sheet overlap, none reads upside
+// down, every corner piece the count line counts is marked C, and what is
+// not written is what the sheet says it left out.
+TEST_F(Sheet, AnnotationsStandApartOnAnyWall) {
+    const std::string header(kRectangle, std::string_view(kRectangle).find("cn3"));
+    std::mt19937 random(20240611);
+    auto mm = [&](int lo, int hi) { return std::to_string(std::uniform_int_distribution<int>(lo, hi)(random) * 100); };
+    std::vector<std::pair<std::string, bool>> walls;  // lines, and whether the wall is open
+    for (int k = 0; k < 3; ++k) {
+        const std::string w = mm(30, 300), h = mm(30, 200);
+        walls.push_back({" 0 0 " + w + " 0\r\n " + w + " 0 " + w + " " + h + "\r\n " + w + " " + h + " 0 " + h +
+                             "\r\n 0 " + h + " 0 0\r\n",
+                         false});
+    }
+    for (int k = 0; k < 2; ++k) {
+        const std::string r = mm(30, 150);
+        walls.push_back({" -" + r + " 0 " + r + " 0\r\nci 0 0 " + r + " 0 180 1 0\r\n", false});
+    }
+    walls.push_back({"ci 0 0 " + mm(40, 120) + "\r\n", false});
+    for (int k = 0; k < 2; ++k) {
+        const std::string a = mm(30, 200), b = mm(20, 100);
+        walls.push_back({" 0 0 " + a + " 0\r\n " + a + " 0 " + a + " " + b + "\r\n", true});
+        walls.push_back({" 0 0 " + a + " 0\r\n " + a + " 0 " + std::to_string(std::stoi(a) + std::stoi(b)) + " " + b +
+                             "\r\n",
+                         true});
+    }
+    // A cofferdam with a notch 1.2 m wide and 3 m deep in its bottom side.
+    walls.push_back({" 0 0 9400 0\r\n 9400 0 9400 3000\r\n 9400 3000 10600 3000\r\n 10600 3000 10600 0\r\n"
+                     " 10600 0 20000 0\r\n 20000 0 20000 10000\r\n 20000 10000 0 10000\r\n 0 10000 0 0\r\n",
+                     false});
+    for (const auto& [lines, open] : walls)
+        for (const int32_t step : kNumberSteps) {
+            const std::string type = std::to_string(std::uniform_int_distribution<int>(2, 5)(random));
+            SCOPED_TRACE(lines + " step " + std::to_string(step) + " cn" + type);
+            input = readHost(header + "cn" + type + "\r\n#\r\n" + lines, NumberFormat{}, pf.codec, pf.messages);
+            Choices c = base();
+            c.labels = c.numbers = c.elevation = true;
+            c.numberStep = step;
+            c.startCorner = c.endCorner = open && random() % 2;
+            const Plan plan = planRun(input, c, outlines);
+            ASSERT_TRUE(plan.laid());
+            const ReadBack r = readBack(result(c));
+            const double h = currentTextStyle(input.header).height;
+            // Each text's rectangle as corners, its up a quarter turn left of its baseline.
+            std::vector<std::array<std::pair<double, double>, 4>> boxes;
+            size_t numbers = 0, labels = 0, marks = 0;
+            for (size_t i = 0; i < r.texts.size(); ++i) {
+                const auto [x, y, dx, dy] = r.at[i];
+                const double len = std::hypot(dx, dy), ux = -dy / len * h, uy = dx / len * h;
+                EXPECT_TRUE(dx > 1e-9 * len || (std::fabs(dx) <= 1e-9 * len && dy > 0)) << r.texts[i] << " upside down";
+                boxes.push_back({std::pair{x, y}, {x + dx, y + dy}, {x + ux, y + uy}, {x + dx + ux, y + dy + uy}});
+                numbers += r.texts[i].rfind("No.", 0) == 0;
+                labels += r.texts[i].rfind("SP-", 0) == 0;
+                marks += r.texts[i] == "C" || r.texts[i] == "調";
+            }
+            // Apart when some edge's normal separates them (both are rectangles).
+            auto apart = [](const auto& a, const auto& b) {
+                for (const auto* box : {&a, &b})
+                    for (int e = 0; e < 2; ++e) {
+                        const double ax = (*box)[e + 1].first - (*box)[0].first, ay = (*box)[e + 1].second - (*box)[0].second;
+                        double loA = INFINITY, hiA = -INFINITY, loB = INFINITY, hiB = -INFINITY;
+                        for (auto [px, py] : a) loA = std::min(loA, px * ax + py * ay), hiA = std::max(hiA, px * ax + py * ay);
+                        for (auto [px, py] : b) loB = std::min(loB, px * ax + py * ay), hiB = std::max(hiB, px * ax + py * ay);
+                        const double slack = 1e-9 * (std::fabs(hiA) + std::fabs(hiB) + 1);
+                        if (hiA <= loB + slack || hiB <= loA + slack) return true;
+                    }
+                return false;
+            };
+            for (size_t i = 0; i < boxes.size(); ++i)
+                for (size_t j = i + 1; j < boxes.size(); ++j)
+                    EXPECT_TRUE(apart(boxes[i], boxes[j])) << r.texts[i] << " meets " << r.texts[j];
+            EXPECT_EQ(countOf(r.texts, "C"), static_cast<size_t>(plan.layout.corners));
+            size_t special = 0;
+            for (const WallPiece& p : plan.layout.pieces) special += p.kind != PieceKind::Pile || p.outline != PieceOutline::Normal;
+            const size_t wanted = 2 * pileNumbers(plan, step).size() + plan.layout.legs.size() + special;
+            EXPECT_EQ(numbers + labels + marks + static_cast<size_t>(annotationsLeftOut(plan, input, outlines, c)), wanted);
+        }
 }
 
 TEST(SheetText, HeadLevels) {
