@@ -45,9 +45,9 @@ TEST(Golden, LabelledWallsWithTheirTables) {
         WallFace face;
         const char* count;
     } cases[] = {
-        {"cofferdam_temp.txt", "golden_cofferdam.txt", WallFace::JointLine, "99枚（コーナー5・調整2）  延長 39.969 m  ※奇数枚のため始点で向きが合いません"},
+        {"cofferdam_temp.txt", "golden_cofferdam.txt", WallFace::JointLine, "100枚（コーナー5・調整6）  延長 39.969 m"},
         {"rounded_temp.txt", "golden_rounded.txt", WallFace::Inner,
-         "189枚（コーナー6・調整2）  延長 76.421 m（2 壁）  ※奇数枚のため始点で向きが合いません"},
+         "190枚（コーナー6・調整5）  延長 76.421 m（2 壁）"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.temp);
