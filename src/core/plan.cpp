@@ -143,7 +143,7 @@ void planWall(Plan& p, const HostInput& in, const Choices& ch, const Outlines& o
         p.drawn.push_back(startPath(walls.paths[k], plan.swing, st.start, st.reversed));
         const WallPath& drawn = p.drawn.back();
         const double offset = faceOffset(drawn, ch.face, o, ch.orientation);
-        PathResult axis = offsetPath(drawn, offset);
+        PathResult axis = offsetPath(drawn, offset, section.widthMm);
         if (!axis.ok()) {
             p.refusal = Refusal::Lay;
             p.fault = std::move(axis.fault);

@@ -822,7 +822,7 @@ std::optional<std::pair<LD, LD>> meet(const Curve& p, const Curve& q, LD nx, LD 
 
 }  // namespace
 
-PathResult offsetPath(const WallPath& path, double left) {
+PathResult offsetPath(const WallPath& path, double left, double bow) {
     PathResult out;
     out.path = path;
     if (left == 0 || path.vertices.empty()) return out;
@@ -841,8 +841,15 @@ PathResult offsetPath(const WallPath& path, double left) {
         const WallPoint& b = v[(i + 1) % n];
         if (path.arcAt(i)) {
             const LegArc& arc = path.arcs[i];
-            const LD r = arc.ccw ? arc.r - d : arc.r + d;
+            LD r = arc.ccw ? arc.r - d : arc.r + d;
             if (!(r >= kJoinTolerance)) return folds(a, u"円弧の半径が矢板の出幅より小さくなります");
+            // Moved away from its centre, the arc moves on by three times a
+            // chord's bow: a chord between two joints dips towards the drawn
+            // line by one bow, and one across the arc's meeting with a
+            // straight leg (which, moved, now cuts the circle) cuts that
+            // corner; three keeps both off the drawn line for every section.
+            const LD half = static_cast<LD>(bow) / 2;
+            if (r > arc.r && half > 0 && r > half && !path.circle()) r += 3 * (r - x87::sqrt(r * r - half * half));
             const LD k = r / arc.r;
             curve[i] = {true, 0, 0, 0, 0, arc.cx, arc.cy, r};
             ends[i] = {arc.cx + (a.x - arc.cx) * k, arc.cy + (a.y - arc.cy) * k, arc.cx + (b.x - arc.cx) * k,

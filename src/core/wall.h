@@ -112,8 +112,11 @@ WallPath startPath(const WallPath& path, double swing, size_t start, bool revers
 
 // The path moved `left` mm to the left of its direction (right when
 // negative): lines parallel, arcs about their centres, corners mitred. A
-// leg or an arc the move folds away is a fault, with its place.
-PathResult offsetPath(const WallPath& path, double left);
+// leg or an arc the move folds away is a fault, with its place. Where
+// chords `bow` wide will stand on it (a face drawn), an arc moved away from
+// its centre moves on by some chords' bows, so that the chords between the
+// joints keep off the drawn line too.
+PathResult offsetPath(const WallPath& path, double left, double bow = 0);
 
 enum class PieceKind : uint8_t {
     Pile,     // an ordinary pile

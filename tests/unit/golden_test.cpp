@@ -47,7 +47,7 @@ TEST(Golden, LabelledWallsWithTheirTables) {
     } cases[] = {
         {"cofferdam_temp.txt", "golden_cofferdam.txt", WallFace::JointLine, "100枚（コーナー5・調整6）  延長 39.969 m"},
         {"rounded_temp.txt", "golden_rounded.txt", WallFace::Inner,
-         "190枚（コーナー6・調整5）  延長 76.421 m（2 壁）"},
+         "190枚（コーナー6・調整5）  延長 76.459 m（2 壁）"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.temp);
