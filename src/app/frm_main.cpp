@@ -195,7 +195,7 @@ void TfrmMain::chkEndClick() {
 
 void TfrmMain::btnReverseClick() {
     app_.session().turnPilesOver();
-    showCount();  // a U loop's odd count speaks of the orientation
+    showCount();
 }
 
 void TfrmMain::btnStartClick() {
@@ -277,12 +277,14 @@ void TfrmMain::chkLabelClick() {
     const bool on = Button_GetCheck(control(ids::chkLabel)) == BST_CHECKED;
     app_.session().setLabels(on);
     settings().setLabels(on);
+    showCount();  // labels with no room are left out, and the count line says so
 }
 
 void TfrmMain::chkTableClick() {
     const bool on = Button_GetCheck(control(ids::chkTable)) == BST_CHECKED;
     app_.session().setTable(on);
     settings().setTable(on);
+    showCount();
 }
 
 void TfrmMain::btnZoomUpClick() { app_.session().zoomIn(); }

@@ -236,6 +236,16 @@ void Session::changeSection(size_t index) {
     fitRun();
 }
 
+std::u16string Session::countText() const {
+    std::u16string text = ravo::countText(plan_);
+    const bool annotated = choices_.labels || choices_.numbers || choices_.elevation;
+    if (annotated && outlines_ && plan_.laid()) {
+        const std::u16string leftOut = leftOutText(annotationsLeftOut(plan_, input_, *outlines_, choices_));
+        if (!leftOut.empty()) text += u"  " + leftOut;
+    }
+    return text;
+}
+
 std::u16string Session::massText() const { return massLine(quantities(), choices_.pileLength); }
 
 void Session::fitRun() {

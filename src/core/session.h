@@ -72,9 +72,10 @@ public:
     // What the drawn line is: the joint line or a face of the wall.
     void setFace(WallFace face);
 
-    // The count line under the preview, and the line under it: the mass,
-    // or why there is none.
-    std::u16string countText() const { return ravo::countText(plan_); }
+    // The count line under the preview (with the annotations OK leaves out
+    // for want of room), and the line under it: the mass, or why there is
+    // none.
+    std::u16string countText() const;
     std::u16string massText() const;
     // The pieces laid, counted and weighed at the pile length.
     QuantityTable quantities() const { return ravo::quantities(plan_, choices_); }

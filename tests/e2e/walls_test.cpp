@@ -80,7 +80,7 @@ TEST_F(Walls, ArcsAreWalkedWithoutCorners) {
     writeTemp("hq\r\n#\r\nci 0 0 10000 0 180 1 0\r\nci 0 0 10000 180 360 1 0\r\n");
     HWND main = startWith(L"/select");
     ASSERT_NE(main, nullptr);
-    EXPECT_EQ(count(main), "158枚（調整1）  延長 62.828 m");
+    EXPECT_EQ(count(main), "158枚（調整2）  延長 62.828 m");
     closeWith(main, ids::btnOK);
     EXPECT_EQ(resultLines(), 1 + 158 * 20);
 }
@@ -198,15 +198,17 @@ TEST_F(Walls, DimensionsAndBlocksInTheSelectionAreLeftOut) {
     EXPECT_EQ(resultLines(), 1 + 80 * 20 + 4 * 6);
 }
 
-// The L-shaped cofferdam closes with two closing piles, each reaching both
-// of its neighbours' interlocks on the axis: there, as at every joint of two
-// whole piles, the joint edges of both piles end (4 segment ends).
+// The L-shaped cofferdam closes with closing piles half a pile wide, one on
+// the top leg and three on the left, so that its 90 piles alternate all
+// round; each reaches both of its neighbours' interlocks on the axis:
+// there, as at every joint of two whole piles, the joint edges of both
+// piles end (4 segment ends).
 TEST_F(Walls, ClosingPilesCloseTheCofferdam) {
     writeTemp("hq\r\n#\r\n 0 0 10000 0\r\n 10000 0 10000 4000\r\n 10000 4000 6000 4000\r\n 6000 4000 6000 8000\r\n"
               " 6000 8000 0 8000\r\n 0 8000 0 0\r\n");
     HWND main = startWith(L"/select");
     ASSERT_NE(main, nullptr);
-    EXPECT_EQ(count(main).rfind("91枚（コーナー6・調整2）", 0), 0u) << count(main);
+    EXPECT_EQ(count(main), "90枚（コーナー6・調整4）  延長 36.400 m");
     closeWith(main, ids::btnOK);
     std::vector<std::array<double, 4>> segs;
     const std::string result = readFile(L"jwc_temp.txt");
@@ -219,21 +221,20 @@ TEST_F(Walls, ClosingPilesCloseTheCofferdam) {
             for (int e = 0; e < 2; ++e) n += std::fabs(s[2 * e] - x) < 1e-6 && std::fabs(s[2 * e + 1] - y) < 1e-6;
         return n;
     };
-    EXPECT_EQ(endsAt(1000, 8400), 4) << "an ordinary joint";
+    EXPECT_EQ(endsAt(1000, 8000), 4) << "an ordinary joint";
     // Each closing pile's interlocks: 200 wide, on the top leg and the left one.
-    for (auto [x, y] : {std::pair{600.0, 8400.0}, {400.0, 8400.0}, {0.0, 600.0}, {0.0, 400.0}})
+    for (auto [x, y] : {std::pair{600.0, 8000.0}, {400.0, 8000.0}, {0.0, 1000.0}, {0.0, 800.0}, {0.0, 600.0}, {0.0, 400.0}})
         EXPECT_EQ(endsAt(x, y), 4) << "the closing pile leaves the wall open at (" << x << ", " << y << ")";
 }
 
-// A count line with its warning is longer than the window was: the window
-// widens so that all of it can be read (the window fits its labels to their
-// text in its own font).
+// A count line longer than the window was (two circles, each with its
+// radius): the window widens so that all of it can be read (the window fits
+// its labels to their text in its own font).
 TEST_F(Walls, CountLineFitsTheWindow) {
-    writeTemp("hq\r\nhp1 0 0\r\nhp2 10000 0\r\nhp3 10000 4000\r\nhp4 6000 4000\r\nhp5 6000 8000\r\n"
-              "hp6 0 8000\r\nhp7 0 0\r\n");
-    HWND main = startWith(L"/points");
+    writeTemp("hq\r\n#\r\nci 0 0 10000\r\nci 30000 0 10000\r\n");
+    HWND main = startWith(L"/select");
     ASSERT_NE(main, nullptr);
-    EXPECT_EQ(count(main), "91枚（コーナー6・調整2）  延長 37.200 m  ※奇数枚のため始点で向きが合いません");
+    EXPECT_EQ(count(main), "316枚  延長 126.400 m（2 壁）  半径 10.059 m  半径 10.059 m");
     const RECT r = driver::clientRectOf(driver::child(main, ids::lblCount));
     RECT client{};
     GetClientRect(main, &client);
