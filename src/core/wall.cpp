@@ -1,6 +1,7 @@
 #include "wall.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <optional>
@@ -359,6 +360,48 @@ struct Element {
     WallPoint mid;  // halfway along: the same line or arc twice is one
 };
 
+// A circle selected twice is one circle, as a line selected twice is one
+// line: centres and radii within the tolerance, the first kept. Each is
+// looked for in its tolerance-sized cell and the cells about it, so many
+// circles (concentric ones among them) cost no more than their sort.
+void dropRepeatedCircles(std::vector<WallPath>& circles) {
+    if (circles.size() < 2) return;
+    using Cell = std::array<int64_t, 3>;
+    auto cellOf = [](const LegArc& a) {
+        return Cell{static_cast<int64_t>(std::floor(a.cx / kJoinTolerance)),
+                    static_cast<int64_t>(std::floor(a.cy / kJoinTolerance)),
+                    static_cast<int64_t>(std::floor(a.r / kJoinTolerance))};
+    };
+    std::vector<std::pair<Cell, uint32_t>> cells;
+    cells.reserve(circles.size());
+    for (uint32_t i = 0; i < circles.size(); ++i) cells.push_back({cellOf(circles[i].arcs[0]), i});
+    std::sort(cells.begin(), cells.end());
+    auto same = [](const LegArc& p, const LegArc& q) {
+        return std::fabs(p.cx - q.cx) <= kJoinTolerance && std::fabs(p.cy - q.cy) <= kJoinTolerance &&
+               std::fabs(p.r - q.r) <= kJoinTolerance;
+    };
+    std::vector<bool> repeated(circles.size(), false);
+    for (uint32_t i = 0; i < circles.size(); ++i) {
+        const LegArc& a = circles[i].arcs[0];
+        const Cell c = cellOf(a);
+        for (int64_t dx = -1; dx <= 1 && !repeated[i]; ++dx)
+            for (int64_t dy = -1; dy <= 1 && !repeated[i]; ++dy)
+                for (int64_t dr = -1; dr <= 1 && !repeated[i]; ++dr) {
+                    const Cell n{c[0] + dx, c[1] + dy, c[2] + dr};
+                    auto it = std::lower_bound(cells.begin(), cells.end(), std::pair{n, uint32_t{0}});
+                    for (; it != cells.end() && it->first == n && it->second < i; ++it)
+                        if (!repeated[it->second] && same(circles[it->second].arcs[0], a)) repeated[i] = true;
+                }
+    }
+    size_t kept = 0;
+    for (size_t i = 0; i < circles.size(); ++i) {
+        if (repeated[i]) continue;
+        if (kept != i) circles[kept] = std::move(circles[i]);
+        ++kept;
+    }
+    circles.resize(kept);
+}
+
 // The usable lines and arcs: finite, within reach, not shorter than the
 // tolerance; a full circle (or an arc round to its start) is a path of its
 // own. A coordinate beyond reach is a fault.
@@ -394,6 +437,7 @@ std::u16string usableElements(std::span<const WallSegment> lines, std::span<cons
         }
         usable.push_back({{p.x, p.y, q.x, q.y}, {a.cx, a.cy, a.r, true}, arcPoint(a.cx, a.cy, a.r, (a0 + a1) / 2)});
     }
+    dropRepeatedCircles(circles);
     return {};
 }
 
