@@ -139,7 +139,8 @@ void planWall(Plan& p, const HostInput& in, const Choices& ch, const Outlines& o
         const WallStart st = k < ch.starts.size() ? ch.starts[k] : WallStart{};
         p.drawn.push_back(startPath(walls.paths[k], plan.swing, st.start, st.reversed));
         const WallPath& drawn = p.drawn.back();
-        PathResult axis = offsetPath(drawn, faceOffset(drawn, ch.face, o, ch.orientation));
+        plan.faceOffset = faceOffset(drawn, ch.face, o, ch.orientation);
+        PathResult axis = offsetPath(drawn, plan.faceOffset);
         if (!axis.ok()) {
             p.refusal = Refusal::Lay;
             p.fault = std::move(axis.fault);

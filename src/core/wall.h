@@ -134,6 +134,10 @@ struct WallPiece {
     double width = 0;     // along the axis
     bool mirrored = false;
     double turn = 0;      // a corner's turn to the next leg, degrees, + to the left
+    // The turn as drawn, the tangents' at the corner's vertex: what the pile
+    // is named and ordered by. Along a curve the plate turns to the chord of
+    // the next pile instead, up to an interlock's swing off the drawn turn.
+    double drawnTurn = 0;
     // A pile laid as a chord of a curve: its direction as a unit vector, as
     // it was found (the angle is for labels and the preview's tests).
     bool chord = false;
@@ -159,6 +163,9 @@ struct WallPlan {
     double depth = 0;       // how far the pile reaches from the axis, either side
     double leastAngle = 0;  // the sharpest corner the section takes (interior, degrees)
     double swing = 0;       // what one interlock turns (degrees): a smaller turn is no corner
+    // How far the joint line lies left of the line the user drew (a face),
+    // mm: a refusal names the radius of what was drawn.
+    double faceOffset = 0;
 };
 
 // A closing pile narrower than this (mm) is none: the loop closes within the

@@ -129,7 +129,11 @@ enum class StretchEnd : uint8_t { Corner, Free, Start };
 class CurveLayer {
 public:
     CurveLayer(const WallPath& path, const WallPlan& plan, WallLayout& out)
-        : path_(path), plan_(plan), out_(out), legs_(plan, out), w_(plan.width), c_(plan.reach) {}
+        : path_(path), plan_(plan), out_(out), legs_(plan, out), w_(plan.width), c_(plan.reach) {
+        if (plan.faceOffset == 0) return;
+        PathResult face = offsetPath(path, -plan.faceOffset);
+        if (face.ok() && face.path.vertices.size() == path.vertices.size()) drawn_ = std::move(face.path);
+    }
 
     void lay() {
         const size_t n = path_.vertices.size(), m = path_.legCount();
@@ -158,6 +162,7 @@ public:
                                    : !path_.closed && k + 1 == starts.size() ? StretchEnd::Free
                                                                             : StretchEnd::Corner;
             stretch(k, st, (!path_.closed && k == 0) || cornerless ? 0 : c_, end);
+            if (end == StretchEnd::Corner && out_.ok()) out_.pieces[pendingCorner_].drawnTurn = drawnTurnAt(to % n);
         }
         if (!out_.ok()) return;
         // A loop too small for its piles to go round it.
@@ -171,6 +176,17 @@ private:
         out_.fault = std::move(why);
         out_.pieces.clear();
         out_.legs.clear();
+    }
+
+    // The path's turn at a vertex as the user drew it, its tangents'. Where
+    // a face was drawn the joint line is that line moved: the move keeps a
+    // line's direction but not an arc's tangent at the moved vertex, so the
+    // turn is taken on the face, the joint line moved back.
+    double drawnTurnAt(size_t vertex) const {
+        const WallPath& p = drawn_ ? *drawn_ : path_;
+        const size_t m = p.legCount();
+        const Tangents in = tangentsOf(p, (vertex + m - 1) % m), out = tangentsOf(p, vertex);
+        return turnDegrees(in.ix, in.iy, out.ox, out.oy);
     }
 
     bool put(size_t leg, Spot a, Spot b, LD width, PieceKind kind) {
@@ -271,6 +287,7 @@ private:
     WallLayout& out_;
     LegLayer legs_;
     const LD w_, c_;
+    std::optional<WallPath> drawn_;    // the face the user drew, where it is not the joint line
     size_t pendingCorner_ = SIZE_MAX;  // a corner pile waiting for its plate's direction
     Spot firstJoint_{0, 0};
 };
