@@ -164,7 +164,7 @@ struct WallPlan {
     double leastAngle = 0;  // the sharpest corner the section takes (interior, degrees)
     double swing = 0;       // what one interlock turns (degrees): a smaller turn is no corner
     // How far the joint line lies left of the line the user drew (a face),
-    // mm: a refusal names the radius of what was drawn.
+    // mm: corners are named and radii quoted by what was drawn.
     double faceOffset = 0;
 };
 
@@ -199,7 +199,10 @@ struct WallLayout {
 // closing pile for its remainder before its end corner; an open path's free
 // end grows to a whole pile; a loop without corners closes at its start. A
 // full circle takes equal piles on the circle they fit. A joint that turns
-// more than the interlocks take is refused with the smallest radius.
+// more than the interlocks take is refused: at a kink of the line (no
+// corner, yet sharper than the piles can follow) with its angle, on an arc
+// or a circle too small with the smallest radius (of the face, where one
+// was drawn).
 WallLayout layWall(const WallPath& path, const WallPlan& plan);
 
 // The several walls' layouts as one: pieces, legs and counts in order, each

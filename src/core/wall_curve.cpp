@@ -108,16 +108,40 @@ Spot spotAt(const std::vector<Elem>& st, const Cursor& c) { return spotOn(st[c.e
 
 LD apart(Spot p, Spot q) { return x87::sqrt((q.x - p.x) * (q.x - p.x) + (q.y - p.y) * (q.y - p.y)); }
 
-// "4.586": the smallest radius (m) the section follows, to the millimetre above.
-std::u16string leastRadiusText(double width, double swing) {
+// The smallest radius (mm) the section follows: its piles as chords of
+// the width turning at each joint by what one interlock takes.
+LD leastRadius(const WallPlan& plan) {
     LD s, c;
-    x87::sinCos(static_cast<LD>(swing) * kPiFull / 360, s, c);
-    return metresFromMm(static_cast<long long>(std::ceil(toDouble(width / (2 * s)) - 1e-9)));
+    x87::sinCos(static_cast<LD>(plan.swing) * kPiFull / 360, s, c);
+    return plan.width / (2 * s);
 }
 
-std::u16string tooSharp(Spot at, const WallPlan& plan) {
-    return u"線の曲がりが急すぎます" + placeText(toDouble(at.x), toDouble(at.y)) + u"。この型式（継手の回転 " +
-           degreesText(plan.swing) + u"°）が沿える半径は " + leastRadiusText(plan.width, plan.swing) + u" m 以上です";
+// "4.586": a radius (mm) in metres, to the millimetre above.
+std::u16string radiusUpText(LD mm) { return metresFromMm(static_cast<long long>(std::ceil(toDouble(mm) - 1e-9))); }
+
+// A curve the piles cannot follow: an arc or a circle (of this radius on
+// the joint line, turning left when `left`; 0: none in particular) smaller
+// than the section takes. Where the user drew a face the radii are the
+// face's: the joint line lies faceOffset to the left of it, so a curve
+// turning left has the face that much further out.
+std::u16string tooSharp(Spot at, const WallPlan& plan, LD radius = 0, bool left = true) {
+    const LD off = left ? plan.faceOffset : -plan.faceOffset, least = leastRadius(plan);
+    const bool face = plan.faceOffset != 0;
+    std::u16string text = u"線の曲がりが急すぎます" + placeText(toDouble(at.x), toDouble(at.y));
+    if (radius > 0)
+        text += (face ? u"（描いた面の半径 " : u"（半径 ") + metresFromMm(std::llround(toDouble(radius + off))) + u" m）";
+    text += u"。この型式（継手の回転 " + degreesText(plan.swing) + u"°）が沿える" + (face ? u"面の" : u"") + u"半径は " +
+            radiusUpText(least + off) + u" m 以上です";
+    if (face) text += u"（継手線で " + radiusUpText(least) + u" m）";
+    return text;
+}
+
+// A kink in the line (a vertex turning no more than the interlocks take, so
+// no corner) that, with what the line turns about it, turns a joint further
+// than they take.
+std::u16string kinkText(const WallPoint& at, double jointTurn, const WallPlan& plan) {
+    return u"線が折れています" + placeText(at.x, at.y) + u"（継手の回転 " + degreesText(jointTurn) + u"°、この型式は " +
+           degreesText(plan.swing) + u"° まで）。折れをなくすか、はっきりした角にしてください";
 }
 
 // How a stretch ends: at a corner (its last pile the corner pile), free (an
@@ -166,7 +190,8 @@ public:
         }
         if (!out_.ok()) return;
         // A loop too small for its piles to go round it.
-        if (cornerless && out_.pieces.size() < kLeastLoopCorners) return refuse(tooSharp(firstJoint_, plan_));
+        if (cornerless && out_.pieces.size() < kLeastLoopCorners)
+            return refuse(tooSharp(firstJoint_, plan_, 0, counterClockwise(path_)));
         if (pendingCorner_ != SIZE_MAX) turnCorner(firstJoint_);
         checkDeflections(cornerless);
     }
@@ -278,8 +303,39 @@ private:
             if (a.leg != b.leg) continue;
             double turn = std::fabs(b.angle - a.angle);
             if (turn > 180) turn = 360 - turn;
-            if (turn > plan_.swing + 1e-6) return refuse(tooSharp({b.x, b.y}, plan_));
+            if (turn > plan_.swing + 1e-6) return refuse(sharpJoint({b.x, b.y}, turn));
         }
+    }
+
+    // Why a joint at `at` turns too far: an arc about it smaller than the
+    // section follows, else the kink beside it that turns the most. Both
+    // its piles lie within a width of the joint, and so does what turned
+    // them.
+    std::u16string sharpJoint(Spot at, double turn) const {
+        const auto& v = path_.vertices;
+        const LD near = w_ * (1 + 1e-9L), least = leastRadius(plan_);
+        auto within = [&](const WallPoint& p) { return apart(at, {p.x, p.y}) <= near; };
+        for (size_t leg = 0; leg < path_.legCount(); ++leg) {
+            if (!path_.arcAt(leg) || !(path_.arcs[leg].r < least * (1 - 1e-9L))) continue;
+            const ArcGeo g = arcGeo(path_, leg);
+            const LD off = apart(at, {g.cx, g.cy}) - g.r;
+            LD t = g.sweep > 0 ? angleOf(at.x - g.cx, at.y - g.cy) - g.a0 : g.a0 - angleOf(at.x - g.cx, at.y - g.cy);
+            t = std::fmod(t, kTwoPi);
+            if (t < 0) t += kTwoPi;
+            const bool alongside = t <= std::fabs(g.sweep) && std::fabs(off) <= near;
+            if (alongside || within(v[leg]) || within(v[(leg + 1) % v.size()]))
+                return tooSharp(at, plan_, g.r, g.sweep > 0);
+        }
+        std::optional<size_t> kink;
+        double most = -1;
+        for (size_t i = 0; i < v.size(); ++i) {
+            if (!path_.closed && (i == 0 || i + 1 == v.size())) continue;
+            if (!within(v[i]) || cornerAt(path_, i, plan_.swing)) continue;
+            const double t = std::fabs(drawnTurnAt(i));
+            if (t > most) most = t, kink = i;
+        }
+        if (kink && most > 0) return kinkText(v[*kink], turn, plan_);
+        return tooSharp(at, plan_);
     }
 
     const WallPath& path_;
@@ -306,7 +362,7 @@ WallLayout layCircle(const WallPath& path, const WallPlan& plan) {
     }
     const Spot low{arc.cx, arc.cy - arc.r};
     if (count < kLeastLoopCorners || 360 / count > plan.swing + 1e-9) {
-        out.fault = tooSharp(low, plan);
+        out.fault = tooSharp(low, plan, arc.r, arc.ccw);
         return out;
     }
     const auto n = static_cast<int64_t>(count);
