@@ -135,6 +135,7 @@ void planWall(Plan& p, const HostInput& in, const Choices& ch, const Outlines& o
     plan.leastAngle = o.leastCornerAngle();
     plan.swing = section.swingDeg;
     std::vector<WallLayout> laid;
+    size_t pieces = 0;
     for (size_t k = 0; k < walls.paths.size(); ++k) {
         const WallStart st = k < ch.starts.size() ? ch.starts[k] : WallStart{};
         p.drawn.push_back(startPath(walls.paths[k], plan.swing, st.start, st.reversed));
@@ -146,11 +147,16 @@ void planWall(Plan& p, const HostInput& in, const Choices& ch, const Outlines& o
             p.fault = std::move(axis.fault);
             return;
         }
+        // Past the cap or a refused wall the rest are refused with them, and
+        // need not be laid: a hatch selected by mistake is many thousand
+        // walls.
+        if (pieces > static_cast<size_t>(kMaxPileCount) || (!laid.empty() && !laid.back().ok())) continue;
         plan.startCorner = !drawn.closed && ch.startCorner;
         plan.endCorner = !drawn.closed && ch.endCorner;
         laid.push_back(layWall(axis.path, plan));
+        pieces += laid.back().pieces.size();
     }
-    p.layout = joinLayouts(std::move(laid));
+    p.layout = joinLayouts(std::move(laid), plan.depth);
     if (!p.layout.ok()) {
         p.refusal = Refusal::Lay;
         p.fault = p.layout.fault;

@@ -206,8 +206,10 @@ struct WallLayout {
 WallLayout layWall(const WallPath& path, const WallPlan& plan);
 
 // The several walls' layouts as one: pieces, legs and counts in order, each
-// leg knowing its wall. The first refused wall refuses all.
-WallLayout joinLayouts(std::vector<WallLayout>&& walls);
+// leg knowing its wall. The first refused wall refuses all; so do two walls
+// whose piles (each wall's laid axis, its plates included, widened by the
+// depth either side) run into each other, with the place.
+WallLayout joinLayouts(std::vector<WallLayout>&& walls, double depth);
 
 // The sharpest corner (the interior angle, degrees, to 0.1° upwards) at
 // which a corner pile and the next leg's first pile stay clear of each
