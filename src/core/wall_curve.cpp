@@ -334,7 +334,9 @@ private:
             const double t = std::fabs(drawnTurnAt(i));
             if (t > most) most = t, kink = i;
         }
-        if (kink && most > 0) return kinkText(v[*kink], turn, plan_);
+        // A vertex turning less than the straight tolerance is a tangent
+        // join, no kink; the kink is named where it was drawn.
+        if (kink && most >= kStraightTolerance) return kinkText((drawn_ ? drawn_->vertices : v)[*kink], turn, plan_);
         return tooSharp(at, plan_);
     }
 
