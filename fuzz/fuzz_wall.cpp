@@ -6,7 +6,8 @@
 // and closes a loop at its start vertex (within the joints' play). Laid
 // straight, no two legs but neighbours come within twice the pile's depth;
 // laid along a curve, every joint lies on the line, no joint turns more than
-// the interlocks take and no two piles cross.
+// the interlocks take and no two piles cross. Several walls laid together
+// keep every pile of one twice the depth from every pile of another.
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -90,6 +91,29 @@ void checkCurved(const WallPath& p, const WallLayout& w, double swing) {
             if (crossProperly(chords[i], chords[j])) std::abort();
 }
 
+// The piles of different walls of the joined layout: none within twice the
+// depth of another's (or crossing it).
+void checkApart(const WallLayout& joined, double depth) {
+    std::vector<std::pair<WallSegment, int32_t>> piles;
+    size_t at = 0;
+    for (const WallLeg& l : joined.legs)
+        for (int32_t k = 0; k < l.pieces; ++k, ++at) {
+            const WallPiece& p = joined.pieces[at];
+            const Rotation u = p.along();
+            piles.push_back({{p.x, p.y, p.x + u.c * p.width, p.y + u.s * p.width}, l.wall});
+        }
+    if (at != joined.pieces.size()) std::abort();
+    for (size_t i = 0; i < piles.size(); ++i)
+        for (size_t j = i + 1; j < piles.size(); ++j) {
+            if (piles[i].second == piles[j].second) continue;
+            const WallSegment &a = piles[i].first, &b = piles[j].first;
+            const double d = crossProperly(a, b) ? 0
+                                                 : std::min({segmentDistance(a.x1, a.y1, b), segmentDistance(a.x2, a.y2, b),
+                                                             segmentDistance(b.x1, b.y1, a), segmentDistance(b.x2, b.y2, a)});
+            if (d < 2 * depth * (1 - 1e-9)) std::abort();
+        }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -147,13 +171,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     if (!points && !arcs && std::fabs(length - usable) > 1e-6 * usable + 1e-6) std::abort();
     const double depth = 125, swing = 5;
+    std::vector<WallLayout> laid;  // every wall whose joint line was found
     for (const WallPath& drawn : paths) {
         const PathResult moved = offsetPath(startPath(drawn, swing, data[0] >> 5, false), face);
         if (!moved.ok()) continue;
         const WallPath& p = moved.path;
         WallPlan plan{width, 200, true, 0, false, false, depth, 40};
         plan.swing = swing;
+        plan.faceOffset = face;
         const WallLayout w = layWall(p, plan);
+        laid.push_back(w);
         if (!w.ok()) {
             if (!w.pieces.empty()) std::abort();  // a refusal lays nothing
             continue;
@@ -166,6 +193,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
         if (curved) checkCurved(p, w, swing);
         else checkStraight(p, w, depth);
+    }
+    if (laid.size() == paths.size() && laid.size() > 1) {
+        const WallLayout joined = joinLayouts(std::move(laid), depth);
+        if (!joined.ok() && !joined.pieces.empty()) std::abort();
+        if (joined.ok()) checkApart(joined, depth);
     }
     return 0;
 }

@@ -138,17 +138,25 @@ void planWall(Plan& p, const HostInput& in, const Choices& ch, const Outlines& o
     plan.outline[0] = o.outline(OutlineKind::Normal, false);
     plan.outline[1] = o.outline(OutlineKind::Normal, true);
     std::vector<WallLayout> laid;
+    size_t pieces = 0;
+    p.drawn.reserve(walls.paths.size());  // each wall's plan points at its drawn line
     for (size_t k = 0; k < walls.paths.size(); ++k) {
         const WallStart st = k < ch.starts.size() ? ch.starts[k] : WallStart{};
         p.drawn.push_back(startPath(walls.paths[k], plan.swing, st.start, st.reversed));
         const WallPath& drawn = p.drawn.back();
         const double offset = faceOffset(drawn, ch.face, o, ch.orientation);
+        plan.faceOffset = offset;
+        plan.drawn = &drawn;
         PathResult axis = offsetPath(drawn, offset, section.widthMm);
         if (!axis.ok()) {
             p.refusal = Refusal::Lay;
             p.fault = std::move(axis.fault);
             return;
         }
+        // Past the cap or a refused wall the rest are refused with them, and
+        // need not be laid: a hatch selected by mistake is many thousand
+        // walls.
+        if (pieces > static_cast<size_t>(kMaxPileCount) || (!laid.empty() && !laid.back().ok())) continue;
         plan.startCorner = !drawn.closed && ch.startCorner;
         plan.endCorner = !drawn.closed && ch.endCorner;
         // The steel keeps to the joint line's side of a drawn face; on a
@@ -158,8 +166,9 @@ void planWall(Plan& p, const HostInput& in, const Choices& ch, const Outlines& o
                          : drawn.closed ? o.faceReach(counterClockwise(drawn), ch.orientation)
                                         : 0;
         laid.push_back(layWall(axis.path, plan));
+        pieces += laid.back().pieces.size();
     }
-    p.layout = joinLayouts(std::move(laid));
+    p.layout = joinLayouts(std::move(laid), plan.depth);
     if (!p.layout.ok()) {
         p.refusal = Refusal::Lay;
         p.fault = p.layout.fault;

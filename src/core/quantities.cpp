@@ -101,7 +101,7 @@ QuantityTable quantitiesFor(const std::vector<WallPiece>& pieces, const PileSect
     for (const WallPiece& p : pieces) {
         QuantityRow* row = &t.rows.front();
         if (p.kind == PieceKind::Corner) {
-            row = &rowFor(cornerName(p.turn), gradeOf(section), section.massKgPerM);
+            row = &rowFor(cornerName(p.drawnTurn), gradeOf(section), section.massKgPerM);
         } else if (p.outline != PieceOutline::Normal) {
             row = &rowFor(cornerName(90), gradeOf(section), section.massKgPerM);  // 起点, 終点
         } else if (p.kind == PieceKind::Closing) {

@@ -1,6 +1,7 @@
 #include "wall.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <optional>
@@ -375,6 +376,48 @@ struct Element {
     WallPoint mid;  // halfway along: the same line or arc twice is one
 };
 
+// A circle selected twice is one circle, as a line selected twice is one
+// line: centres and radii within the tolerance, the first kept. Each is
+// looked for in its tolerance-sized cell and the cells about it, so many
+// circles (concentric ones among them) cost no more than their sort.
+void dropRepeatedCircles(std::vector<WallPath>& circles) {
+    if (circles.size() < 2) return;
+    using Cell = std::array<int64_t, 3>;
+    auto cellOf = [](const LegArc& a) {
+        return Cell{static_cast<int64_t>(std::floor(a.cx / kJoinTolerance)),
+                    static_cast<int64_t>(std::floor(a.cy / kJoinTolerance)),
+                    static_cast<int64_t>(std::floor(a.r / kJoinTolerance))};
+    };
+    std::vector<std::pair<Cell, uint32_t>> cells;
+    cells.reserve(circles.size());
+    for (uint32_t i = 0; i < circles.size(); ++i) cells.push_back({cellOf(circles[i].arcs[0]), i});
+    std::sort(cells.begin(), cells.end());
+    auto same = [](const LegArc& p, const LegArc& q) {
+        return std::fabs(p.cx - q.cx) <= kJoinTolerance && std::fabs(p.cy - q.cy) <= kJoinTolerance &&
+               std::fabs(p.r - q.r) <= kJoinTolerance;
+    };
+    std::vector<bool> repeated(circles.size(), false);
+    for (uint32_t i = 0; i < circles.size(); ++i) {
+        const LegArc& a = circles[i].arcs[0];
+        const Cell c = cellOf(a);
+        for (int64_t dx = -1; dx <= 1 && !repeated[i]; ++dx)
+            for (int64_t dy = -1; dy <= 1 && !repeated[i]; ++dy)
+                for (int64_t dr = -1; dr <= 1 && !repeated[i]; ++dr) {
+                    const Cell n{c[0] + dx, c[1] + dy, c[2] + dr};
+                    auto it = std::lower_bound(cells.begin(), cells.end(), std::pair{n, uint32_t{0}});
+                    for (; it != cells.end() && it->first == n && it->second < i; ++it)
+                        if (!repeated[it->second] && same(circles[it->second].arcs[0], a)) repeated[i] = true;
+                }
+    }
+    size_t kept = 0;
+    for (size_t i = 0; i < circles.size(); ++i) {
+        if (repeated[i]) continue;
+        if (kept != i) circles[kept] = std::move(circles[i]);
+        ++kept;
+    }
+    circles.resize(kept);
+}
+
 // The usable lines and arcs: finite, within reach, not shorter than the
 // tolerance; a full circle (or an arc round to its start) is a path of its
 // own. A coordinate beyond reach is a fault.
@@ -410,6 +453,7 @@ std::u16string usableElements(std::span<const WallSegment> lines, std::span<cons
         }
         usable.push_back({{p.x, p.y, q.x, q.y}, {a.cx, a.cy, a.r, true}, arcPoint(a.cx, a.cy, a.r, (a0 + a1) / 2)});
     }
+    dropRepeatedCircles(circles);
     return {};
 }
 
@@ -1116,7 +1160,57 @@ WallLayout layWall(const WallPath& path, const WallPlan& plan) {
     return layStraight(path, drawn, plan);
 }
 
-WallLayout joinLayouts(std::vector<WallLayout>&& walls) {
+namespace {
+
+// Each wall's steel as segments of its axis: a straight leg whole, from the
+// vertex it starts at (the plate of the corner before it) to its end; a
+// curved stretch as its plate and then its pieces' chords.
+void wallAxes(const WallLayout& w, int32_t wall, std::vector<SegmentEnds>& segs, std::vector<int32_t>& wallOf) {
+    size_t at = 0;  // pieces run leg by leg
+    for (const WallLeg& l : w.legs) {
+        const size_t first = at;
+        at += static_cast<size_t>(l.pieces);
+        if (!l.curved) {
+            segs.push_back({{l.x1, l.y1}, {l.x2, l.y2}});
+            wallOf.push_back(wall);
+            continue;
+        }
+        WallPoint from{l.x1, l.y1};
+        for (size_t i = first; i < at; ++i) {
+            const WallPiece& p = w.pieces[i];
+            const Rotation u = p.along();
+            if (from.x != p.x || from.y != p.y) segs.push_back({from, {p.x, p.y}}), wallOf.push_back(wall);
+            from = {p.x + u.c * p.width, p.y + u.s * p.width};
+            segs.push_back({{p.x, p.y}, from});
+            wallOf.push_back(wall);
+        }
+    }
+}
+
+// "250": a distance named in a message, to 0.001 mm.
+std::u16string mmText(double mm) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.3f", mm);
+    std::string s = buf;
+    while (s.back() == '0') s.pop_back();
+    if (s.back() == '.') s.pop_back();
+    return asciiToU16(s);
+}
+
+// Where two walls' piles come within each other's depth, as a wall's own
+// legs are kept apart: their axes closer than twice the depth. Within a
+// wall the wall's own check has spoken.
+std::optional<WallPoint> wallsTouch(const std::vector<WallLayout>& walls, double depth) {
+    if (!(depth > 0)) return std::nullopt;
+    std::vector<SegmentEnds> segs;
+    std::vector<int32_t> wallOf;
+    for (size_t k = 0; k < walls.size(); ++k) wallAxes(walls[k], static_cast<int32_t>(k), segs, wallOf);
+    return firstTouch(segs, 2 * depth, [&](size_t i, size_t j) { return wallOf[i] == wallOf[j]; });
+}
+
+}  // namespace
+
+WallLayout joinLayouts(std::vector<WallLayout>&& walls, double depth) {
     if (walls.size() == 1) return std::move(walls.front());
     WallLayout out;
     out.walls = static_cast<int32_t>(walls.size());
@@ -1124,6 +1218,13 @@ WallLayout joinLayouts(std::vector<WallLayout>&& walls) {
     for (WallLayout& w : walls) {
         if (!w.ok()) return std::move(w);
         pieces += w.pieces.size();
+    }
+    // Before the cap: a hatch selected by mistake is told why it makes no
+    // walls rather than that it makes too many piles.
+    if (const auto at = wallsTouch(walls, depth)) {
+        out.fault = u"壁どうしが近すぎます" + placeText(at->x, at->y) + u"。矢板が重ならないよう、壁と壁の継手線を " + mmText(2 * depth) +
+                    u" mm（矢板の出幅の 2 倍）より離してください（壁は矢板の整数枚まで伸びます）";
+        return out;
     }
     if (pieces > static_cast<size_t>(kMaxPileCount)) {
         out.fault = pileCountMessage();

@@ -137,6 +137,10 @@ struct WallPiece {
     double width = 0;     // along the axis
     bool mirrored = false;
     double turn = 0;      // a corner's turn to the next leg, degrees, + to the left
+    // The turn as drawn, the tangents' at the corner's vertex: what the pile
+    // is named and ordered by. Along a curve the plate turns to the chord of
+    // the next pile instead, up to an interlock's swing off the drawn turn.
+    double drawnTurn = 0;
     // A pile laid as a chord of a curve: its direction as a unit vector, as
     // it was found (the angle is for labels and the preview's tests).
     bool chord = false;
@@ -174,6 +178,12 @@ struct WallPlan {
     // takes the count that keeps every pile on the steel's side of it.
     double drawnAway = 0;
     std::span<const WallSegment> outline[2] = {};
+    // How far the joint line lies left of the line the user drew (a face),
+    // mm, and that line (vertex for vertex the joint line's; none: the
+    // joint line moved back): corners are named and radii quoted by what
+    // was drawn.
+    double faceOffset = 0;
+    const WallPath* drawn = nullptr;
 };
 
 // A closing pile narrower than this (mm) is none: the loop closes within the
@@ -217,13 +227,17 @@ struct WallLayout {
 // closing piles by the same rule for its remainder before its end corner;
 // an open path's free end grows to a whole pile; a loop without corners
 // closes at its start. A full circle takes equal piles on the circle they
-// fit. A joint that turns more than the interlocks take is refused with the
-// smallest radius.
+// fit. A joint that turns more than the interlocks take is refused: at a
+// kink of the line (no corner, yet sharper than the piles can follow) with
+// its angle, on an arc or a circle too small with the smallest radius (of
+// the face, where one was drawn).
 WallLayout layWall(const WallPath& path, const WallPlan& plan);
 
 // The several walls' layouts as one: pieces, legs and counts in order, each
-// leg knowing its wall. The first refused wall refuses all.
-WallLayout joinLayouts(std::vector<WallLayout>&& walls);
+// leg knowing its wall. The first refused wall refuses all; so do two walls
+// whose piles (each wall's laid axis, its plates included, widened by the
+// depth either side) run into each other, with the place.
+WallLayout joinLayouts(std::vector<WallLayout>&& walls, double depth);
 
 // The sharpest corner (the interior angle, degrees, to 0.1° upwards) at
 // which a corner pile and the next leg's first pile stay clear of each

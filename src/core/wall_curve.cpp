@@ -108,16 +108,43 @@ Spot spotAt(const std::vector<Elem>& st, const Cursor& c) { return spotOn(st[c.e
 
 LD apart(Spot p, Spot q) { return x87::sqrt((q.x - p.x) * (q.x - p.x) + (q.y - p.y) * (q.y - p.y)); }
 
-// "4.586": the smallest radius (m) the section follows, to the millimetre above.
-std::u16string leastRadiusText(double width, double swing) {
+// The smallest radius (mm) the section follows: its piles as chords of
+// the width turning at each joint by what one interlock takes.
+LD leastRadius(const WallPlan& plan) {
     LD s, c;
-    x87::sinCos(static_cast<LD>(swing) * kPiFull / 360, s, c);
-    return metresFromMm(static_cast<long long>(std::ceil(toDouble(width / (2 * s)) - 1e-9)));
+    x87::sinCos(static_cast<LD>(plan.swing) * kPiFull / 360, s, c);
+    return plan.width / (2 * s);
 }
 
-std::u16string tooSharp(Spot at, const WallPlan& plan) {
-    return u"線の曲がりが急すぎます" + placeText(toDouble(at.x), toDouble(at.y)) + u"。この型式（継手の回転 " +
-           degreesText(plan.swing) + u"°）が沿える半径は " + leastRadiusText(plan.width, plan.swing) + u" m 以上です";
+// "4.586": a radius (mm) in metres, to the millimetre above.
+std::u16string radiusUpText(LD mm) { return metresFromMm(static_cast<long long>(std::ceil(toDouble(mm) - 1e-9))); }
+
+// A curve the piles cannot follow: an arc or a circle (of this radius on
+// the joint line, turning left when `left`; 0: none in particular) smaller
+// than the section takes. Where the user drew a face the radii are the
+// face's: the joint line lies faceOffset to the left of it, so a curve
+// turning left has the face that much further out.
+// `drawnRadius`: the arc's radius as drawn, where the joint line's is more
+// than the face's offset from it (an arc moved on by its chords' bow).
+std::u16string tooSharp(Spot at, const WallPlan& plan, LD radius = 0, bool left = true, LD drawnRadius = 0) {
+    const LD off = left ? plan.faceOffset : -plan.faceOffset, least = leastRadius(plan);
+    const bool face = plan.faceOffset != 0;
+    std::u16string text = u"線の曲がりが急すぎます" + placeText(toDouble(at.x), toDouble(at.y));
+    if (radius > 0)
+        text += (face ? u"（描いた面の半径 " : u"（半径 ") +
+                metresFromMm(std::llround(toDouble(face && drawnRadius > 0 ? drawnRadius : radius + off))) + u" m）";
+    text += u"。この型式（継手の回転 " + degreesText(plan.swing) + u"°）が沿える" + (face ? u"面の" : u"") + u"半径は " +
+            radiusUpText(least + off) + u" m 以上です";
+    if (face) text += u"（継手線で " + radiusUpText(least) + u" m）";
+    return text;
+}
+
+// A kink in the line (a vertex turning no more than the interlocks take, so
+// no corner) that, with what the line turns about it, turns a joint further
+// than they take.
+std::u16string kinkText(const WallPoint& at, double jointTurn, const WallPlan& plan) {
+    return u"線が折れています" + placeText(at.x, at.y) + u"（継手の回転 " + degreesText(jointTurn) + u"°、この型式は " +
+           degreesText(plan.swing) + u"° まで）。折れをなくすか、はっきりした角にしてください";
 }
 
 // The ends of n chords of one length along the stretch from the joint at
@@ -161,7 +188,15 @@ class CurveLayer {
 public:
     // `extra`: pieces more than the fewest in the last stretch of a loop.
     CurveLayer(const WallPath& path, const WallPlan& plan, WallLayout& out, int64_t extra = 0)
-        : path_(path), plan_(plan), out_(out), legs_(plan, out), w_(plan.width), c_(plan.reach), extra_(extra) {}
+        : path_(path), plan_(plan), out_(out), legs_(plan, out), w_(plan.width), c_(plan.reach), extra_(extra) {
+        if (plan.drawn && plan.drawn->vertices.size() == path.vertices.size()) {
+            drawn_ = *plan.drawn;
+            return;
+        }
+        if (plan.faceOffset == 0) return;
+        PathResult face = offsetPath(path, -plan.faceOffset);
+        if (face.ok() && face.path.vertices.size() == path.vertices.size()) drawn_ = std::move(face.path);
+    }
 
     void lay() {
         const size_t n = path_.vertices.size(), m = path_.legCount();
@@ -190,10 +225,12 @@ public:
                                    : !path_.closed && k + 1 == starts.size() ? StretchEnd::Free
                                                                             : StretchEnd::Corner;
             stretch(k, st, (!path_.closed && k == 0) || cornerless ? 0 : c_, end, k + 1 == starts.size());
+            if (end == StretchEnd::Corner && out_.ok()) out_.pieces[pendingCorner_].drawnTurn = drawnTurnAt(to % n);
         }
         if (!out_.ok()) return;
         // A loop too small for its piles to go round it.
-        if (cornerless && out_.pieces.size() < kLeastLoopCorners) return refuse(tooSharp(firstJoint_, plan_));
+        if (cornerless && out_.pieces.size() < kLeastLoopCorners)
+            return refuse(tooSharp(firstJoint_, plan_, 0, counterClockwise(path_)));
         if (pendingCorner_ != SIZE_MAX) turnCorner(firstJoint_);
         checkDeflections(cornerless);
     }
@@ -203,6 +240,17 @@ private:
         out_.fault = std::move(why);
         out_.pieces.clear();
         out_.legs.clear();
+    }
+
+    // The path's turn at a vertex as the user drew it, its tangents'. Where
+    // a face was drawn the joint line is that line moved: the move keeps a
+    // line's direction but not an arc's tangent at the moved vertex, so the
+    // turn is taken on the face, the joint line moved back.
+    double drawnTurnAt(size_t vertex) const {
+        const WallPath& p = drawn_ ? *drawn_ : path_;
+        const size_t m = p.legCount();
+        const Tangents in = tangentsOf(p, (vertex + m - 1) % m), out = tangentsOf(p, vertex);
+        return turnDegrees(in.ix, in.iy, out.ox, out.oy);
     }
 
     bool put(size_t leg, Spot a, Spot b, LD width, PieceKind kind) {
@@ -322,8 +370,41 @@ private:
             if (a.leg != b.leg) continue;
             double turn = std::fabs(b.angle - a.angle);
             if (turn > 180) turn = 360 - turn;
-            if (turn > plan_.swing + 1e-6) return refuse(tooSharp({b.x, b.y}, plan_));
+            if (turn > plan_.swing + 1e-6) return refuse(sharpJoint({b.x, b.y}, turn));
         }
+    }
+
+    // Why a joint at `at` turns too far: an arc about it smaller than the
+    // section follows, else the kink beside it that turns the most. Both
+    // its piles lie within a width of the joint, and so does what turned
+    // them.
+    std::u16string sharpJoint(Spot at, double turn) const {
+        const auto& v = path_.vertices;
+        const LD near = w_ * (1 + 1e-9L), least = leastRadius(plan_);
+        auto within = [&](const WallPoint& p) { return apart(at, {p.x, p.y}) <= near; };
+        for (size_t leg = 0; leg < path_.legCount(); ++leg) {
+            if (!path_.arcAt(leg) || !(path_.arcs[leg].r < least * (1 - 1e-9L))) continue;
+            const ArcGeo g = arcGeo(path_, leg);
+            const LD off = apart(at, {g.cx, g.cy}) - g.r;
+            LD t = g.sweep > 0 ? angleOf(at.x - g.cx, at.y - g.cy) - g.a0 : g.a0 - angleOf(at.x - g.cx, at.y - g.cy);
+            t = std::fmod(t, kTwoPi);
+            if (t < 0) t += kTwoPi;
+            const bool alongside = t <= std::fabs(g.sweep) && std::fabs(off) <= near;
+            if (alongside || within(v[leg]) || within(v[(leg + 1) % v.size()]))
+                return tooSharp(at, plan_, g.r, g.sweep > 0, drawn_ && drawn_->arcAt(leg) ? drawn_->arcs[leg].r : 0);
+        }
+        std::optional<size_t> kink;
+        double most = -1;
+        for (size_t i = 0; i < v.size(); ++i) {
+            if (!path_.closed && (i == 0 || i + 1 == v.size())) continue;
+            if (!within(v[i]) || cornerAt(path_, i, plan_.swing)) continue;
+            const double t = std::fabs(drawnTurnAt(i));
+            if (t > most) most = t, kink = i;
+        }
+        // A vertex turning less than the straight tolerance is a tangent
+        // join, no kink; the kink is named where it was drawn.
+        if (kink && most >= kStraightTolerance) return kinkText((drawn_ ? drawn_->vertices : v)[*kink], turn, plan_);
+        return tooSharp(at, plan_);
     }
 
     const WallPath& path_;
@@ -332,6 +413,7 @@ private:
     LegLayer legs_;
     const LD w_, c_;
     const int64_t extra_;
+    std::optional<WallPath> drawn_;    // the line the user drew, where it is not the joint line
     size_t pendingCorner_ = SIZE_MAX;  // a corner pile waiting for its plate's direction
     Spot firstJoint_{0, 0};
 };
@@ -394,7 +476,7 @@ WallLayout layCircle(const WallPath& path, const WallPlan& plan) {
     }
     const Spot low{arc.cx, arc.cy - arc.r};
     if (count < kLeastLoopCorners || 360 / count > plan.swing + 1e-9) {
-        out.fault = tooSharp(low, plan);
+        out.fault = tooSharp(low, plan, arc.r, arc.ccw);
         return out;
     }
     const auto n = static_cast<int64_t>(count);

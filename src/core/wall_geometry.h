@@ -165,7 +165,7 @@ public:
             p.angle = angle;
             p.width = toDouble(width);
             p.mirrored = mirroredAt(k_++);
-            if (kind == PieceKind::Corner) p.turn = turn, ++out_.corners;
+            if (kind == PieceKind::Corner) p.turn = p.drawnTurn = turn, ++out_.corners;
             if (kind == PieceKind::Closing) ++out_.closings, ++L.closing;
             out_.pieces.push_back(p);
             ++L.pieces;
