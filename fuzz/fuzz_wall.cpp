@@ -6,8 +6,11 @@
 // and closes a loop at its start vertex (within the joints' play). Laid
 // straight, no two legs but neighbours come within twice the pile's depth;
 // laid along a curve, every joint lies on the line, no joint turns more than
-// the interlocks take and no two piles cross. Several walls laid together
-// keep every pile of one twice the depth from every pile of another.
+// the interlocks take and no two piles cross. Where the steel keeps a side
+// (a face, a loop), no straight leg moves off its joint line the other way;
+// closing piles are half a width at least, a U loop's count even. Several
+// walls laid together keep every pile of one twice the depth from every
+// pile of another.
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -114,6 +117,34 @@ void checkApart(const WallLayout& joined, double depth) {
         }
 }
 
+// Every closing pile between the narrowest cut and the width; a loop of
+// alternating piles even.
+void checkClosures(const WallPath& p, const WallLayout& w, const WallPlan& plan) {
+    if (p.closed && plan.alternates && w.pieces.size() % 2 != 0) std::abort();
+    for (const WallPiece& piece : w.pieces)
+        if (piece.kind == PieceKind::Closing &&
+            (piece.width < plan.leastClosing - 1e-6 || piece.width > plan.width + 1e-6))
+            std::abort();
+}
+
+// Laid straight where the steel keeps a side (a face, a loop), no leg moves
+// off its joint line to the other side.
+void checkSteelSide(const WallPath& p, const WallLayout& w, const WallPlan& plan) {
+    int side = plan.steelSide;
+    if (side == 0 && !p.closed) return;
+    if (side == 0) side = counterClockwise(p) ? -1 : 1;
+    const auto& v = p.vertices;
+    if (w.legs.size() != p.legCount()) std::abort();
+    for (size_t i = 0; i < w.legs.size(); ++i) {
+        const WallPoint &a = v[i], &b = v[(i + 1) % v.size()];
+        const double dx = b.x - a.x, dy = b.y - a.y, len = std::hypot(dx, dy);
+        for (auto [x, y] : {std::pair{w.legs[i].x1, w.legs[i].y1}, {w.legs[i].x2, w.legs[i].y2}}) {
+            const double left = (dx * (y - a.y) - dy * (x - a.x)) / len;
+            if (side * left < -1e-6 * (1 + std::fabs(x) + std::fabs(y))) std::abort();
+        }
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -179,6 +210,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         WallPlan plan{width, 200, true, 0, false, false, depth, 40};
         plan.swing = swing;
         plan.faceOffset = face;
+        plan.leastClosing = width / 2;
+        plan.steelSide = face > 0 ? 1 : face < 0 ? -1 : 0;
         const WallLayout w = layWall(p, plan);
         laid.push_back(w);
         if (!w.ok()) {
@@ -193,6 +226,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
         if (curved) checkCurved(p, w, swing);
         else checkStraight(p, w, depth);
+        checkClosures(p, w, plan);
+        if (!curved) checkSteelSide(p, w, plan);
     }
     if (laid.size() == paths.size() && laid.size() > 1) {
         const WallLayout joined = joinLayouts(std::move(laid), depth);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <map>
 #include <sstream>
 #include <vector>
 
@@ -74,8 +75,26 @@ TEST_F(Walls, BranchedSelectionIsRefusedWithItsPlace) {
     EXPECT_EQ(readFile(L"jwc_temp.txt"), told);
 }
 
+// Two walls drawn 100 mm apart would drive their piles through each other:
+// the selection is refused with the place, and the host is told why.
+TEST_F(Walls, WallsTooNearEachOtherAreRefused) {
+    writeTemp("hq\r\n#\r\n 0 0 10000 0\r\n 0 100 10000 100\r\n");
+    proc_ = start(L"/select");
+    driver::MessageBoxInfo box;
+    ASSERT_TRUE(proc_->waitMessageBox(box, 60000));
+    EXPECT_EQ(narrow(box.text).rfind("壁どうしが近すぎます（", 0), 0u) << narrow(box.text);
+    driver::dismiss(box);
+    driver::waitClosed(box.hwnd);
+    HWND main = proc_->waitWindow(ids::kMainClass);
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(count(main), "0枚");
+    closeWith(main, ids::btnOK);
+    EXPECT_EQ(readFile(L"jwc_temp.txt"), driver::encode(L"he" + box.text) + "\r\n");
+}
+
 // A circle selected as two half arcs is walked joint by joint: no corner,
-// one closing pile where it comes back to its lowest point.
+// and where it comes back to its lowest point a sliver and a whole pile
+// become two closing piles, each half a pile wide or more.
 TEST_F(Walls, ArcsAreWalkedWithoutCorners) {
     writeTemp("hq\r\n#\r\nci 0 0 10000 0 180 1 0\r\nci 0 0 10000 180 360 1 0\r\n");
     HWND main = startWith(L"/select");
@@ -132,6 +151,46 @@ TEST_F(Walls, PointsInOrder) {
     EXPECT_EQ(resultLines(), 1 + 30 * 20 + 6);
 }
 
+// A number by every pile: each of the 80 stands once beside the wall and
+// once under the elevation, none left out, no two beside the wall nearer
+// than a pile's pitch.
+TEST_F(Walls, NumbersAtEveryPileStandApart) {
+    writeFile(L"Ravo鋼矢板.ini", "[Settings]\r\nLength=10.0\r\n");
+    writeTemp("hq\r\nhs 100 100 100 100 100 100 100 100 100 100 100 100 100 100 100 100\r\n"
+              "hcw 2 3 4 5 6 7 8 9 10 11\r\nhch 2 3 4 5 6 7 8 9 10 11\r\nhcd 0 0 0 0 0 0 0 0 0 0\r\n"
+              "lg0\r\ncn2\r\n#\r\n 0 0 10000 0\r\n 10000 0 10000 6000\r\n 10000 6000 0 6000\r\n 0 6000 0 0\r\n");
+    HWND main = startWith(L"/select");
+    ASSERT_NE(main, nullptr);
+    driver::command(main, ids::btnSheet);
+    HWND sheet = proc_->waitWindow(ids::kSheetClass);
+    ASSERT_NE(sheet, nullptr);
+    driver::clickAndWait(driver::child(sheet, ids::chkNumbers));
+    ASSERT_TRUE(driver::chooseItem(driver::child(sheet, ids::cmbStep), 0));  // every pile
+    driver::clickAndWait(driver::child(sheet, ids::chkElevation));
+    driver::click(driver::child(sheet, ids::sheetBtnClose));
+    ASSERT_TRUE(driver::waitEnabled(main, true));
+    EXPECT_EQ(count(main), "80枚（コーナー4）  延長 32.800 m");
+    closeWith(main, ids::btnOK);
+    std::istringstream in(readFile(L"jwc_temp.txt"));
+    std::map<int, int> seen;
+    std::vector<std::pair<double, double>> beside;
+    for (std::string rec; std::getline(in, rec);) {
+        const size_t q = rec.find("\"No.");
+        if (rec.rfind("ch ", 0) != 0 || q == std::string::npos) continue;
+        const int n = std::atoi(rec.c_str() + q + 4);
+        std::istringstream at(rec.substr(3));
+        double x = 0, y = 0;
+        at >> x >> y;
+        if (++seen[n] == 1) beside.push_back({x, y});
+    }
+    ASSERT_EQ(seen.size(), 80u);
+    for (const auto& [n, times] : seen) EXPECT_EQ(times, 2) << "No." << n;
+    for (size_t i = 0; i < beside.size(); ++i)
+        for (size_t j = i + 1; j < beside.size(); ++j)
+            EXPECT_GE(std::hypot(beside[i].first - beside[j].first, beside[i].second - beside[j].second), 399.0)
+                << "No." << i + 1 << " and No." << j + 1;
+}
+
 }  // namespace
 }  // namespace ravo::e2e
 
@@ -175,6 +234,46 @@ TEST_F(Walls, QuantitiesGoIntoTheDrawing) {
     EXPECT_EQ(narrow(driver::windowText(driver::child(main, ids::edtLength))), "１０．０");
     EXPECT_EQ(Button_GetCheck(driver::child(main, ids::chkTable)), BST_CHECKED);
     closeWith(main, ids::btnCancel);
+}
+
+// A number by every pile: each of the 80 stands once beside the wall and
+// once under the elevation, none left out, no two beside the wall nearer
+// than a pile's pitch.
+TEST_F(Walls, NumbersAtEveryPileStandApart) {
+    writeFile(L"Ravo鋼矢板.ini", "[Settings]\r\nLength=10.0\r\n");
+    writeTemp("hq\r\nhs 100 100 100 100 100 100 100 100 100 100 100 100 100 100 100 100\r\n"
+              "hcw 2 3 4 5 6 7 8 9 10 11\r\nhch 2 3 4 5 6 7 8 9 10 11\r\nhcd 0 0 0 0 0 0 0 0 0 0\r\n"
+              "lg0\r\ncn2\r\n#\r\n 0 0 10000 0\r\n 10000 0 10000 6000\r\n 10000 6000 0 6000\r\n 0 6000 0 0\r\n");
+    HWND main = startWith(L"/select");
+    ASSERT_NE(main, nullptr);
+    driver::command(main, ids::btnSheet);
+    HWND sheet = proc_->waitWindow(ids::kSheetClass);
+    ASSERT_NE(sheet, nullptr);
+    driver::clickAndWait(driver::child(sheet, ids::chkNumbers));
+    ASSERT_TRUE(driver::chooseItem(driver::child(sheet, ids::cmbStep), 0));  // every pile
+    driver::clickAndWait(driver::child(sheet, ids::chkElevation));
+    driver::click(driver::child(sheet, ids::sheetBtnClose));
+    ASSERT_TRUE(driver::waitEnabled(main, true));
+    EXPECT_EQ(count(main), "80枚（コーナー4）  延長 32.800 m");
+    closeWith(main, ids::btnOK);
+    std::istringstream in(readFile(L"jwc_temp.txt"));
+    std::map<int, int> seen;
+    std::vector<std::pair<double, double>> beside;
+    for (std::string rec; std::getline(in, rec);) {
+        const size_t q = rec.find("\"No.");
+        if (rec.rfind("ch ", 0) != 0 || q == std::string::npos) continue;
+        const int n = std::atoi(rec.c_str() + q + 4);
+        std::istringstream at(rec.substr(3));
+        double x = 0, y = 0;
+        at >> x >> y;
+        if (++seen[n] == 1) beside.push_back({x, y});
+    }
+    ASSERT_EQ(seen.size(), 80u);
+    for (const auto& [n, times] : seen) EXPECT_EQ(times, 2) << "No." << n;
+    for (size_t i = 0; i < beside.size(); ++i)
+        for (size_t j = i + 1; j < beside.size(); ++j)
+            EXPECT_GE(std::hypot(beside[i].first - beside[j].first, beside[i].second - beside[j].second), 399.0)
+                << "No." << i + 1 << " and No." << j + 1;
 }
 
 }  // namespace
@@ -265,6 +364,46 @@ TEST_F(Walls, LabelledWallsMatchTheNativeBuild) {
     }
 }
 
+// A number by every pile: each of the 80 stands once beside the wall and
+// once under the elevation, none left out, no two beside the wall nearer
+// than a pile's pitch.
+TEST_F(Walls, NumbersAtEveryPileStandApart) {
+    writeFile(L"Ravo鋼矢板.ini", "[Settings]\r\nLength=10.0\r\n");
+    writeTemp("hq\r\nhs 100 100 100 100 100 100 100 100 100 100 100 100 100 100 100 100\r\n"
+              "hcw 2 3 4 5 6 7 8 9 10 11\r\nhch 2 3 4 5 6 7 8 9 10 11\r\nhcd 0 0 0 0 0 0 0 0 0 0\r\n"
+              "lg0\r\ncn2\r\n#\r\n 0 0 10000 0\r\n 10000 0 10000 6000\r\n 10000 6000 0 6000\r\n 0 6000 0 0\r\n");
+    HWND main = startWith(L"/select");
+    ASSERT_NE(main, nullptr);
+    driver::command(main, ids::btnSheet);
+    HWND sheet = proc_->waitWindow(ids::kSheetClass);
+    ASSERT_NE(sheet, nullptr);
+    driver::clickAndWait(driver::child(sheet, ids::chkNumbers));
+    ASSERT_TRUE(driver::chooseItem(driver::child(sheet, ids::cmbStep), 0));  // every pile
+    driver::clickAndWait(driver::child(sheet, ids::chkElevation));
+    driver::click(driver::child(sheet, ids::sheetBtnClose));
+    ASSERT_TRUE(driver::waitEnabled(main, true));
+    EXPECT_EQ(count(main), "80枚（コーナー4）  延長 32.800 m");
+    closeWith(main, ids::btnOK);
+    std::istringstream in(readFile(L"jwc_temp.txt"));
+    std::map<int, int> seen;
+    std::vector<std::pair<double, double>> beside;
+    for (std::string rec; std::getline(in, rec);) {
+        const size_t q = rec.find("\"No.");
+        if (rec.rfind("ch ", 0) != 0 || q == std::string::npos) continue;
+        const int n = std::atoi(rec.c_str() + q + 4);
+        std::istringstream at(rec.substr(3));
+        double x = 0, y = 0;
+        at >> x >> y;
+        if (++seen[n] == 1) beside.push_back({x, y});
+    }
+    ASSERT_EQ(seen.size(), 80u);
+    for (const auto& [n, times] : seen) EXPECT_EQ(times, 2) << "No." << n;
+    for (size_t i = 0; i < beside.size(); ++i)
+        for (size_t j = i + 1; j < beside.size(); ++j)
+            EXPECT_GE(std::hypot(beside[i].first - beside[j].first, beside[i].second - beside[j].second), 399.0)
+                << "No." << i + 1 << " and No." << j + 1;
+}
+
 }  // namespace
 }  // namespace ravo::e2e
 
@@ -321,6 +460,46 @@ TEST_F(Walls, SheetExtrasGoIntoTheDrawing) {
     driver::click(driver::child(sheet, ids::sheetBtnClose));
     ASSERT_TRUE(driver::waitEnabled(main, true));
     closeWith(main, ids::btnCancel);
+}
+
+// A number by every pile: each of the 80 stands once beside the wall and
+// once under the elevation, none left out, no two beside the wall nearer
+// than a pile's pitch.
+TEST_F(Walls, NumbersAtEveryPileStandApart) {
+    writeFile(L"Ravo鋼矢板.ini", "[Settings]\r\nLength=10.0\r\n");
+    writeTemp("hq\r\nhs 100 100 100 100 100 100 100 100 100 100 100 100 100 100 100 100\r\n"
+              "hcw 2 3 4 5 6 7 8 9 10 11\r\nhch 2 3 4 5 6 7 8 9 10 11\r\nhcd 0 0 0 0 0 0 0 0 0 0\r\n"
+              "lg0\r\ncn2\r\n#\r\n 0 0 10000 0\r\n 10000 0 10000 6000\r\n 10000 6000 0 6000\r\n 0 6000 0 0\r\n");
+    HWND main = startWith(L"/select");
+    ASSERT_NE(main, nullptr);
+    driver::command(main, ids::btnSheet);
+    HWND sheet = proc_->waitWindow(ids::kSheetClass);
+    ASSERT_NE(sheet, nullptr);
+    driver::clickAndWait(driver::child(sheet, ids::chkNumbers));
+    ASSERT_TRUE(driver::chooseItem(driver::child(sheet, ids::cmbStep), 0));  // every pile
+    driver::clickAndWait(driver::child(sheet, ids::chkElevation));
+    driver::click(driver::child(sheet, ids::sheetBtnClose));
+    ASSERT_TRUE(driver::waitEnabled(main, true));
+    EXPECT_EQ(count(main), "80枚（コーナー4）  延長 32.800 m");
+    closeWith(main, ids::btnOK);
+    std::istringstream in(readFile(L"jwc_temp.txt"));
+    std::map<int, int> seen;
+    std::vector<std::pair<double, double>> beside;
+    for (std::string rec; std::getline(in, rec);) {
+        const size_t q = rec.find("\"No.");
+        if (rec.rfind("ch ", 0) != 0 || q == std::string::npos) continue;
+        const int n = std::atoi(rec.c_str() + q + 4);
+        std::istringstream at(rec.substr(3));
+        double x = 0, y = 0;
+        at >> x >> y;
+        if (++seen[n] == 1) beside.push_back({x, y});
+    }
+    ASSERT_EQ(seen.size(), 80u);
+    for (const auto& [n, times] : seen) EXPECT_EQ(times, 2) << "No." << n;
+    for (size_t i = 0; i < beside.size(); ++i)
+        for (size_t j = i + 1; j < beside.size(); ++j)
+            EXPECT_GE(std::hypot(beside[i].first - beside[j].first, beside[i].second - beside[j].second), 399.0)
+                << "No." << i + 1 << " and No." << j + 1;
 }
 
 }  // namespace
