@@ -151,46 +151,6 @@ TEST_F(Walls, PointsInOrder) {
     EXPECT_EQ(resultLines(), 1 + 30 * 20 + 6);
 }
 
-// A number by every pile: each of the 80 stands once beside the wall and
-// once under the elevation, none left out, no two beside the wall nearer
-// than a pile's pitch.
-TEST_F(Walls, NumbersAtEveryPileStandApart) {
-    writeFile(L"Ravo鋼矢板.ini", "[Settings]\r\nLength=10.0\r\n");
-    writeTemp("hq\r\nhs 100 100 100 100 100 100 100 100 100 100 100 100 100 100 100 100\r\n"
-              "hcw 2 3 4 5 6 7 8 9 10 11\r\nhch 2 3 4 5 6 7 8 9 10 11\r\nhcd 0 0 0 0 0 0 0 0 0 0\r\n"
-              "lg0\r\ncn2\r\n#\r\n 0 0 10000 0\r\n 10000 0 10000 6000\r\n 10000 6000 0 6000\r\n 0 6000 0 0\r\n");
-    HWND main = startWith(L"/select");
-    ASSERT_NE(main, nullptr);
-    driver::command(main, ids::btnSheet);
-    HWND sheet = proc_->waitWindow(ids::kSheetClass);
-    ASSERT_NE(sheet, nullptr);
-    driver::clickAndWait(driver::child(sheet, ids::chkNumbers));
-    ASSERT_TRUE(driver::chooseItem(driver::child(sheet, ids::cmbStep), 0));  // every pile
-    driver::clickAndWait(driver::child(sheet, ids::chkElevation));
-    driver::click(driver::child(sheet, ids::sheetBtnClose));
-    ASSERT_TRUE(driver::waitEnabled(main, true));
-    EXPECT_EQ(count(main), "80枚（コーナー4）  延長 32.800 m");
-    closeWith(main, ids::btnOK);
-    std::istringstream in(readFile(L"jwc_temp.txt"));
-    std::map<int, int> seen;
-    std::vector<std::pair<double, double>> beside;
-    for (std::string rec; std::getline(in, rec);) {
-        const size_t q = rec.find("\"No.");
-        if (rec.rfind("ch ", 0) != 0 || q == std::string::npos) continue;
-        const int n = std::atoi(rec.c_str() + q + 4);
-        std::istringstream at(rec.substr(3));
-        double x = 0, y = 0;
-        at >> x >> y;
-        if (++seen[n] == 1) beside.push_back({x, y});
-    }
-    ASSERT_EQ(seen.size(), 80u);
-    for (const auto& [n, times] : seen) EXPECT_EQ(times, 2) << "No." << n;
-    for (size_t i = 0; i < beside.size(); ++i)
-        for (size_t j = i + 1; j < beside.size(); ++j)
-            EXPECT_GE(std::hypot(beside[i].first - beside[j].first, beside[i].second - beside[j].second), 399.0)
-                << "No." << i + 1 << " and No." << j + 1;
-}
-
 }  // namespace
 }  // namespace ravo::e2e
 
@@ -234,46 +194,6 @@ TEST_F(Walls, QuantitiesGoIntoTheDrawing) {
     EXPECT_EQ(narrow(driver::windowText(driver::child(main, ids::edtLength))), "１０．０");
     EXPECT_EQ(Button_GetCheck(driver::child(main, ids::chkTable)), BST_CHECKED);
     closeWith(main, ids::btnCancel);
-}
-
-// A number by every pile: each of the 80 stands once beside the wall and
-// once under the elevation, none left out, no two beside the wall nearer
-// than a pile's pitch.
-TEST_F(Walls, NumbersAtEveryPileStandApart) {
-    writeFile(L"Ravo鋼矢板.ini", "[Settings]\r\nLength=10.0\r\n");
-    writeTemp("hq\r\nhs 100 100 100 100 100 100 100 100 100 100 100 100 100 100 100 100\r\n"
-              "hcw 2 3 4 5 6 7 8 9 10 11\r\nhch 2 3 4 5 6 7 8 9 10 11\r\nhcd 0 0 0 0 0 0 0 0 0 0\r\n"
-              "lg0\r\ncn2\r\n#\r\n 0 0 10000 0\r\n 10000 0 10000 6000\r\n 10000 6000 0 6000\r\n 0 6000 0 0\r\n");
-    HWND main = startWith(L"/select");
-    ASSERT_NE(main, nullptr);
-    driver::command(main, ids::btnSheet);
-    HWND sheet = proc_->waitWindow(ids::kSheetClass);
-    ASSERT_NE(sheet, nullptr);
-    driver::clickAndWait(driver::child(sheet, ids::chkNumbers));
-    ASSERT_TRUE(driver::chooseItem(driver::child(sheet, ids::cmbStep), 0));  // every pile
-    driver::clickAndWait(driver::child(sheet, ids::chkElevation));
-    driver::click(driver::child(sheet, ids::sheetBtnClose));
-    ASSERT_TRUE(driver::waitEnabled(main, true));
-    EXPECT_EQ(count(main), "80枚（コーナー4）  延長 32.800 m");
-    closeWith(main, ids::btnOK);
-    std::istringstream in(readFile(L"jwc_temp.txt"));
-    std::map<int, int> seen;
-    std::vector<std::pair<double, double>> beside;
-    for (std::string rec; std::getline(in, rec);) {
-        const size_t q = rec.find("\"No.");
-        if (rec.rfind("ch ", 0) != 0 || q == std::string::npos) continue;
-        const int n = std::atoi(rec.c_str() + q + 4);
-        std::istringstream at(rec.substr(3));
-        double x = 0, y = 0;
-        at >> x >> y;
-        if (++seen[n] == 1) beside.push_back({x, y});
-    }
-    ASSERT_EQ(seen.size(), 80u);
-    for (const auto& [n, times] : seen) EXPECT_EQ(times, 2) << "No." << n;
-    for (size_t i = 0; i < beside.size(); ++i)
-        for (size_t j = i + 1; j < beside.size(); ++j)
-            EXPECT_GE(std::hypot(beside[i].first - beside[j].first, beside[i].second - beside[j].second), 399.0)
-                << "No." << i + 1 << " and No." << j + 1;
 }
 
 }  // namespace
@@ -362,46 +282,6 @@ TEST_F(Walls, LabelledWallsMatchTheNativeBuild) {
         ASSERT_FALSE(golden.empty());
         EXPECT_EQ(readFile(L"jwc_temp.txt"), golden);
     }
-}
-
-// A number by every pile: each of the 80 stands once beside the wall and
-// once under the elevation, none left out, no two beside the wall nearer
-// than a pile's pitch.
-TEST_F(Walls, NumbersAtEveryPileStandApart) {
-    writeFile(L"Ravo鋼矢板.ini", "[Settings]\r\nLength=10.0\r\n");
-    writeTemp("hq\r\nhs 100 100 100 100 100 100 100 100 100 100 100 100 100 100 100 100\r\n"
-              "hcw 2 3 4 5 6 7 8 9 10 11\r\nhch 2 3 4 5 6 7 8 9 10 11\r\nhcd 0 0 0 0 0 0 0 0 0 0\r\n"
-              "lg0\r\ncn2\r\n#\r\n 0 0 10000 0\r\n 10000 0 10000 6000\r\n 10000 6000 0 6000\r\n 0 6000 0 0\r\n");
-    HWND main = startWith(L"/select");
-    ASSERT_NE(main, nullptr);
-    driver::command(main, ids::btnSheet);
-    HWND sheet = proc_->waitWindow(ids::kSheetClass);
-    ASSERT_NE(sheet, nullptr);
-    driver::clickAndWait(driver::child(sheet, ids::chkNumbers));
-    ASSERT_TRUE(driver::chooseItem(driver::child(sheet, ids::cmbStep), 0));  // every pile
-    driver::clickAndWait(driver::child(sheet, ids::chkElevation));
-    driver::click(driver::child(sheet, ids::sheetBtnClose));
-    ASSERT_TRUE(driver::waitEnabled(main, true));
-    EXPECT_EQ(count(main), "80枚（コーナー4）  延長 32.800 m");
-    closeWith(main, ids::btnOK);
-    std::istringstream in(readFile(L"jwc_temp.txt"));
-    std::map<int, int> seen;
-    std::vector<std::pair<double, double>> beside;
-    for (std::string rec; std::getline(in, rec);) {
-        const size_t q = rec.find("\"No.");
-        if (rec.rfind("ch ", 0) != 0 || q == std::string::npos) continue;
-        const int n = std::atoi(rec.c_str() + q + 4);
-        std::istringstream at(rec.substr(3));
-        double x = 0, y = 0;
-        at >> x >> y;
-        if (++seen[n] == 1) beside.push_back({x, y});
-    }
-    ASSERT_EQ(seen.size(), 80u);
-    for (const auto& [n, times] : seen) EXPECT_EQ(times, 2) << "No." << n;
-    for (size_t i = 0; i < beside.size(); ++i)
-        for (size_t j = i + 1; j < beside.size(); ++j)
-            EXPECT_GE(std::hypot(beside[i].first - beside[j].first, beside[i].second - beside[j].second), 399.0)
-                << "No." << i + 1 << " and No." << j + 1;
 }
 
 }  // namespace
