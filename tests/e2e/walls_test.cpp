@@ -21,6 +21,20 @@ struct Walls : HostFolder {
         EXPECT_NE(main, nullptr) << "expected the main window";
         return main;
     }
+    // Started on a selection it refuses: the box it shows first (dismissed),
+    // then the main window.
+    HWND startRefused(driver::MessageBoxInfo& box) {
+        proc_ = start(L"/select");
+        if (!proc_->waitMessageBox(box, 60000)) {
+            ADD_FAILURE() << "expected a message box";
+            return nullptr;
+        }
+        driver::dismiss(box);
+        driver::waitClosed(box.hwnd);
+        HWND main = proc_->waitWindow(ids::kMainClass);
+        EXPECT_NE(main, nullptr) << "expected the main window";
+        return main;
+    }
     std::string count(HWND main) const { return narrow(driver::windowText(driver::child(main, ids::lblCount))); }
     long resultLines() const {
         const std::string r = readFile(L"jwc_temp.txt");
@@ -50,26 +64,18 @@ TEST_F(Walls, SelectedRectangleBecomesACofferdam) {
 // laid, and OK hands back nothing.
 TEST_F(Walls, BranchedSelectionIsRefusedWithItsPlace) {
     writeTemp("hq\r\n#\r\n 0 0 500 0\r\n 500 0 1000 0\r\n 500 0 500 500\r\n");
-    proc_ = start(L"/select");
     driver::MessageBoxInfo box;
-    ASSERT_TRUE(proc_->waitMessageBox(box, 60000));
+    HWND main = startRefused(box);
+    ASSERT_NE(main, nullptr);
     EXPECT_EQ(narrow(box.text).rfind("線が分岐しています（500, 0）", 0), 0u) << narrow(box.text);
     EXPECT_FALSE(box.hasIcon);
-    driver::dismiss(box);
-    driver::waitClosed(box.hwnd);
-    HWND main = proc_->waitWindow(ids::kMainClass);
-    ASSERT_NE(main, nullptr);
     EXPECT_EQ(count(main), "0枚");
     closeWith(main, ids::btnOK);
     // The host is told why nothing was drawn, after OK and after Cancel alike.
     const std::string told = driver::encode(L"he" + box.text) + "\r\n";
     EXPECT_EQ(readFile(L"jwc_temp.txt"), told);
     EXPECT_EQ(readFile(L"jwc_temp.txt").rfind(driver::encode(L"he線が分岐しています（500, 0）"), 0), 0u);
-    proc_ = start(L"/select");
-    ASSERT_TRUE(proc_->waitMessageBox(box, 60000));
-    driver::dismiss(box);
-    driver::waitClosed(box.hwnd);
-    main = proc_->waitWindow(ids::kMainClass);
+    main = startRefused(box);
     ASSERT_NE(main, nullptr);
     closeWith(main, ids::btnCancel);
     EXPECT_EQ(readFile(L"jwc_temp.txt"), told);
@@ -79,14 +85,10 @@ TEST_F(Walls, BranchedSelectionIsRefusedWithItsPlace) {
 // the selection is refused with the place, and the host is told why.
 TEST_F(Walls, WallsTooNearEachOtherAreRefused) {
     writeTemp("hq\r\n#\r\n 0 0 10000 0\r\n 0 100 10000 100\r\n");
-    proc_ = start(L"/select");
     driver::MessageBoxInfo box;
-    ASSERT_TRUE(proc_->waitMessageBox(box, 60000));
-    EXPECT_EQ(narrow(box.text).rfind("壁どうしが近すぎます（", 0), 0u) << narrow(box.text);
-    driver::dismiss(box);
-    driver::waitClosed(box.hwnd);
-    HWND main = proc_->waitWindow(ids::kMainClass);
+    HWND main = startRefused(box);
     ASSERT_NE(main, nullptr);
+    EXPECT_EQ(narrow(box.text).rfind("壁どうしが近すぎます（", 0), 0u) << narrow(box.text);
     EXPECT_EQ(count(main), "0枚");
     closeWith(main, ids::btnOK);
     EXPECT_EQ(readFile(L"jwc_temp.txt"), driver::encode(L"he" + box.text) + "\r\n");
