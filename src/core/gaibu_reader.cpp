@@ -38,6 +38,9 @@ namespace {
 
 bool isBlankByte(char c) { return c >= 1 && c <= 32; }
 
+// "ci x y r start end flatness tilt": an arc's record, its keyword counted.
+constexpr int kArcTokens = 8;
+
 }  // namespace
 
 // The common line of an export, four ASCII numbers separated by blanks,
@@ -153,7 +156,11 @@ void GaibuReader::applyLine(int code, const std::u16string* s, int count) {
         if (count == 4) {
             double x = real(s[1]), y = real(s[2]), r = real(s[3]);
             store_.addCircle(nGin_, x, y, r);
-        } else if (count == 8 && arcs_) {
+        } else if (count < kArcTokens) {
+            // A circle or an arc cut short: its first missing number is the
+            // error, as for a cut line, rather than a record dropped unseen.
+            real(s[static_cast<size_t>(count)]);
+        } else if (arcs_) {
             arcs_->push_back({real(s[1]), real(s[2]), real(s[3]), real(s[4]), real(s[5]), real(s[6]), real(s[7]),
                               store_.curLG});
         }

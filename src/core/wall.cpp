@@ -433,8 +433,17 @@ std::u16string usableElements(std::span<const WallSegment> lines, std::span<cons
     }
     for (const WallArcInput& a : arcs) {
         if (!std::isfinite(a.cx) || !std::isfinite(a.cy) || !std::isfinite(a.r) || !std::isfinite(a.start) ||
-            !std::isfinite(a.end) || !(a.r >= kJoinTolerance))
+            !std::isfinite(a.end))
             continue;
+        // A circle of no size, or an arc from an angle to itself, is a
+        // damaged record, not a wall: said, rather than dropped unseen.
+        if (!(a.r >= kJoinTolerance)) {
+            char least[32];
+            std::snprintf(least, sizeof least, "%g", kJoinTolerance);
+            return u"半径が " + asciiToU16(least) + u" mm 未満の円・円弧があります（中心 " + placeText(a.cx, a.cy).substr(1);
+        }
+        if (!a.full && a.start == a.end)
+            return u"始点と終点の角度が同じ円弧があります（中心 " + placeText(a.cx, a.cy).substr(1);
         if (std::max({std::fabs(a.cx), std::fabs(a.cy)}) + a.r > kLargestCoordinate)
             return u"座標が大きすぎる円弧があります" + placeText(a.cx, a.cy);
         LD sweep = a.full ? 360 : std::fmod(static_cast<LD>(a.end) - a.start, 360.0L);

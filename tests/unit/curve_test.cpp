@@ -280,6 +280,27 @@ TEST_F(CurveCase, WallsLaidTogetherOnlyWhereTheirPilesStayApart) {
     EXPECT_GT(refused, 50);
 }
 
+// Damaged circle and arc records: cut short, of no size, or from an angle
+// to itself, each is an error rather than a record laid around.
+TEST_F(CurveCase, DamagedArcRecordsAreErrors) {
+    const std::string diameter = line(-10000, 0, 10000, 0);
+    for (const char* cut : {"ci 0 0 10000 0 180 1\r\n", "ci 0 0\r\n", "ci 0 0 10000 0 180"})
+        EXPECT_RAISES(lay(diameter + cut), ConvertError, "'' は浮動小数点数ではありません");
+    const struct {
+        const char* record;
+        const char* fault;
+    } semantic[] = {
+        {"ci 0 0 0 0 180 1 0\r\n", "半径が 0.1 mm 未満の円・円弧があります（中心 0, 0）"},
+        {"ci 5 5 -3\r\n", "半径が 0.1 mm 未満の円・円弧があります（中心 5, 5）"},
+        {"ci 0 0 10000 90 90 1 0\r\n", "始点と終点の角度が同じ円弧があります（中心 0, 0）"},
+    };
+    for (const auto& c : semantic) {
+        const Plan p = lay(diameter + c.record);
+        EXPECT_FALSE(p.laid()) << c.record;
+        EXPECT_EQ(u16ToUtf8(p.fault), c.fault);
+    }
+}
+
 // Of two walls, 始点移動 and 逆方向 act on the one nearest the last press on
 // the preview: the other's records stay as they were.
 TEST(CurveSession, StartVerbsActOnTheWallPressedNearest) {
