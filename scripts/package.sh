@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The release: builds the exe and assembles out/Ravo鋼矢板/ (exe, batch file
 # in code page 932, data\, はじめにお読みください.txt) and out/Ravo鋼矢板.zip.
-# Checks that the exe is 32-bit and needs no DLL outside Windows, then runs
+# Checks that the exe is 32-bit, large-address-aware and needs no DLL outside Windows, then runs
 # the shipped exe itself on a brand-new Wine prefix: the start-from-host
 # message, the typical run with "起点" ticked (its result byte for byte the
 # 64-bit build's), Cancel. Natively where the kernel runs 32-bit code,
@@ -56,6 +56,13 @@ if grep -q 'file format pei-i386' <<<"$header"; then
     ok "32-bit (PE32, i386)"
 else
     bad "not a 32-bit exe"
+fi
+# Large-address-aware: 4 GB under 64-bit Windows rather than 2 GB.
+privates=$(LC_ALL=C i686-w64-mingw32-objdump -p "$exe" 2>&1)
+if grep -q 'large address aware' <<<"$privates"; then
+    ok "large-address-aware"
+else
+    bad "not large-address-aware"
 fi
 system_dlls='^(kernel32|user32|gdi32|comctl32|shell32|msvcrt|advapi32|comdlg32|ole32)\.dll$'
 dlls=$(LC_ALL=C i686-w64-mingw32-objdump -p "$exe" | awk '/DLL Name:/ {print tolower($3)}')

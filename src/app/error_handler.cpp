@@ -42,7 +42,7 @@ void handleEventException(HWND owner) noexcept {
     } catch (const RaisedError& e) {
         text = e.message();
     } catch (const std::bad_alloc&) {
-        text = u"メモリが確保できませんでした。終了して下さい";
+        text = kOutOfMemoryText;
     } catch (const std::exception& e) {
         std::string w = e.what();
         text.assign(w.begin(), w.end());

@@ -57,4 +57,7 @@ std::u16string ioErrorMessage(int code, std::u16string_view path = {});
 // character's code is greater than that of ".".
 std::u16string withFullStop(std::u16string text);
 
+// What the user is told when memory runs out, wherever it does.
+inline constexpr char16_t kOutOfMemoryText[] = u"メモリが確保できませんでした。終了して下さい";
+
 }  // namespace ravo

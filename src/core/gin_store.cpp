@@ -4,6 +4,8 @@
 #include <new>
 #include <stdexcept>
 
+#include "errors.h"
+
 namespace ravo {
 
 namespace {
@@ -22,7 +24,7 @@ size_t GinStore::bytesInUse() const {
     return total;
 }
 
-void GinStore::outOfMemory() { messages_.showMessage(u"メモリが確保できませんでした。終了して下さい"); }
+void GinStore::outOfMemory() { messages_.showMessage(kOutOfMemoryText); }
 
 // The capacity to grow to for `needed` slots: double, but never past the
 // byte limit, so that the last step before the limit takes all that is left

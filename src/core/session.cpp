@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <new>
 
 #include "dump_listing.h"
 #include "errors.h"
@@ -106,6 +107,12 @@ void Session::attempt(Attempt&& lay) {
         lay();
     } catch (const RaisedError& e) {
         why_ = plan_.laid() ? std::u16string() : withFullStop(e.message());
+        throw;
+    } catch (const std::bad_alloc&) {
+        // Whatever was half made is dropped; the host hears why.
+        plan_ = Plan{};
+        plan_.section = choices_.section;
+        why_ = withFullStop(kOutOfMemoryText);
         throw;
     }
     // Nothing laid again without a new word (a corner box ticked on a run
@@ -374,9 +381,16 @@ void Session::ok() {
         sv_.fs.replaceFile(outFile_, refusalRecord());
         return;
     }
-    const std::string bytes = outlines_ && plan_.laid()
-                                  ? resultBytes(plan_, input_, *outlines_, choices_, sv_.fmt, sv_.codec)
-                                  : std::string();
+    std::string bytes;
+    try {
+        if (outlines_ && plan_.laid()) bytes = resultBytes(plan_, input_, *outlines_, choices_, sv_.fmt, sv_.codec);
+    } catch (const std::bad_alloc&) {
+        // Never a result cut short, nor an empty one the host draws as
+        // nothing without a word: the refusal, and the message once.
+        why_ = withFullStop(kOutOfMemoryText);
+        sv_.fs.replaceFile(outFile_, refusalRecord());
+        throw;
+    }
     writeResultBytes(outFile_, sv_.fs, bytes);
 }
 

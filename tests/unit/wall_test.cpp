@@ -6,9 +6,26 @@
 #include <random>
 #include <set>
 
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+#include "core/errors.h"
 #include "core/session.h"
 #include "recording_canvas.h"
 #include "test_support.h"
+
+// Allocations larger than this fail, as on a machine out of memory: the
+// unit tests' own allocator, for the case that needs it.
+static std::atomic<size_t> gLargestAllocation{SIZE_MAX};
+
+void* operator new(std::size_t size) {
+    if (size > gLargestAllocation.load()) throw std::bad_alloc();
+    if (void* p = std::malloc(size ? size : 1)) return p;
+    throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 namespace ravo {
 namespace {
@@ -317,6 +334,22 @@ TEST_F(WallSession, FaultsLeaveNothingToHandBack) {
         g->cancel();
         EXPECT_EQ(dir.read("jwc_temp.txt"), told());
     }
+}
+
+// Memory running out while OK writes the result: the host is told why,
+// never handed an empty or a cut result, and the error goes on to the
+// window's barrier, which shows it once; Cancel after it tells the same.
+TEST_F(WallSession, OutOfMemoryAtOkTellsTheHost) {
+    auto s = run(RunMode::Selection, "hq\r\n#\r\n 0 0 100000 0\r\n 100000 0 100000 60000\r\n 100000 60000 0 60000\r\n"
+                                     " 0 60000 0 0\r\n");
+    ASSERT_TRUE(s->wallMode());
+    gLargestAllocation = 512 * 1024;  // below the result's, above everything else OK needs
+    EXPECT_THROW(s->ok(), std::bad_alloc);
+    gLargestAllocation = SIZE_MAX;
+    const std::string told = pf.codec.encode(u"he" + withFullStop(kOutOfMemoryText) + u"\r\n");
+    EXPECT_EQ(dir.read("jwc_temp.txt"), told);
+    s->cancel();
+    EXPECT_EQ(dir.read("jwc_temp.txt"), told);
 }
 
 TEST_F(WallSession, PointsInOrderCloseTheLoop) {
