@@ -35,6 +35,10 @@ public:
     // the file cannot be created or put in place, the system's code when a
     // write fails; the target is then left as it was.
     virtual void replaceFile(const std::u16string& path, std::string_view data) const = 0;
+    // Removes what a replaceFile of `path` killed half way left beside it:
+    // files of its temporary's own name, and nothing else. What cannot be
+    // removed (another write's, still open) stays, without a word.
+    virtual void removeLeftovers(const std::u16string& path) const = 0;
     // The path of a file named `name` (relative, "\\" between folders) in
     // the program's folder: the host's exchange files, the outlines, the
     // settings.

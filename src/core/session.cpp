@@ -82,6 +82,7 @@ bool Session::runShowSteps() {
 bool Session::showSteps() {
     const std::u16string inFile = sv_.fs.besideProgram(u"temp.txt");
     outFile_ = sv_.fs.besideProgram(u"jwc_temp.txt");
+    sv_.fs.removeLeftovers(outFile_);  // of a write killed half way, last time
     if (sv_.fs.fileExists(outFile_)) truncateFile(sv_.fs, outFile_);
     if (!sv_.fs.fileExists(inFile)) return false;
     // A failed read keeps nothing of the host's: an OK after it hands back

@@ -137,6 +137,25 @@ TEST_F(Faults, ResultWrittenAtTheEdgeOfMaxPathAndPastAStaleFolder) {
     dir_ = outer;
 }
 
+// A write killed half way leaves its temporary beside the result: the next
+// start removes such files, of the temporary's own name only.
+TEST_F(Faults, LeftoverTemporariesAreRemovedAtTheNextStart) {
+    const wchar_t* const ours[] = {L"jwc0a1b2.tmp", L"JWC9F3E1.TMP"};
+    const wchar_t* const theirs[] = {L"jwc1234.tmp", L"jwc123456.tmp", L"jwcabcdx.tmp", L"jwc12345.txt", L"xjwc1234.tmp"};
+    for (const wchar_t* name : ours) writeFile(name, std::string(1 << 20, 'x'));
+    for (const wchar_t* name : theirs) writeFile(name, "keep");
+    ASSERT_TRUE(CreateDirectoryW(path(L"jwc22222.tmp").c_str(), nullptr));
+    writeTemp(kRun);
+    HWND main = startToWindow();
+    ASSERT_NE(main, nullptr);
+    for (const wchar_t* name : ours) EXPECT_FALSE(exists(name)) << narrow(name);
+    for (const wchar_t* name : theirs) EXPECT_TRUE(exists(name)) << narrow(name);
+    EXPECT_NE(GetFileAttributesW(path(L"jwc22222.tmp").c_str()), INVALID_FILE_ATTRIBUTES) << "a folder is no leftover";
+    closeWith(main, ids::btnOK);
+    EXPECT_EQ(resultLines(), 40);
+    RemoveDirectoryW(path(L"jwc22222.tmp").c_str());
+}
+
 TEST_F(Faults, EachOutlineFileMissing) {
     for (const wchar_t* name : {L"pile_n.dat", L"pile_r.dat"}) {
         SCOPED_TRACE(narrow(name));

@@ -165,7 +165,9 @@ struct SteelSide : ::testing::Test {
 // a loop of alternating piles in an even count.
 void expectBuildable(const Plan& p, const std::string& what) {
     const PileSection& s = pileSections()[p.section];
-    if (p.closed() && s.alternates()) EXPECT_EQ(p.layout.pieces.size() % 2, 0u) << what;
+    if (p.closed() && s.alternates()) {
+        EXPECT_EQ(p.layout.pieces.size() % 2, 0u) << what;
+    }
     for (const WallPiece& piece : p.layout.pieces)
         if (piece.kind == PieceKind::Closing) {
             EXPECT_GE(piece.width, s.leastClosingMm - 1e-6) << what;

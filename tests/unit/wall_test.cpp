@@ -19,6 +19,9 @@
 // unit tests' own allocator, for the case that needs it.
 static std::atomic<size_t> gLargestAllocation{SIZE_MAX};
 
+// Allocated and freed by malloc and free alike, whatever the compiler sees.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 void* operator new(std::size_t size) {
     if (size > gLargestAllocation.load()) throw std::bad_alloc();
     if (void* p = std::malloc(size ? size : 1)) return p;
@@ -26,6 +29,7 @@ void* operator new(std::size_t size) {
 }
 void operator delete(void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+#pragma GCC diagnostic pop
 
 namespace ravo {
 namespace {

@@ -124,6 +124,12 @@ void PosixFileSystem::replaceFile(const std::u16string& path, std::string_view d
     }
 }
 
+void PosixFileSystem::removeLeftovers(const std::u16string& path) const {
+    const std::string tmp = nativePath(path) + ".new";
+    struct stat st;
+    if (::lstat(tmp.c_str(), &st) == 0 && S_ISREG(st.st_mode)) ::unlink(tmp.c_str());
+}
+
 namespace {
 
 std::string convert(const char* to, const char* from, const char* in, size_t inLen) {

@@ -19,6 +19,7 @@ public:
     std::string readFile(const std::u16string& path) const override;
     void truncateFile(const std::u16string& path) const override;
     void replaceFile(const std::u16string& path, std::string_view data) const override;
+    void removeLeftovers(const std::u16string& path) const override;
     std::u16string besideProgram(std::u16string_view name) const override;
 
     static std::string nativePath(const std::u16string& path);

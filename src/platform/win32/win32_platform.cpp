@@ -1,6 +1,9 @@
 #include "win32_platform.h"
 
 #include <algorithm>
+#include <cwchar>
+#include <cwctype>
+#include <string_view>
 
 #include "core/errors.h"
 
@@ -40,9 +43,28 @@ int ioCodeFor(DWORD err) {
 // ".tmp"), so it fits wherever the result's own name fits, and it is made
 // with CREATE_NEW under the next name when a stale file or a folder holds
 // one: a leftover can never stop the write.
-FileHandle createTemporaryBeside(const std::u16string& path, std::u16string& tmp) {
+std::u16string folderOf(const std::u16string& path) {
     const size_t slash = path.find_last_of(u"\\/");
-    const std::u16string dir = slash == std::u16string::npos ? std::u16string() : path.substr(0, slash + 1);
+    return slash == std::u16string::npos ? std::u16string() : path.substr(0, slash + 1);
+}
+
+// "jwc" and five hex digits, then ".tmp", in any case: the temporary's name.
+bool temporaryName(std::wstring_view name) {
+    constexpr std::wstring_view kStem = L"jwc", kExt = L".tmp";
+    constexpr size_t kDigits = 5;
+    if (name.size() != kStem.size() + kDigits + kExt.size()) return false;
+    auto same = [](std::wstring_view a, std::wstring_view b) {
+        return std::equal(a.begin(), a.end(), b.begin(), [](wchar_t x, wchar_t y) {
+            return std::towlower(static_cast<wint_t>(x)) == std::towlower(static_cast<wint_t>(y));
+        });
+    };
+    if (!same(name.substr(0, kStem.size()), kStem) || !same(name.substr(kStem.size() + kDigits), kExt)) return false;
+    return std::all_of(name.begin() + kStem.size(), name.begin() + kStem.size() + kDigits,
+                       [](wchar_t c) { return std::iswxdigit(static_cast<wint_t>(c)) != 0; });
+}
+
+FileHandle createTemporaryBeside(const std::u16string& path, std::u16string& tmp) {
+    const std::u16string dir = folderOf(path);
     DWORD seed = GetCurrentProcessId() * 2654435761u ^ GetTickCount();
     for (int attempt = 0; attempt < 64; ++attempt) {
         const DWORD n = (seed + static_cast<DWORD>(attempt) * 40503u) & 0xFFFFFu;
@@ -59,6 +81,20 @@ FileHandle createTemporaryBeside(const std::u16string& path, std::u16string& tmp
 }
 
 }  // namespace
+
+void Win32FileSystem::removeLeftovers(const std::u16string& path) const {
+    const std::u16string dir = folderOf(path);
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW(wide(dir + u"jwc?????.tmp"), &found);
+    if (find == INVALID_HANDLE_VALUE) return;
+    do {
+        if (found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) continue;
+        if (!temporaryName(found.cFileName)) continue;
+        const std::u16string name(found.cFileName, found.cFileName + wcslen(found.cFileName));
+        DeleteFileW(wide(dir + name));
+    } while (FindNextFileW(find, &found));
+    FindClose(find);
+}
 
 std::u16string Win32FileSystem::besideProgram(std::u16string_view name) const {
     std::wstring path(MAX_PATH, L'\0');
