@@ -29,5 +29,9 @@ struct HostInput {
 // Reads the export's bytes. Raises ConvertError on a line that does not
 // convert; records past the memory limit are reported to `messages`.
 HostInput readHost(std::string_view bytes, const NumberFormat& fmt, const AnsiCodec& codec, MessageSink& messages);
+// The same into `in`, which on ConvertError keeps what came before the bad
+// line: the header so far and the records read.
+void readHostInto(HostInput& in, std::string_view bytes, const NumberFormat& fmt, const AnsiCodec& codec,
+                  MessageSink& messages);
 
 }  // namespace ravo

@@ -87,7 +87,9 @@ bool Session::showSteps() {
     if (!sv_.fs.fileExists(inFile)) return false;
     // A failed read keeps nothing of the host's: an OK after it hands back
     // only why nothing was drawn.
-    input_ = readHost(sv_.fs.readFile(inFile), sv_.fmt, sv_.codec, told_);
+    // A read that stops keeps what came before the bad line, for the dump;
+    // no run is laid from it.
+    readHostInto(input_, sv_.fs.readFile(inFile), sv_.fmt, sv_.codec, told_);
     inputRead_ = true;
     store_.curLG = input_.last.layerGroup;
     store_.curLY = input_.last.layer;

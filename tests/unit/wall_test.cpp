@@ -356,6 +356,18 @@ TEST_F(WallSession, OutOfMemoryAtOkTellsTheHost) {
     EXPECT_EQ(dir.read("jwc_temp.txt"), told);
 }
 
+// A read that stops at a bad number on the fourth line: the dump lists the
+// points the export gave before it, and no run is laid.
+TEST_F(WallSession, DumpAfterAStoppedReadListsWhatCameBefore) {
+    dir.write("temp.txt", "hq\r\nhp1 1 2\r\nhp2 5 6\r\nhp3 7 x\r\n");
+    Session s(Services{pf.fs, pf.codec, pf.messages, NumberFormat{}});
+    s.attachImage(canvas);
+    EXPECT_THROW(s.runShowSteps(), ConvertError);
+    const std::vector<std::u16string> dump = s.dumpListing(0);
+    EXPECT_NE(std::find(dump.begin(), dump.end(), u"[2]: x = 5,y = 6"), dump.end());
+    EXPECT_EQ(u16ToUtf8(s.countText()), "0枚");
+}
+
 TEST_F(WallSession, PointsInOrderCloseTheLoop) {
     auto s = run(RunMode::Points,
                  "hq\r\nhp1 0 0\r\nhp2 10000 0\r\nhp3 10000 4000\r\nhp4 6000 4000\r\nhp5 6000 8000\r\n"
