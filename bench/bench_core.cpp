@@ -61,7 +61,7 @@ void BM_ReadLargeExport(benchmark::State& state) {
     NumberFormat fmt;
     for (auto _ : state) {
         RecordingMessages msgs;
-        const HostInput in = readHost(data, fmt, codec, msgs);
+        const HostInput in = readHost(data, fmt, codec);
         benchmark::DoNotOptimize(in.records.size());
     }
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(data.size()));
@@ -191,7 +191,7 @@ void BM_CircleOfAKilometre(benchmark::State& state) {
     f.choices.mode = RunMode::Selection;
     size_t bytes = 0;
     for (auto _ : state) {
-        f.input = readHost(temp, NumberFormat{}, f.codec, f.msgs);
+        f.input = readHost(temp, NumberFormat{}, f.codec);
         f.plan = planRun(f.input, f.choices, f.outlines);
         if (!f.plan.laid()) state.SkipWithError("the circle was refused");
         if (state.range(0) == 0) continue;

@@ -37,6 +37,13 @@ public:
     using RaisedError::RaisedError;
 };
 
+// A limit the tool keeps (the memory it may take) reached: the work stops
+// at the first record past it, and the user is told once.
+class LimitError : public RaisedError {
+public:
+    using RaisedError::RaisedError;
+};
+
 // I/O codes the runtime uses itself, beside the system's.
 enum IoCode : int {
     kIoFileNotFound = 2,

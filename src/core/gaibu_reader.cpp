@@ -43,6 +43,12 @@ constexpr int kArcTokens = 8;
 
 }  // namespace
 
+// A record the store could not take stops the read there: the store has
+// reached its limit, and every record after it would fail the same way.
+void GaibuReader::stored(int index) const {
+    if (index < 0) throw LimitError(kOutOfMemoryText);
+}
+
 // The common line of an export, four ASCII numbers separated by blanks,
 // taken without the code page, the tokenizer and the classifier. It gives
 // what the general path gives; anything it is not sure of (quotes, other
@@ -75,7 +81,7 @@ bool GaibuReader::tryNumberLine(std::string_view bytes) {
         ++k;
     }
     if (k < 4) return false;
-    store_.addLine(nGin_, v[0], v[1], v[2], v[3]);
+    stored(store_.addLine(nGin_, v[0], v[1], v[2], v[3]));
     return true;
 }
 
@@ -149,13 +155,13 @@ void GaibuReader::applyLine(int code, const std::u16string* s, int count) {
     switch (code) {
     case kRecNumbers: {
         double x1 = real(s[0]), y1 = real(s[1]), x2 = real(s[2]), y2 = real(s[3]);
-        store_.addLine(nGin_, x1, y1, x2, y2);
+        stored(store_.addLine(nGin_, x1, y1, x2, y2));
         break;
     }
     case kRecCircle:
         if (count == 4) {
             double x = real(s[1]), y = real(s[2]), r = real(s[3]);
-            store_.addCircle(nGin_, x, y, r);
+            stored(store_.addCircle(nGin_, x, y, r));
         } else if (count < kArcTokens) {
             // A circle or an arc cut short: its first missing number is the
             // error, as for a cut line, rather than a record dropped unseen.
@@ -167,7 +173,7 @@ void GaibuReader::applyLine(int code, const std::u16string* s, int count) {
         break;
     case kRecText: {
         double x1 = real(s[1]), y1 = real(s[2]), x2 = real(s[3]), y2 = real(s[4]);
-        store_.addMoji(nGin_, h.nMojiBase, x1, y1, x2, y2, textW_, textH_, s[5]);
+        if (keepTexts_) stored(store_.addMoji(nGin_, h.nMojiBase, x1, y1, x2, y2, textW_, textH_, s[5]));
         break;
     }
     case kRecHs:

@@ -78,8 +78,13 @@ public:
     void setShortWay(bool on) { shortWay_ = on; }
     // Arc records are collected here (the store keeps lines and circles).
     void collectArcs(std::vector<HostArc>* arcs) { arcs_ = arcs; }
+    // Texts are converted (a bad number in one is still an error) but not
+    // kept: a reader for the run has no use for them.
+    void skipTexts() { keepTexts_ = false; }
 
 private:
+    // Raises LimitError where the store took no record (index -1).
+    void stored(int index) const;
     bool tryNumberLine(std::string_view bytes);
     // Whether an entity record belongs to a block or a dimension figure:
     // neither is a line the user drew, and the tool leaves both out.
@@ -97,6 +102,7 @@ private:
     int nGin_;
     bool shortWay_ = true;
     std::vector<HostArc>* arcs_ = nullptr;
+    bool keepTexts_ = true;
     // The groups open at this line: a block ("BL" … "#") or a curve ("pl" …
     // "#"); each "#" closes the innermost. Blocks among them.
     std::u16string groups_;

@@ -27,11 +27,11 @@ struct HostInput {
 };
 
 // Reads the export's bytes. Raises ConvertError on a line that does not
-// convert; records past the memory limit are reported to `messages`.
-HostInput readHost(std::string_view bytes, const NumberFormat& fmt, const AnsiCodec& codec, MessageSink& messages);
-// The same into `in`, which on ConvertError keeps what came before the bad
+// convert, LimitError at the first record past the store's memory limit
+// (texts are read but not kept).
+HostInput readHost(std::string_view bytes, const NumberFormat& fmt, const AnsiCodec& codec);
+// The same into `in`, which on either error keeps what came before the bad
 // line: the header so far and the records read.
-void readHostInto(HostInput& in, std::string_view bytes, const NumberFormat& fmt, const AnsiCodec& codec,
-                  MessageSink& messages);
+void readHostInto(HostInput& in, std::string_view bytes, const NumberFormat& fmt, const AnsiCodec& codec);
 
 }  // namespace ravo

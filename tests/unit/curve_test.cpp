@@ -16,7 +16,7 @@ struct CurveCase : ::testing::Test {
     test::Platform pf;
 
     Plan lay(const std::string& entities, const char* section = "III", WallFace face = WallFace::JointLine) {
-        input = readHost("hq\r\n#\r\n" + entities, NumberFormat{}, pf.codec, pf.messages);
+        input = readHost("hq\r\n#\r\n" + entities, NumberFormat{}, pf.codec);
         outlines = loadOutlines(findSection(utf8ToU16(section)), pf.fs, NumberFormat{}, pf.codec);
         Choices c;
         c.mode = RunMode::Selection;

@@ -1,5 +1,6 @@
 #include "core/gaibu_reader.h"
 
+#include "core/host_input.h"
 #include "core/line_cutter.h"
 #include "test_support.h"
 
@@ -225,6 +226,26 @@ TEST_F(ReaderTest, FiguresBlocksAndTheUsersTextType) {
     EXPECT_EQ(header.nWriteLG, 4);
     EXPECT_EQ(header.nTextType, 0);
     EXPECT_EQ(header.dMojiH, 3);
+}
+
+// The store's limit stops the read at the first record past it, with one
+// error; the selection's texts, read for a run, cost no store at all: a
+// rectangle among 300,000 texts is the rectangle.
+TEST_F(ReaderTest, LimitsStopTheReadOnceAndTextsCostNothing) {
+    std::string many = "hq\r\n#\r\n";
+    for (int i = 0; i < 1000; ++i) many += " " + std::to_string(i) + " 0 1 1\r\n";
+    RecordingMessages msgs;
+    GinStore small(msgs, 320 * sizeof(recLine));
+    GaibuHeader h;
+    EXPECT_THROW(GaibuReader(h, small, fmt, pf.codec).readBytes(many), LimitError);
+    EXPECT_GT(small.lastLineIndex(0), 200);
+    EXPECT_LT(small.lastLineIndex(0), 320);
+    EXPECT_EQ(msgs.shown.size(), 1u);  // the store's one word; the read went no further
+
+    std::string texts = "hq\r\n#\r\n 0 0 10000 0\r\n 10000 0 10000 6000\r\n 10000 6000 0 6000\r\n 0 6000 0 0\r\n";
+    for (int i = 0; i < 300000; ++i) texts += "ch 0 0 1 0 \"note\r\n";
+    const HostInput in = readHost(texts, fmt, pf.codec);
+    EXPECT_EQ(in.records.size(), 4u);
 }
 
 }  // namespace

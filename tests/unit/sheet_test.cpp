@@ -22,7 +22,7 @@ const char* kRectangle =
 
 struct Sheet : ::testing::Test {
     test::Platform pf;
-    HostInput input = readHost(kRectangle, NumberFormat{}, pf.codec, pf.messages);
+    HostInput input = readHost(kRectangle, NumberFormat{}, pf.codec);
     Outlines outlines = loadOutlines(kDefaultSection, pf.fs, NumberFormat{}, pf.codec);
 
     Choices base() const {
@@ -132,7 +132,7 @@ TEST_F(Sheet, SeveralWalls) {
     c.numbers = c.elevation = true;
     input = readHost(header + " 0 0 10000 0\r\n 10000 0 10000 6000\r\n 10000 6000 0 6000\r\n 0 6000 0 0\r\n"
                               " 20000 0 30000 0\r\n 30000 0 30000 6000\r\n 30000 6000 20000 6000\r\n 20000 6000 20000 0\r\n",
-                     NumberFormat{}, pf.codec, pf.messages);
+                     NumberFormat{}, pf.codec);
     ReadBack r = readBack(result(c));
     EXPECT_EQ(countOf(r.texts, "A-"), 34u);  // 17 beside the piles, 17 under them
     EXPECT_EQ(countOf(r.texts, "B-80"), 2u);
@@ -156,7 +156,7 @@ TEST_F(Sheet, LongWallsInEqualRowsWithEachLegCountedOnce) {
     };
     for (const auto& k : cases) {
         SCOPED_TRACE(k.lines);
-        input = readHost(header + k.lines, NumberFormat{}, pf.codec, pf.messages);
+        input = readHost(header + k.lines, NumberFormat{}, pf.codec);
         Choices c = base();
         c.elevation = true;
         c.startCorner = c.endCorner = true;
@@ -215,7 +215,7 @@ TEST_F(Sheet, AnnotationsStandApartOnAnyWall) {
         for (const int32_t step : kNumberSteps) {
             const std::string type = std::to_string(std::uniform_int_distribution<int>(2, 5)(random));
             SCOPED_TRACE(lines + " step " + std::to_string(step) + " cn" + type);
-            input = readHost(header + "cn" + type + "\r\n#\r\n" + lines, NumberFormat{}, pf.codec, pf.messages);
+            input = readHost(header + "cn" + type + "\r\n#\r\n" + lines, NumberFormat{}, pf.codec);
             Choices c = base();
             c.labels = c.numbers = c.elevation = true;
             c.numberStep = step;

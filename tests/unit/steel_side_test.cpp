@@ -109,7 +109,7 @@ struct SteelSide : ::testing::Test {
     // into it than the inner face; on an open path, across a leg (by the
     // perpendicular foot within it, nearer than the pile's depth twice).
     Laid lay(const std::string& entities, size_t section, WallFace face) {
-        const HostInput input = readHost("hq\r\n#\r\n" + entities, NumberFormat{}, pf.codec, pf.messages);
+        const HostInput input = readHost("hq\r\n#\r\n" + entities, NumberFormat{}, pf.codec);
         const Outlines& o = of(section);
         Choices c;
         c.mode = RunMode::Selection;

@@ -266,7 +266,7 @@ struct WallSession : ::testing::Test {
         Plan plan;
     };
     Laid lay(RunMode mode, const std::string& temp, const char* section = "III", size_t start = 0) {
-        Laid l{readHost(temp, NumberFormat{}, pf.codec, pf.messages),
+        Laid l{readHost(temp, NumberFormat{}, pf.codec),
                loadOutlines(findSection(utf8ToU16(section)), pf.fs, NumberFormat{}, pf.codec), {}};
         Choices c;
         c.mode = mode;
