@@ -88,9 +88,14 @@ bool pileCountFor(double length, double pitch, int32_t& count) {
     return true;
 }
 
-std::u16string pileCountMessage() {
-    return u"鋼矢板の枚数が上限（" + asciiToU16(std::to_string(kMaxPileCount)) +
-           u"枚）を超えるため割付できません。始点と終点を確認して下さい";
+namespace {
+std::u16string overCap() {
+    return u"鋼矢板の枚数が上限（" + asciiToU16(std::to_string(kMaxPileCount)) + u"枚）を超えるため割付できません。";
 }
+}  // namespace
+
+std::u16string pileCountMessage() { return overCap() + u"始点と終点を確認して下さい"; }
+
+std::u16string wallPileCountMessage() { return overCap() + u"壁の線の長さと本数を確認して下さい"; }
 
 }  // namespace ravo

@@ -56,6 +56,8 @@ inline constexpr double kWholePileTolerance = 0.001;
 bool pileCountFor(double length, double pitch, int32_t& count);
 
 std::u16string pileCountMessage();
+// The same for walls along the user's lines: the advice is for the wall lines.
+std::u16string wallPileCountMessage();
 
 // Whole millimetres as metres with three decimals, exact: "32.800".
 std::u16string metresFromMm(long long mm);

@@ -1236,7 +1236,7 @@ WallLayout joinLayouts(std::vector<WallLayout>&& walls, double depth) {
         return out;
     }
     if (pieces > static_cast<size_t>(kMaxPileCount)) {
-        out.fault = pileCountMessage();
+        out.fault = wallPileCountMessage();
         return out;
     }
     out.pieces.reserve(pieces);

@@ -471,7 +471,7 @@ WallLayout layCircle(const WallPath& path, const WallPlan& plan) {
     };
     while (count >= kLeastLoopCorners && count <= kMaxPileCount && !clear(count)) count += steelIn ? -step : step;
     if (count > kMaxPileCount) {
-        out.fault = pileCountMessage();
+        out.fault = wallPileCountMessage();
         return out;
     }
     const Spot low{arc.cx, arc.cy - arc.r};

@@ -139,7 +139,7 @@ public:
     // Whether `more` pieces would pass the cap: the layout is then refused.
     bool tooMany(LD more) {
         if (static_cast<LD>(k_) + more <= kMaxPileCount) return false;
-        out_.fault = pileCountMessage();
+        out_.fault = wallPileCountMessage();
         out_.pieces.clear();
         out_.legs.clear();
         return true;

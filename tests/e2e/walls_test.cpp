@@ -94,6 +94,32 @@ TEST_F(Walls, WallsTooNearEachOtherAreRefused) {
     EXPECT_EQ(readFile(L"jwc_temp.txt"), driver::encode(L"he" + box.text) + "\r\n");
 }
 
+// A whole plan selected by mistake: the rectangle among 300,000 texts is
+// laid without a word (texts cost no memory); a hatch of 100,000 lines is
+// refused at once with one message, and the host is told why.
+TEST_F(Walls, BigSelectionsLayOrRefuseWithOneMessage) {
+    std::string texts = "hq\r\n#\r\n 0 0 10000 0\r\n 10000 0 10000 6000\r\n 10000 6000 0 6000\r\n 0 6000 0 0\r\n";
+    for (int i = 0; i < 300000; ++i) texts += "ch 0 0 1 0 \"note\r\n";
+    writeTemp(texts);
+    HWND main = startWith(L"/select");
+    ASSERT_NE(main, nullptr);
+    EXPECT_TRUE(proc_->noMessageBoxFor(300));
+    EXPECT_EQ(count(main), "80枚（コーナー4）  延長 32.800 m");
+    closeWith(main, ids::btnOK);
+    EXPECT_EQ(resultLines(), 1 + 80 * 20 + 4 * 6);
+
+    std::string hatch = "hq\r\n#\r\n";
+    for (int i = 0; i < 100000; ++i) hatch += " 0 " + std::to_string(i * 5) + " 10000 " + std::to_string(i * 5) + "\r\n";
+    writeTemp(hatch);
+    driver::MessageBoxInfo box;
+    main = startRefused(box);
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(narrow(box.text).rfind("壁どうしが近すぎます（", 0), 0u) << narrow(box.text);
+    EXPECT_TRUE(proc_->noMessageBoxFor(300)) << "one message only";
+    closeWith(main, ids::btnOK);
+    EXPECT_EQ(readFile(L"jwc_temp.txt"), driver::encode(L"he" + box.text) + "\r\n");
+}
+
 // A circle selected as two half arcs is walked joint by joint: no corner,
 // and where it comes back to its lowest point a sliver and a whole pile
 // become two closing piles, each half a pile wide or more.
