@@ -312,6 +312,7 @@ SheetAnnotations sheetAnnotations(const Plan& plan, const HostInput& input, cons
     const bool elevation = choices.elevation && choices.headLevel && choices.pileLength.state == LengthState::Valid;
     if (!choices.labels && !choices.table && !choices.numbers && !elevation) return a;
     const TextStyle style = currentTextStyle(input.header);
+    if (!style.fits()) return a;  // never a text at an infinite place; the count line says so
     const double h = style.height;
     const PileSection& section = outlines.pileSection();
     SheetRoom room(h, section.widthMm);

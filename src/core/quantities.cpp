@@ -134,6 +134,12 @@ std::u16string massLine(const QuantityTable& table, const PileLength& length) {
     return u"質量 " + massText(table.mass) + u" kg（L=" + metresText(length.metres) + u" m、コーナー板を除く）";
 }
 
+bool TextStyle::fits() const {
+    for (double v : {width, height, spacing})
+        if (!std::isfinite(v) || v > kLargestText) return false;
+    return true;
+}
+
 TextStyle currentTextStyle(const GaibuHeader& h) {
     TextStyle s;
     s.type = h.nTextType;

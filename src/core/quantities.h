@@ -81,7 +81,13 @@ struct TextStyle {
     double width = 0, height = 0, spacing = 0;  // drawing units
     double freeWidth = 0, freeHeight = 0, freeSpacing = 0;  // cn0's own values (paper mm)
     int32_t freeColour = 0;
+
+    // Sizes a drawing can hold: finite and no larger than kLargestText. A
+    // header whose sizes and scale overflow gets no texts at all.
+    bool fits() const;
 };
+// Drawing units (mm): a text larger than 1,000 km is a damaged header.
+inline constexpr double kLargestText = 1e9;
 TextStyle currentTextStyle(const GaibuHeader& header);
 
 // A text record: the start of its baseline and the vector along it to its

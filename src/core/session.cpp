@@ -248,8 +248,10 @@ void Session::changeSection(size_t index) {
 
 std::u16string Session::countText() const {
     std::u16string text = ravo::countText(plan_);
-    const bool annotated = choices_.labels || choices_.numbers || choices_.elevation;
-    if (annotated && outlines_ && plan_.laid()) {
+    const bool annotated = choices_.labels || choices_.numbers || choices_.elevation || choices_.table;
+    if (annotated && plan_.laid() && !currentTextStyle(input_.header).fits()) {
+        text += u"  ※文字の大きさが図面に収まらないため注記を省きます";
+    } else if (annotated && outlines_ && plan_.laid()) {
         const std::u16string leftOut = leftOutText(annotationsLeftOut(plan_, input_, *outlines_, choices_));
         if (!leftOut.empty()) text += u"  " + leftOut;
     }

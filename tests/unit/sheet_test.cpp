@@ -271,5 +271,27 @@ TEST(SheetText, HeadLevels) {
     EXPECT_EQ(u16ToUtf8(levelText(0)), "+0.00");
 }
 
+// Headers whose sizes and scale overflow: no record carries a number that
+// is not finite; the texts are left out (the lines stay), whatever is ticked.
+TEST_F(Sheet, OverflowingHeadersWriteNoInfiniteNumber) {
+    const char* headers[] = {
+        "hq\r\nhs 1e300 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1\r\nhch 1e10 2 3 4 5 6 7 8 9 10\r\nhcw 1e10 2 3 4 5 6 7 8 9 10\r\ncn1\r\n#\r\n",
+        "hq\r\nhch 1e308 1e308 1e308 1e308 1e308 1e308 1e308 1e308 1e308 1e308\r\ncn3\r\n#\r\n",
+        "hq\r\nhs 1e300 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1\r\ncn0 1e300 1e300 1 1\r\n#\r\n",
+    };
+    Choices c = base();
+    c.labels = c.table = c.numbers = c.elevation = true;
+    for (const char* h : headers) {
+        input = readHost(std::string(h) + " 0 0 10000 0\r\n 10000 0 10000 6000\r\n 10000 6000 0 6000\r\n 0 6000 0 0\r\n",
+                         NumberFormat{}, pf.codec);
+        std::string r = result(c);
+        for (char& ch : r) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+        EXPECT_EQ(r.find("inf"), std::string::npos) << h;
+        EXPECT_EQ(r.find("nan"), std::string::npos) << h;
+        EXPECT_EQ(occurrences(r, "\nch "), 0u) << h;
+        EXPECT_GT(occurrences(r, "\r\n"), 80u * 20u) << h;
+    }
+}
+
 }  // namespace
 }  // namespace ravo
