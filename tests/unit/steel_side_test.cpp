@@ -32,6 +32,9 @@ std::string polyline(const std::vector<WallPoint>& v, bool closed) {
     return s;
 }
 
+// The angle counter-clockwise from `from` to `to`, in [0, 2π).
+double ccwFrom(double from, double to) { return std::fmod(std::fmod(to - from, 2 * M_PI) + 4 * M_PI, 2 * M_PI); }
+
 // How far a point lies from the drawn path, and whether it lies inside a
 // loop: the vertices' polygon, each arc's segment beyond its chord added
 // or taken away.
@@ -58,7 +61,6 @@ struct Drawn {
         const auto& v = p.vertices;
         const LegArc& c = p.arcs[i];
         const WallPoint &a = v[i], &b = v[(i + 1) % v.size()];
-        auto ccwFrom = [](double from, double to) { return std::fmod(std::fmod(to - from, 2 * M_PI) + 4 * M_PI, 2 * M_PI); };
         const double ta = std::atan2(a.y - c.cy, a.x - c.cx), tb = std::atan2(b.y - c.cy, b.x - c.cx);
         const double t = std::atan2(y - c.cy, x - c.cx);
         return c.ccw ? ccwFrom(ta, t) <= ccwFrom(ta, tb) : ccwFrom(t, ta) <= ccwFrom(tb, ta);
@@ -73,9 +75,6 @@ struct Drawn {
             if (!p.arcAt(i)) continue;
             const LegArc& c = p.arcs[i];
             // The arc's segment: within the circle, on the arc's side of the chord.
-            auto ccwFrom = [](double from, double to) {
-                return std::fmod(std::fmod(to - from, 2 * M_PI) + 4 * M_PI, 2 * M_PI);
-            };
             const double ta = std::atan2(a.y - c.cy, a.x - c.cx), tb = std::atan2(b.y - c.cy, b.x - c.cx);
             const double mid = c.ccw ? ta + ccwFrom(ta, tb) / 2 : ta - ccwFrom(tb, ta) / 2;
             const double mx = c.cx + c.r * std::cos(mid), my = c.cy + c.r * std::sin(mid);
