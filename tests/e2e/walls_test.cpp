@@ -35,6 +35,16 @@ struct Walls : HostFolder {
         EXPECT_NE(main, nullptr) << "expected the main window";
         return main;
     }
+    // The 10 × 6 m rectangle found among whatever else the selection holds:
+    // laid alone, without a word, and written on OK.
+    void expectTheRectangleLaidAlone() {
+        HWND main = startWith(L"/select");
+        ASSERT_NE(main, nullptr);
+        EXPECT_TRUE(proc_->noMessageBoxFor(300));
+        EXPECT_EQ(count(main), "80枚（コーナー4）  延長 32.800 m");
+        closeWith(main, ids::btnOK);
+        EXPECT_EQ(resultLines(), 1 + 80 * 20 + 4 * 6);
+    }
     std::string count(HWND main) const { return narrow(driver::windowText(driver::child(main, ids::lblCount))); }
     long resultLines() const {
         const std::string r = readFile(L"jwc_temp.txt");
@@ -101,18 +111,13 @@ TEST_F(Walls, BigSelectionsLayOrRefuseWithOneMessage) {
     std::string texts = "hq\r\n#\r\n 0 0 10000 0\r\n 10000 0 10000 6000\r\n 10000 6000 0 6000\r\n 0 6000 0 0\r\n";
     for (int i = 0; i < 300000; ++i) texts += "ch 0 0 1 0 \"note\r\n";
     writeTemp(texts);
-    HWND main = startWith(L"/select");
-    ASSERT_NE(main, nullptr);
-    EXPECT_TRUE(proc_->noMessageBoxFor(300));
-    EXPECT_EQ(count(main), "80枚（コーナー4）  延長 32.800 m");
-    closeWith(main, ids::btnOK);
-    EXPECT_EQ(resultLines(), 1 + 80 * 20 + 4 * 6);
+    expectTheRectangleLaidAlone();
 
     std::string hatch = "hq\r\n#\r\n";
     for (int i = 0; i < 100000; ++i) hatch += " 0 " + std::to_string(i * 5) + " 10000 " + std::to_string(i * 5) + "\r\n";
     writeTemp(hatch);
     driver::MessageBoxInfo box;
-    main = startRefused(box);
+    HWND main = startRefused(box);
     ASSERT_NE(main, nullptr);
     EXPECT_EQ(narrow(box.text).rfind("壁どうしが近すぎます（", 0), 0u) << narrow(box.text);
     EXPECT_TRUE(proc_->noMessageBoxFor(300)) << "one message only";
@@ -237,12 +242,7 @@ TEST_F(Walls, DimensionsAndBlocksInTheSelectionAreLeftOut) {
               "msg\r\n 0 -1000 10000 -1000\r\ncs 4800 -900 400 0 \"10000\r\n"
               "BL 2000 2000 \"mark\r\n 0 0 500 0\r\n 500 0 500 500\r\n#\r\n"
               " 10000 6000 0 6000\r\n 0 6000 0 0\r\n");
-    HWND main = startWith(L"/select");
-    ASSERT_NE(main, nullptr);
-    EXPECT_TRUE(proc_->noMessageBoxFor(300));
-    EXPECT_EQ(count(main), "80枚（コーナー4）  延長 32.800 m");
-    closeWith(main, ids::btnOK);
-    EXPECT_EQ(resultLines(), 1 + 80 * 20 + 4 * 6);
+    expectTheRectangleLaidAlone();
 }
 
 // The L-shaped cofferdam closes with closing piles half a pile wide, one on
