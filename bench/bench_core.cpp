@@ -204,6 +204,40 @@ void BM_CircleOfAKilometre(benchmark::State& state) {
 }
 BENCHMARK(BM_CircleOfAKilometre)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
+// What a whole plan selected by mistake gives: a hatch of 100,000 lines
+// 10 m long and 5 mm apart, read and refused (the walls are laid only up
+// to the piece cap); and a circle of 1.4 km radius drawn as 100,000 arcs,
+// read, chained and laid (21,991 piles, each arc walked).
+std::string hatchExport() {
+    std::string out = "hq\r\nhs 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1\r\n#\r\n";
+    for (int i = 0; i < 100000; ++i) out += "0 " + std::to_string(i * 5) + " 10000 " + std::to_string(i * 5) + "\r\n";
+    return out;
+}
+std::string arcsExport() {
+    std::string out = "hq\r\nhs 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1\r\n#\r\n";
+    char buf[96];
+    for (int i = 0; i < 100000; ++i) {
+        const int n = std::snprintf(buf, sizeof buf, "ci 0 0 1400000 %.4f %.4f 1 0\r\n", i * 0.0036, (i + 1) * 0.0036);
+        out.append(buf, static_cast<size_t>(n));
+    }
+    return out;
+}
+void BM_SelectedByMistake(benchmark::State& state) {
+    const bool arcs = state.range(0) == 1;
+    const std::string temp = arcs ? arcsExport() : hatchExport();
+    RunFixture f(2);
+    f.choices.mode = RunMode::Selection;
+    for (auto _ : state) {
+        f.input = readHost(temp, NumberFormat{}, f.codec);
+        f.plan = planRun(f.input, f.choices, f.outlines);
+        if (f.plan.laid() != arcs) state.SkipWithError(arcs ? "the arcs were refused" : "the hatch was laid");
+        benchmark::DoNotOptimize(f.plan.layout.pieces.size());
+    }
+    state.SetLabel(arcs ? "100,000 arcs" : "hatch");
+    state.counters["pieces"] = static_cast<double>(f.plan.layout.pieces.size());
+}
+BENCHMARK(BM_SelectedByMistake)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
 // The longest wall (a rectangle of 24,988 pieces) written with its sheet:
 // the notice, a number every 5th pile and the developed elevation (0: the
 // wall alone, 1: with them).

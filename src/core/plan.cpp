@@ -153,10 +153,11 @@ void planWall(Plan& p, const HostInput& in, const Choices& ch, const Outlines& o
             p.fault = std::move(axis.fault);
             return;
         }
-        // Past the cap or a refused wall the rest are refused with them, and
-        // need not be laid: a hatch selected by mistake is many thousand
-        // walls.
-        if (pieces > static_cast<size_t>(kMaxPileCount) || (!laid.empty() && !laid.back().ok())) continue;
+        // After a refused wall (the one that passes the cap among them) the
+        // rest are refused with it, and need not be laid: a hatch selected
+        // by mistake is many thousand walls.
+        if (!laid.empty() && !laid.back().ok()) continue;
+        plan.laidBefore = static_cast<int64_t>(pieces);
         plan.startCorner = !drawn.closed && ch.startCorner;
         plan.endCorner = !drawn.closed && ch.endCorner;
         // The steel keeps to the joint line's side of a drawn face; on a

@@ -1225,9 +1225,13 @@ WallLayout joinLayouts(std::vector<WallLayout>&& walls, double depth) {
     out.walls = static_cast<int32_t>(walls.size());
     size_t pieces = 0;
     for (WallLayout& w : walls) {
-        if (!w.ok()) return std::move(w);
+        if (!w.ok() && !w.pastCap) return std::move(w);
         pieces += w.pieces.size();
     }
+    // The wall that passed the cap was the last laid; the walls before it
+    // are checked for room first.
+    const bool pastCap = walls.back().pastCap;
+    if (pastCap) walls.pop_back();
     // Before the cap: a hatch selected by mistake is told why it makes no
     // walls rather than that it makes too many piles.
     if (const auto at = wallsTouch(walls, depth)) {
@@ -1235,8 +1239,9 @@ WallLayout joinLayouts(std::vector<WallLayout>&& walls, double depth) {
                     u" mm（矢板の出幅の 2 倍）より離してください（壁は矢板の整数枚まで伸びます）";
         return out;
     }
-    if (pieces > static_cast<size_t>(kMaxPileCount)) {
+    if (pastCap || pieces > static_cast<size_t>(kMaxPileCount)) {
         out.fault = wallPileCountMessage();
+        out.pastCap = true;
         return out;
     }
     out.pieces.reserve(pieces);

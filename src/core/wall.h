@@ -184,6 +184,9 @@ struct WallPlan {
     // was drawn.
     double faceOffset = 0;
     const WallPath* drawn = nullptr;
+    // The pieces the selection's walls laid before this one: the cap counts
+    // them all, so a hatch stops at the wall that passes it.
+    int64_t laidBefore = 0;
 };
 
 // A closing pile narrower than this (mm) is none: the loop closes within the
@@ -205,6 +208,7 @@ struct WallLayout {
     };
     std::vector<Circle> circles;
     std::u16string fault;   // why nothing was laid
+    bool pastCap = false;   // refused because the selection's pieces pass the cap
 
     bool ok() const { return fault.empty(); }
 };

@@ -469,9 +469,11 @@ WallLayout layCircle(const WallPath& path, const WallPlan& plan) {
         }
         return true;
     };
-    while (count >= kLeastLoopCorners && count <= kMaxPileCount && !clear(count)) count += steelIn ? -step : step;
-    if (count > kMaxPileCount) {
+    const auto most = static_cast<LD>(kMaxPileCount - plan.laidBefore);
+    while (count >= kLeastLoopCorners && count <= most && !clear(count)) count += steelIn ? -step : step;
+    if (count > most) {
         out.fault = wallPileCountMessage();
+        out.pastCap = true;
         return out;
     }
     const Spot low{arc.cx, arc.cy - arc.r};

@@ -138,8 +138,9 @@ public:
 
     // Whether `more` pieces would pass the cap: the layout is then refused.
     bool tooMany(LD more) {
-        if (static_cast<LD>(k_) + more <= kMaxPileCount) return false;
+        if (static_cast<LD>(k_ + plan_.laidBefore) + more <= kMaxPileCount) return false;
         out_.fault = wallPileCountMessage();
+        out_.pastCap = true;
         out_.pieces.clear();
         out_.legs.clear();
         return true;

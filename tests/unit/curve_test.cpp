@@ -162,6 +162,8 @@ TEST_F(CurveCase, RulesForEverySelection) {
         {"concentric circles 100 mm apart", "ci 0 0 10000\r\nci 0 0 10100\r\n", false, "壁どうしが近すぎます（"},
         {"nested rectangles", cofferdam + rectangle(100, 100, 9800, 5800), false, "壁どうしが近すぎます（"},
         {"a hatch of 20 lines 5 mm apart", hatch, false, "壁どうしが近すぎます（"},
+        {"two walls apart, 15,000 piles each", line(0, 0, 6000000, 0) + line(0, 100000, 6000000, 100000), false,
+         "上限（25000枚）を超えるため割付できません。壁の線の長さと本数を確認して下さい"},
         {"a cofferdam and a branch well clear", cofferdam + line(-4000, 3000, -1000, 3000), true, "（2 壁）"},
         {"a circle selected twice", "ci 0 0 10000\r\nci 0 0 10000\r\n", true, "158枚  延長 63.200 m  半径 10.059 m"},
         {"two short legs turning 4° each", kinked, false, "線が折れています（10000, 0）（継手の回転 "},
