@@ -31,6 +31,8 @@ public:
     TfrmSheet& sheet() { return *sheet_; }
     MainWindowMessages& messages() { return messages_; }
     const FileSystem& fs() const { return fs_; }
+    // How long the last work on the selection took (ms), for Busy.
+    DWORD& lastWorkMs() { return lastWorkMs_; }
 
 private:
     Win32FileSystem fs_;
@@ -40,6 +42,7 @@ private:
     std::unique_ptr<TfrmMain> main_;
     std::unique_ptr<TfrmDump> dump_;
     std::unique_ptr<TfrmSheet> sheet_;
+    DWORD lastWorkMs_ = 0;
 };
 
 }  // namespace ravo

@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include "app.h"
+#include "busy.h"
 #include "control_ids.h"
 #include "settings.h"
 
@@ -138,6 +139,7 @@ void TfrmMain::FormShow() {
     SetWindowTextW(hwnd_, wide(kCaption));
     bool fromHost = false;
     try {
+        Busy busy(nullptr, kLayingText, app_.lastWorkMs());  // the window is not up yet: the cursor alone
         fromHost = s.runShowSteps();
     } catch (...) {
         showCount();  // "0枚" when the outlines did not load: nothing is laid
@@ -322,7 +324,34 @@ LRESULT TfrmMain::onCtlColorStatic(HDC dc, HWND ctl) {
     return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
 }
 
-void TfrmMain::onCommand(int id, int code, HWND) {
+namespace {
+
+// What a command's work is called in the count line while it runs long;
+// none for a command that opens a window or only follows a link.
+const wchar_t* workOf(int id) {
+    switch (id) {
+    case ids::btnOK: return kWritingText;
+    case ids::btnZoomUp:
+    case ids::btnZoomDown:
+    case ids::btnHome: return kDrawingText;
+    case ids::btnCancel:
+    case ids::btnDump:
+    case ids::btnSheet:
+    case ids::lblURL: return nullptr;
+    default: return kLayingText;
+    }
+}
+
+}  // namespace
+
+void TfrmMain::onCommand(int id, int code, HWND ctl) {
+    const wchar_t* doing = workOf(id);
+    if (!doing) return dispatch(id, code, ctl);
+    Busy busy(control(ids::lblCount), doing, app_.lastWorkMs());
+    dispatch(id, code, ctl);
+}
+
+void TfrmMain::dispatch(int id, int code, HWND) {
     if (id == ids::cmbType) {
         if (code == CBN_SELCHANGE) cmbTypeChange();
         return;

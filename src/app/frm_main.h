@@ -37,6 +37,7 @@ private:
     void FormCreate();
     void FormResize();
     void onCommand(int id, int code, HWND ctl);
+    void dispatch(int id, int code, HWND ctl);
     void btnOKClick();
     void btnCancelClick();
     void lblURLClick();

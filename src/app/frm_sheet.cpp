@@ -1,8 +1,11 @@
 #include "frm_sheet.h"
 
+#include <optional>
+
 #include <windowsx.h>
 
 #include "app.h"
+#include "busy.h"
 #include "control_ids.h"
 #include "core/sheet.h"
 
@@ -131,6 +134,10 @@ void TfrmSheet::showNote() {
 }
 
 void TfrmSheet::onCommand(int id, int code) {
+    // Each choice here lays the sheet again, the preview included.
+    const bool choice = id != ids::sheetBtnClose && id != IDCANCEL;
+    std::optional<Busy> busy;
+    if (choice) busy.emplace(app_.main().control(ids::lblCount), kLayingText, app_.lastWorkMs());
     switch (id) {
     case ids::chkNumbers:
         if (code == BN_CLICKED) numbersChange();
