@@ -208,14 +208,17 @@ struct Seg {
 };
 
 std::vector<Seg> readSegments(const std::wstring& path) {
+    // Line by line: the notice, the layer switch and other records among
+    // the segments are passed over.
     std::vector<Seg> segs;
-    std::string data = readFileBytes(path);
-    const char* p = data.c_str();
-    Seg s;
-    int n = 0;
-    while (std::sscanf(p, "%lf %lf %lf %lf%n", &s.x1, &s.y1, &s.x2, &s.y2, &n) == 4) {
-        segs.push_back(s);
-        p += n;
+    const std::string data = readFileBytes(path);
+    for (size_t at = 0; at < data.size();) {
+        size_t end = data.find('\n', at);
+        if (end == std::string::npos) end = data.size();
+        const std::string line = data.substr(at, end - at);
+        at = end + 1;
+        Seg s;
+        if (std::sscanf(line.c_str(), "%lf %lf %lf %lf", &s.x1, &s.y1, &s.x2, &s.y2) == 4) segs.push_back(s);
     }
     return segs;
 }
