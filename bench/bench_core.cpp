@@ -16,6 +16,7 @@
 #include "core/text.h"
 #include "core/view.h"
 #include "core/wall.h"
+#include "core/x87.h"
 #include "platform/posix/posix_platform.h"
 
 namespace ravo {
@@ -237,6 +238,20 @@ void BM_SelectedByMistake(benchmark::State& state) {
     state.counters["pieces"] = static_cast<double>(f.plan.layout.pieces.size());
 }
 BENCHMARK(BM_SelectedByMistake)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// One sine and cosine of an angle the curve walk meets (a few radians, not
+// near a multiple of π/2), per call.
+void BM_SineAndCosine(benchmark::State& state) {
+    long double t = 0.3L, s = 0, c = 0;
+    for (auto _ : state) {
+        x87::sinCos(t, s, c);
+        benchmark::DoNotOptimize(s);
+        benchmark::DoNotOptimize(c);
+        t += 0.0037L;
+        if (t > 6.0L) t = 0.3L;
+    }
+}
+BENCHMARK(BM_SineAndCosine)->Unit(benchmark::kNanosecond);
 
 // The longest wall (a rectangle of 24,988 pieces) written with its sheet:
 // the notice, a number every 5th pile and the developed elevation (0: the

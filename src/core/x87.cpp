@@ -47,15 +47,14 @@ int splitExtended(long double v, uint64_t& mant) {
 inline uint32_t bitOf(const uint32_t* limbs, int i) { return (limbs[i / 32] >> (i % 32)) & 1u; }
 
 // 32 bits of 2/π from bit `first` on (bit 1 is the first after the point);
-// bits before the point are zero.
+// bits before the point and past the table are zero.
 uint32_t bitsOfTwoOverPi(int first) {
-    uint32_t w = 0;
-    for (int i = first; i < first + 32; ++i) {
-        uint32_t bit = 0;
-        if (i >= 1 && i <= kTableBits) bit = (kTwoOverPi[(i - 1) / 32] >> (31 - (i - 1) % 32)) & 1u;
-        w = (w << 1) | bit;
-    }
-    return w;
+    constexpr int kWords = static_cast<int>(sizeof kTwoOverPi / sizeof kTwoOverPi[0]);
+    auto word = [](int k) { return k >= 0 && k < kWords ? kTwoOverPi[k] : 0u; };
+    const int at = first - 1;                          // from the table's first bit
+    const int q = at >= 0 ? at / 32 : -((31 - at) / 32);  // floor division
+    const int r = at - 32 * q;
+    return r == 0 ? word(q) : (word(q) << r) | (word(q + 1) >> (32 - r));
 }
 
 // ---- 128-bit fixed point, little-endian 32-bit limbs ----
@@ -185,8 +184,9 @@ void reduce(long double t, U128& R, int& scale, bool& negative, int& q) {
             carry = cur >> 32;
         }
     }
-    int lead = kPoint - 1;
-    while (lead >= 0 && !bitOf(p, lead)) --lead;
+    int lead = -1;
+    for (int k = kWords - 1; k >= 0 && lead < 0; --k)
+        if (p[k] != 0) lead = 32 * k + 31 - __builtin_clz(p[k]);
     R = U128{};
     if (lead < 0) {
         scale = 0;
@@ -201,6 +201,180 @@ void reduce(long double t, U128& R, int& scale, bool& negative, int& q) {
     const int xLead = bitOf(x, 255) ? 255 : 254;  // both factors are normalised
     R = bitsFrom(x, xLead - 127);
     scale = lead - 127 - kPoint - 127 + xLead - 127;
+}
+
+// sin r and cos r for r = R · 2^scale (R ≠ 0, r ≤ π/4): the 128-bit series
+// with exact small divisions, rounded once. The reference the quick series
+// must agree with.
+void seriesExact(const U128& R, int scale, long double& sr, long double& cr) {
+    // u = r² in fixed point; r < 1, so scale ≤ −128 and the shift is
+    // at least 129 bits.
+    uint32_t x[8];
+    mul256(R, R, x);
+    const U128 u = bitsFrom(x, -(2 * scale + kFrac));
+    // Horner's scheme on the Taylor series, with the terms past the
+    // 18th below 2^−130 for |r| ≤ π/4:
+    //   sin r = r · (1 − u/(2·3) · (1 − u/(4·5) · (1 − …)))
+    //   cos r = 1 − u/(1·2) · (1 − u/(3·4) · (1 − …))
+    U128 S = fixOne(), C = fixOne();
+    for (uint32_t k = 18; k >= 1; --k) {
+        S = subFix(fixOne(), divSmall(mulFix(u, S), (2 * k) * (2 * k + 1)));
+        C = subFix(fixOne(), divSmall(mulFix(u, C), (2 * k - 1) * (2 * k)));
+    }
+    mul256(R, S, x);
+    sr = roundToExtended(x, scale - kFrac);
+    uint32_t cx[8] = {C.w[0], C.w[1], C.w[2], C.w[3], 0, 0, 0, 0};
+    cr = roundToExtended(cx, -kFrac);
+
+}
+
+// ---- the quick series: 128-bit fixed point on 64-bit words ----
+//
+// The exact series spends its time in 36 multi-word divisions a call. The
+// quick one evaluates the same Taylor series with the factorials' inverses
+// as constants, one multiplication a term. Both lie within 2^−120 of the
+// series' true value (a few units of the last of 127 bits). Whenever the quick
+// value lies within kMargin of a halfway point between two extended values,
+// the two could round apart, and the exact series decides instead (about
+// one call in 2^39), so both give the same bits.
+
+struct Q {  // (hi · 2^64 + lo) / 2^127: Q1.127, values below 2
+    uint64_t hi = 0, lo = 0;
+};
+
+inline void mul64(uint64_t a, uint64_t b, uint64_t& hi, uint64_t& lo) {
+#ifdef __SIZEOF_INT128__
+    const unsigned __int128 p = static_cast<unsigned __int128>(a) * b;
+    hi = static_cast<uint64_t>(p >> 64);
+    lo = static_cast<uint64_t>(p);
+#else
+    const uint64_t a0 = static_cast<uint32_t>(a), a1 = a >> 32;
+    const uint64_t b0 = static_cast<uint32_t>(b), b1 = b >> 32;
+    const uint64_t p00 = a0 * b0, p01 = a0 * b1, p10 = a1 * b0, p11 = a1 * b1;
+    const uint64_t mid = (p00 >> 32) + static_cast<uint32_t>(p01) + static_cast<uint32_t>(p10);
+    lo = (mid << 32) | static_cast<uint32_t>(p00);
+    hi = p11 + (p01 >> 32) + (p10 >> 32) + (mid >> 32);
+#endif
+}
+
+// s + a, with the carry out added to `carry`.
+inline uint64_t addCarry(uint64_t s, uint64_t a, uint64_t& carry) {
+    s += a;
+    carry += s < a;
+    return s;
+}
+
+// The 256-bit product a · b as four words, least significant first.
+void mulFull(const Q& a, const Q& b, uint64_t w[4]) {
+    uint64_t h00, l00, h01, l01, h10, l10, h11, l11;
+    mul64(a.lo, b.lo, h00, l00);
+    mul64(a.lo, b.hi, h01, l01);
+    mul64(a.hi, b.lo, h10, l10);
+    mul64(a.hi, b.hi, h11, l11);
+    uint64_t c1 = 0, c2 = 0;
+    w[0] = l00;
+    w[1] = addCarry(addCarry(h00, l01, c1), l10, c1);
+    w[2] = addCarry(addCarry(addCarry(h01, h10, c2), l11, c2), c1, c2);
+    w[3] = h11 + c2;
+}
+
+// Bits [from, from + 128) of a 256-bit number; bits past its top are zero.
+Q bitsFrom(const uint64_t w[4], int from) {
+    auto word = [&](int k) { return k >= 0 && k < 4 ? w[k] : 0ull; };
+    const int q = from / 64, r = from % 64;  // from ≥ 0
+    auto at = [&](int k) { return r == 0 ? word(k) : (word(k) >> r) | (word(k + 1) << (64 - r)); };
+    return Q{at(q + 1), at(q)};
+}
+
+Q mulQ(const Q& a, const Q& b) {  // truncated: below 2^−127 short
+    uint64_t w[4];
+    mulFull(a, b, w);
+    return bitsFrom(w, kFrac);
+}
+
+Q subQ(const Q& a, const Q& b) {  // a ≥ b
+    return Q{a.hi - b.hi - (a.lo < b.lo), a.lo - b.lo};
+}
+
+// floor(a / d), digit by 32-bit digit; for the constants below.
+constexpr Q divQ(const Q& a, uint32_t d) {
+    uint32_t w[4] = {static_cast<uint32_t>(a.hi >> 32), static_cast<uint32_t>(a.hi),
+                     static_cast<uint32_t>(a.lo >> 32), static_cast<uint32_t>(a.lo)};
+    uint64_t rem = 0;
+    for (uint32_t& digit : w) {
+        const uint64_t cur = (rem << 32) | digit;
+        digit = static_cast<uint32_t>(cur / d);
+        rem = cur % d;
+    }
+    return Q{(static_cast<uint64_t>(w[0]) << 32) | w[1], (static_cast<uint64_t>(w[2]) << 32) | w[3]};
+}
+
+// 1/(2k+1)! and 1/(2k)!, k = 0 … kTerms, each a floor of 2^127 divided by
+// 1, 2, 3, … in turn (which is the floor of 2^127 divided by the product).
+// The terms past kTerms stay below 2^−128 for |r| ≤ π/4.
+constexpr int kTerms = 16;
+struct InverseFactorials {
+    Q odd[kTerms + 1], even[kTerms + 1];
+};
+constexpr InverseFactorials kInverseFactorials = [] {
+    InverseFactorials t;
+    Q f{1ull << 63, 0};
+    t.even[0] = f;
+    for (uint32_t n = 1; n <= 2 * kTerms + 1; ++n) {
+        f = divQ(f, n);
+        (n % 2 ? t.odd[(n - 1) / 2] : t.even[n / 2]) = f;
+    }
+    t.odd[0] = t.even[0];
+    return t;
+}();
+
+// Room kept on each side of a halfway point, in units of the 128-bit
+// mantissa's last bit: both series' errors together, 2^5 units at most, many
+// times over.
+constexpr uint64_t kMargin = 1ull << 24;
+
+// m · 2^exp2 (m's top bit, bit 127, set), rounded to extended; false when it
+// lies too near a halfway point to say.
+bool roundQuick(const Q& m, int exp2, long double& out) {
+    constexpr uint64_t kHalf = 1ull << 63;
+    if (m.lo > kHalf - kMargin && m.lo < kHalf + kMargin) return false;
+    uint64_t mant = m.hi;
+    int e = exp2 + 64;
+    if (m.lo > kHalf && ++mant == 0) {
+        mant = 1ull << 63;
+        ++e;
+    }
+    out = makeExtended(mant, e);
+    return true;
+}
+
+inline int leadOf(uint64_t w) { return 63 - __builtin_clzll(w); }
+
+// sin r and cos r as seriesExact gives them, or false when the exact series
+// must decide.
+bool seriesQuick(const U128& R32, int scale, long double& sr, long double& cr) {
+    const Q R{(static_cast<uint64_t>(R32.w[3]) << 32) | R32.w[2],
+              (static_cast<uint64_t>(R32.w[1]) << 32) | R32.w[0]};
+    uint64_t x[4];
+    mulFull(R, R, x);
+    const int shift = -(2 * scale + kFrac);  // at least 129, as in seriesExact
+    const Q u = shift < 256 ? bitsFrom(x, shift) : Q{};
+    // Horner's scheme with positive partial sums: each term is far larger
+    // than u times the next.
+    const InverseFactorials& f = kInverseFactorials;
+    Q S = f.odd[kTerms], C = f.even[kTerms];
+    for (int k = kTerms - 1; k >= 0; --k) {
+        S = subQ(f.odd[k], mulQ(u, S));
+        C = subQ(f.even[k], mulQ(u, C));
+    }
+    // sin r = R · S · 2^(scale − 127); R · S lies in [0.9 · 2^254, 2^255).
+    mulFull(R, S, x);
+    const int lead = 192 + leadOf(x[3]);
+    if (!roundQuick(bitsFrom(x, lead - 127), scale - kFrac + lead - 127, sr)) return false;
+    // cos r = C · 2^−127, C in [0.7 · 2^127, 2^127].
+    const int cLead = C.hi >> 63 ? 127 : 126;
+    const Q M = cLead == 127 ? C : Q{(C.hi << 1) | (C.lo >> 63), C.lo << 1};
+    return roundQuick(M, -kFrac + cLead - 127, cr);
 }
 
 }  // namespace
@@ -236,27 +410,8 @@ void sinCos(long double t, long double& s, long double& c) {
         reduce(a, R, scale, negativeR, q);
     }
     long double sr = 0.0L, cr = 1.0L;
-    if (R.w[3] != 0) {
-        // u = r² in fixed point; r < 1, so scale ≤ −128 and the shift is
-        // at least 129 bits.
-        uint32_t x[8];
-        mul256(R, R, x);
-        const U128 u = bitsFrom(x, -(2 * scale + kFrac));
-        // Horner's scheme on the Taylor series, with the terms past the
-        // 18th below 2^−130 for |r| ≤ π/4:
-        //   sin r = r · (1 − u/(2·3) · (1 − u/(4·5) · (1 − …)))
-        //   cos r = 1 − u/(1·2) · (1 − u/(3·4) · (1 − …))
-        U128 S = fixOne(), C = fixOne();
-        for (uint32_t k = 18; k >= 1; --k) {
-            S = subFix(fixOne(), divSmall(mulFix(u, S), (2 * k) * (2 * k + 1)));
-            C = subFix(fixOne(), divSmall(mulFix(u, C), (2 * k - 1) * (2 * k)));
-        }
-        mul256(R, S, x);
-        sr = roundToExtended(x, scale - kFrac);
-        uint32_t cx[8] = {C.w[0], C.w[1], C.w[2], C.w[3], 0, 0, 0, 0};
-        cr = roundToExtended(cx, -kFrac);
-        if (negativeR) sr = -sr;
-    }
+    if (R.w[3] != 0 && !seriesQuick(R, scale, sr, cr)) seriesExact(R, scale, sr, cr);
+    if (negativeR) sr = -sr;
     switch (q) {
     case 0: s = sr; c = cr; break;
     case 1: s = cr; c = -sr; break;
