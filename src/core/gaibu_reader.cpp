@@ -41,6 +41,42 @@ bool isBlankByte(char c) { return c >= 1 && c <= 32; }
 // "ci x y r start end flatness tilt": an arc's record, its keyword counted.
 constexpr int kArcTokens = 8;
 
+// The powers of ten a double holds exactly.
+constexpr double kExactPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                  1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+// The most digits whose integer a double always holds exactly (10^15 < 2^53).
+constexpr int kExactDigits = 15;
+static_assert(kExactDigits < static_cast<int>(sizeof kExactPow10 / sizeof kExactPow10[0]));
+
+// The commonest token, "-123.4567", read from p on: at most kExactDigits
+// digits, a point between two of them at most, ended by a blank or the
+// line's end. The integer of its digits and the power of ten are both exact
+// doubles, so their quotient, rounded once, is the correctly rounded value
+// any correct conversion gives (Clinger's fast path). False for every other
+// token, which the general conversion takes; p is then left anywhere in it.
+bool quickDecimal(const char*& p, const char* end, double& out) {
+    const bool negative = *p == '-';
+    if (negative) ++p;
+    uint64_t digits = 0;
+    int count = 0, fraction = -1;  // -1: no point yet
+    for (; p < end; ++p) {
+        const unsigned d = static_cast<unsigned char>(*p) - unsigned{'0'};
+        if (d < 10) {
+            digits = digits * 10 + d;  // wraps only past kExactDigits, refused below
+            ++count;
+            if (fraction >= 0) ++fraction;
+        } else if (*p == '.' && fraction < 0 && count > 0) {
+            fraction = 0;
+        } else {
+            break;
+        }
+    }
+    if ((p < end && !isBlankByte(*p)) || count == 0 || count > kExactDigits || fraction == 0) return false;
+    const double v = static_cast<double>(digits) / kExactPow10[fraction > 0 ? fraction : 0];
+    out = negative ? -v : v;
+    return true;
+}
+
 }  // namespace
 
 // A record the store could not take stops the read there: the store has
@@ -65,7 +101,12 @@ bool GaibuReader::tryNumberLine(std::string_view bytes) {
     while (p < end) {
         while (p < end && isBlankByte(*p)) ++p;
         if (p == end) break;
-        const char* b = p;
+        const char* const b = p;
+        if (k < 4 && quickDecimal(p, end, v[k])) {
+            ++k;
+            continue;
+        }
+        p = b;
         while (p < end && !isBlankByte(*p)) {
             const unsigned char c = static_cast<unsigned char>(*p);
             if (c == '"' || c == 0 || c >= 0x80) return false;

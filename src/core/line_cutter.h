@@ -3,12 +3,34 @@
 // file, only the first 255 bytes of a line count and the rest of that line
 // is skipped, a last line without a line end is read like any other.
 #pragma once
+#include <cstdint>
 #include <cstring>
 #include <string_view>
 
 namespace ravo {
 
 inline constexpr size_t kMaxLineBytes = 255;
+
+namespace detail {
+
+// Whether n bytes from p hold neither CR nor 0x1A: eight bytes at a time, as
+// a line is short and a library call for each byte sought costs more.
+inline bool plainBytes(const char* p, size_t n) {
+    constexpr uint64_t kOnes = 0x0101010101010101ull, kLow7 = 0x7f7f7f7f7f7f7f7full;
+    // Top bit set in each byte of w that is zero.
+    auto zeroBytes = [](uint64_t w) { return ~(((w & kLow7) + kLow7) | w | kLow7); };
+    size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        uint64_t w;
+        std::memcpy(&w, p + i, 8);
+        if (zeroBytes(w ^ (kOnes * '\r')) | zeroBytes(w ^ (kOnes * 0x1A))) return false;
+    }
+    for (; i < n; ++i)
+        if (p[i] == '\r' || p[i] == '\x1A') return false;
+    return true;
+}
+
+}  // namespace detail
 
 template <class OnLine>
 void forEachLine(std::string_view data, OnLine&& onLine) {
@@ -23,7 +45,7 @@ void forEachLine(std::string_view data, OnLine&& onLine) {
         const char* stop = lf ? lf : end;
         size_t span = static_cast<size_t>(stop - p);
         if (lf && span > 0 && p[span - 1] == '\r') --span;
-        if (span <= kMaxLineBytes && !std::memchr(p, '\r', span) && !std::memchr(p, '\x1A', span)) {
+        if (span <= kMaxLineBytes && detail::plainBytes(p, span)) {
             onLine(std::string_view(p, span));
             p = lf ? lf + 1 : end;
             continue;

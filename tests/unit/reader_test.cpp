@@ -1,5 +1,8 @@
 #include "core/gaibu_reader.h"
 
+#include <cstring>
+#include <random>
+
 #include "core/host_input.h"
 #include "core/line_cutter.h"
 #include "test_support.h"
@@ -35,6 +38,8 @@ TEST(LineCutter, LineRules) {
     EXPECT_EQ(cut("a\r\r\nb"), (V{"a", "b"}));
     EXPECT_EQ(cut("a\nb\x1A" "c\nd"), (V{"a", "b"}));  // 0x1A ends the file
     EXPECT_EQ(cut("a\n\x1A\n"), V{"a"});
+    EXPECT_EQ(cut("abcdefghij\rk\n"), V{"abcdefghijk"});  // past the first eight bytes too
+    EXPECT_EQ(cut("abcdefghijkl\x1Amn\n"), V{"abcdefghijkl"});
     std::string longLine(300, 'x');
     auto lines = cut(longLine + "\nnext\n");
     ASSERT_EQ(lines.size(), 2u);
@@ -165,6 +170,33 @@ TEST_F(ReaderTest, NumberLinesAsTheClassifierSeesThem) {
     EXPECT_EQ(store.getLine(0, 0).Y2, -0.5);
     // With "," as the separator a decimal first token is no number to the
     // classifier (its test knows only "."): the line is ignored.
+    // Decimals of every length and place of the point, read the short way
+    // and the general way: the same bits.
+    std::mt19937 rng(11);
+    std::string lines;
+    for (int i = 0; i < 20000; ++i) {
+        for (int k = 0; k < 4; ++k) {
+            const int digits = 1 + static_cast<int>(rng() % 18), point = static_cast<int>(rng() % (digits + 1));
+            std::string tok = rng() % 2 ? "-" : "";
+            for (int d = 0; d < digits; ++d) tok += (d == point && d > 0 ? "." : "") + std::to_string(rng() % 10);
+            lines += tok + (k < 3 ? " " : "\r\n");
+        }
+    }
+    std::vector<double> ways[2];
+    for (bool shortWay : {true, false}) {
+        GinStore st(pf.messages);
+        GaibuHeader h;
+        GaibuReader r(h, st, fmt, pf.codec);
+        r.setShortWay(shortWay);
+        r.readBytes(lines);
+        for (int i = 0; i <= st.lastLineIndex(0); ++i) {
+            const LineData l = st.getLine(0, i);
+            ways[shortWay].insert(ways[shortWay].end(), {l.X1, l.Y1, l.X2, l.Y2});
+        }
+    }
+    ASSERT_EQ(ways[0].size(), 4 * 20000u);
+    ASSERT_EQ(ways[1].size(), ways[0].size());
+    EXPECT_EQ(std::memcmp(ways[0].data(), ways[1].data(), ways[0].size() * sizeof(double)), 0);
     fmt.decimalSeparator = u',';
     read("1,5 2 3 4\r\n7 8 9 1,5\r\n");
     ASSERT_EQ(store.lastLineIndex(0), 1);
