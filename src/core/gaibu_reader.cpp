@@ -5,6 +5,8 @@
 #include "line_cutter.h"
 #include "text.h"
 
+#include <cstring>
+
 namespace ravo {
 
 void GaibuReader::readGaibuFile(const FileSystem& fs, const std::u16string& fileName) {
@@ -54,25 +56,46 @@ static_assert(kExactDigits < static_cast<int>(sizeof kExactPow10 / sizeof kExact
 // doubles, so their quotient, rounded once, is the correctly rounded value
 // any correct conversion gives (Clinger's fast path). False for every other
 // token, which the general conversion takes; p is then left anywhere in it.
+// The digits leading the eight bytes at p (eight at most) appended to
+// `digits`; their count. Eight bytes at a time, for a coordinate's digits
+// come in long runs: each byte's value, then pairs, fours and the eight
+// combined by multiplication.
+inline int eightDigits(const char* p, uint64_t& digits) {
+    constexpr uint64_t kPow10[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
+    uint64_t w;
+    std::memcpy(&w, p, 8);  // p[0] in the lowest byte
+    const uint64_t x = w ^ 0x3030303030303030ull;  // a digit's byte now holds its value, any other 10 or more
+    const uint64_t notDigit = (((x & 0x7f7f7f7f7f7f7f7full) + 0x7676767676767676ull) | x) & 0x8080808080808080ull;
+    const int n = notDigit ? __builtin_ctzll(notDigit) / 8 : 8;
+    if (n == 0) return 0;
+    uint64_t v = x << (8 * (8 - n));  // the n digits last, zeros (leading) before them
+    v = (v * 10 + (v >> 8)) & 0x00ff00ff00ff00ffull;
+    v = (v * 100 + (v >> 16)) & 0x0000ffff0000ffffull;
+    v = (v * 10000 + (v >> 32)) & 0xffffffffull;
+    digits = digits * kPow10[n] + v;
+    return n;
+}
+
 bool quickDecimal(const char*& p, const char* end, double& out) {
     const bool negative = *p == '-';
     if (negative) ++p;
-    uint64_t digits = 0;
-    int count = 0, fraction = -1;  // -1: no point yet
-    for (; p < end; ++p) {
-        const unsigned d = static_cast<unsigned char>(*p) - unsigned{'0'};
-        if (d < 10) {
-            digits = digits * 10 + d;  // wraps only past kExactDigits, refused below
-            ++count;
-            if (fraction >= 0) ++fraction;
-        } else if (*p == '.' && fraction < 0 && count > 0) {
-            fraction = 0;
-        } else {
-            break;
-        }
+    uint64_t digits = 0;  // wraps only past kExactDigits, refused below
+    auto run = [&] {      // the digits from p on, added to `digits`; their count
+        const char* const from = p;
+        for (int n = 8; n == 8 && end - p >= 8; p += n) n = eightDigits(p, digits);
+        for (unsigned d; p < end && (d = static_cast<unsigned char>(*p) - unsigned{'0'}) < 10; ++p)
+            digits = digits * 10 + d;  // the last few, or after eight
+        return static_cast<int>(p - from);
+    };
+    const int whole = run();
+    int fraction = 0;
+    if (whole > 0 && p < end && *p == '.') {
+        ++p;
+        fraction = run();
+        if (fraction == 0) return false;
     }
-    if ((p < end && !isBlankByte(*p)) || count == 0 || count > kExactDigits || fraction == 0) return false;
-    const double v = static_cast<double>(digits) / kExactPow10[fraction > 0 ? fraction : 0];
+    if (whole == 0 || whole + fraction > kExactDigits || (p < end && !isBlankByte(*p))) return false;
+    const double v = static_cast<double>(digits) / kExactPow10[fraction];
     out = negative ? -v : v;
     return true;
 }

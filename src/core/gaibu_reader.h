@@ -71,6 +71,9 @@ public:
     void readBytes(std::string_view data);
     // One line of bytes in the ANSI code page, without its line end.
     void processLine(std::string_view bytes);
+    // After the last line of a file read line by line (resetGaibuState
+    // before the first).
+    void endOfFile() { endHeader(); }
     void applyLine(int code, const std::u16string* slots, int count);
     void resetGaibuState();
     // Off: every line goes the general way (for checking that the short way

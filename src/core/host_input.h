@@ -33,5 +33,9 @@ HostInput readHost(std::string_view bytes, const NumberFormat& fmt, const AnsiCo
 // The same into `in`, which on either error keeps what came before the bad
 // line: the header so far and the records read.
 void readHostInto(HostInput& in, std::string_view bytes, const NumberFormat& fmt, const AnsiCodec& codec);
+// The same from the file at `path`, read in pieces (never held whole). An
+// IoError leaves `in` as it was.
+void readHostFile(HostInput& in, const FileSystem& fs, const std::u16string& path, const NumberFormat& fmt,
+                  const AnsiCodec& codec);
 
 }  // namespace ravo

@@ -5,7 +5,9 @@
 #pragma once
 #include <cstdint>
 #include <cstring>
+#include <string>
 #include <string_view>
+#include <utility>
 
 namespace ravo {
 
@@ -32,13 +34,14 @@ inline bool plainBytes(const char* p, size_t n) {
 
 }  // namespace detail
 
+// True where a 0x1A ended the file.
 template <class OnLine>
-void forEachLine(std::string_view data, OnLine&& onLine) {
+bool forEachLine(std::string_view data, OnLine&& onLine) {
     const char* p = data.data();
     const char* const end = p + data.size();
     char buf[kMaxLineBytes];
     while (p < end) {
-        if (*p == '\x1A') return;
+        if (*p == '\x1A') return true;
         // Fast path: a line that fits, ends in LF or CR LF and holds no other
         // CR and no 0x1A is passed straight through.
         const char* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
@@ -64,8 +67,45 @@ void forEachLine(std::string_view data, OnLine&& onLine) {
             if (len < kMaxLineBytes) buf[len++] = c;
         }
         onLine(std::string_view(buf, len));
-        if (eof) return;
+        if (eof) return true;
     }
+    return false;
 }
+
+// The same lines from a file handed over in pieces: each piece's lines up to
+// its last LF at once, what follows kept for the next piece, so that no line
+// is cut where a piece ends.
+template <class OnLine>
+class PieceLines {
+public:
+    explicit PieceLines(OnLine onLine) : onLine_(std::move(onLine)) {}
+    void piece(std::string_view p) {
+        if (ended_) return;
+        if (!rest_.empty()) {
+            const size_t lf = p.find('\n');
+            if (lf == std::string_view::npos) {
+                rest_.append(p);
+                return;
+            }
+            rest_.append(p.substr(0, lf + 1));
+            ended_ = forEachLine(rest_, onLine_);
+            rest_.clear();
+            p.remove_prefix(lf + 1);
+        }
+        const size_t last = p.rfind('\n');
+        if (!ended_ && last != std::string_view::npos) ended_ = forEachLine(p.substr(0, last + 1), onLine_);
+        if (!ended_) rest_.assign(last == std::string_view::npos ? p : p.substr(last + 1));
+    }
+    // The last line, where the file does not end in LF.
+    void end() {
+        if (!ended_ && !rest_.empty()) forEachLine(rest_, onLine_);
+        ended_ = true;
+    }
+
+private:
+    OnLine onLine_;
+    std::string rest_;
+    bool ended_ = false;
+};
 
 }  // namespace ravo

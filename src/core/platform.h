@@ -1,6 +1,8 @@
 // Services the core needs from the system, behind small interfaces. The
 // product implements them with Win32, the native tests with POSIX.
 #pragma once
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -26,8 +28,22 @@ class FileSystem {
 public:
     virtual ~FileSystem() = default;
     virtual bool fileExists(const std::u16string& path) const = 0;
-    // Whole content; other processes may read the file meanwhile.
-    virtual std::string readFile(const std::u16string& path) const = 0;
+    // The content in pieces, in order, each handed over as it is read, with
+    // the file's size when it was opened: a large file is never held whole.
+    // Other processes may read the file meanwhile. A piece's handler may
+    // raise; the file is closed and the read ends there.
+    using PieceSink = std::function<void(std::string_view piece, uint64_t fileSize)>;
+    static constexpr size_t kPieceBytes = size_t{256} << 10;  // at most; small enough to stay in the cache
+    virtual void readFileInPieces(const std::u16string& path, const PieceSink& onPiece) const = 0;
+    // Whole content.
+    std::string readFile(const std::u16string& path) const {
+        std::string data;
+        readFileInPieces(path, [&](std::string_view piece, uint64_t fileSize) {
+            if (data.empty() && fileSize < (uint64_t{1} << 30)) data.reserve(static_cast<size_t>(fileSize));
+            data.append(piece);
+        });
+        return data;
+    }
     // Create or empty the file.
     virtual void truncateFile(const std::u16string& path) const = 0;
     // Write `data` beside `path` and move it into place in one step, so a

@@ -89,7 +89,7 @@ bool Session::showSteps() {
     // only why nothing was drawn.
     // A read that stops keeps what came before the bad line, for the dump;
     // no run is laid from it.
-    readHostInto(input_, sv_.fs.readFile(inFile), sv_.fmt, sv_.codec);
+    readHostFile(input_, sv_.fs, inFile, sv_.fmt, sv_.codec);
     inputRead_ = true;
     store_.curLG = input_.last.layerGroup;
     store_.curLY = input_.last.layer;

@@ -46,6 +46,31 @@ TEST(LineCutter, LineRules) {
     EXPECT_EQ(lines[0], std::string(255, 'x'));  // the other 45 bytes are skipped
     EXPECT_EQ(lines[1], "next");
     EXPECT_EQ(cut(std::string(255, 'y') + "\r\n")[0].size(), 255u);
+    // A file handed over in pieces gives the same lines wherever the pieces
+    // end: two pieces cut at every place, and one byte a piece.
+    const std::string file = "a\r\nbc\rd\n\n" + longLine + "\r\nef\x1Agh\nij";
+    const V whole = cut(file);
+    for (size_t step : {size_t{0}, size_t{1}}) {
+        for (size_t at = 0; at <= file.size(); ++at) {
+            V lines;
+            PieceLines pieces([&](std::string_view l) { lines.emplace_back(l); });
+            if (step == 0) {
+                pieces.piece(std::string_view(file).substr(0, at));
+                pieces.piece(std::string_view(file).substr(at));
+            } else {
+                for (char c : file) pieces.piece(std::string_view(&c, 1));
+            }
+            pieces.end();
+            ASSERT_EQ(lines, whole) << "cut at " << at << ", step " << step;
+            if (step == 1) break;
+        }
+    }
+    V unended;
+    PieceLines last([&](std::string_view l) { unended.emplace_back(l); });
+    last.piece("x\ny");
+    last.piece("z");
+    last.end();
+    EXPECT_EQ(unended, (V{"x", "yz"}));
 }
 
 TEST_F(ReaderTest, IndicatedPointsAndHeaderValues) {

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <vector>
 
 #include "../../core/errors.h"
 #include "../../core/text.h"
@@ -67,24 +68,24 @@ bool PosixFileSystem::fileExists(const std::u16string& path) const {
     return stat(nativePath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-std::string PosixFileSystem::readFile(const std::u16string& path) const {
+void PosixFileSystem::readFileInPieces(const std::u16string& path, const PieceSink& onPiece) const {
     const std::string p = nativePath(path);
-    int fd = ::open(p.c_str(), O_RDONLY);
-    if (fd < 0) throw IoError(openErrorFor(p, errno), path);
-    std::string data;
-    char buf[65536];
-    for (;;) {
-        ssize_t n = ::read(fd, buf, sizeof buf);
-        if (n < 0) {
-            int e = errno;
-            ::close(fd);
-            throw IoError(windowsErrorFor(e));
+    struct File {
+        int fd;
+        ~File() {
+            if (fd >= 0) ::close(fd);
         }
+    } f{::open(p.c_str(), O_RDONLY)};
+    if (f.fd < 0) throw IoError(openErrorFor(p, errno), path);
+    struct stat st;
+    const uint64_t size = ::fstat(f.fd, &st) == 0 && st.st_size > 0 ? static_cast<uint64_t>(st.st_size) : 0;
+    std::vector<char> buf(kPieceBytes);
+    for (;;) {
+        const ssize_t n = ::read(f.fd, buf.data(), buf.size());
+        if (n < 0) throw IoError(windowsErrorFor(errno));
         if (n == 0) break;
-        data.append(buf, static_cast<size_t>(n));
+        onPiece(std::string_view(buf.data(), static_cast<size_t>(n)), size);
     }
-    ::close(fd);
-    return data;
 }
 
 void PosixFileSystem::truncateFile(const std::u16string& path) const {

@@ -16,7 +16,7 @@ public:
     explicit PosixFileSystem(std::string programDir) : programDir_(std::move(programDir)) {}
 
     bool fileExists(const std::u16string& path) const override;
-    std::string readFile(const std::u16string& path) const override;
+    void readFileInPieces(const std::u16string& path, const PieceSink& onPiece) const override;
     void truncateFile(const std::u16string& path) const override;
     void replaceFile(const std::u16string& path, std::string_view data) const override;
     void removeLeftovers(const std::u16string& path) const override;

@@ -4,6 +4,7 @@
 #include <cwchar>
 #include <cwctype>
 #include <string_view>
+#include <vector>
 
 #include "core/errors.h"
 
@@ -115,22 +116,20 @@ bool Win32FileSystem::fileExists(const std::u16string& path) const {
     return attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-std::string Win32FileSystem::readFile(const std::u16string& path) const {
+void Win32FileSystem::readFileInPieces(const std::u16string& path, const PieceSink& onPiece) const {
     FileHandle f(CreateFileW(wide(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!f.valid()) throw IoError(ioCodeFor(GetLastError()), path);
-    std::string data;
     LARGE_INTEGER size;
-    if (GetFileSizeEx(f.get(), &size) && size.QuadPart > 0 && size.QuadPart < (1LL << 30))
-        data.reserve(static_cast<size_t>(size.QuadPart));
-    char buf[65536];
+    const uint64_t fileSize = GetFileSizeEx(f.get(), &size) && size.QuadPart > 0 ? static_cast<uint64_t>(size.QuadPart) : 0;
+    std::vector<char> buf(kPieceBytes);
     for (;;) {
         DWORD got = 0;
-        if (!ReadFile(f.get(), buf, sizeof buf, &got, nullptr)) throw IoError(ioCodeFor(GetLastError()));
+        if (!ReadFile(f.get(), buf.data(), static_cast<DWORD>(buf.size()), &got, nullptr))
+            throw IoError(ioCodeFor(GetLastError()));
         if (got == 0) break;
-        data.append(buf, got);
+        onPiece(std::string_view(buf.data(), got), fileSize);
     }
-    return data;
 }
 
 void Win32FileSystem::truncateFile(const std::u16string& path) const {

@@ -15,7 +15,7 @@ inline std::u16string fromWide(const std::wstring& s) { return {reinterpret_cast
 class Win32FileSystem : public FileSystem {
 public:
     bool fileExists(const std::u16string& path) const override;
-    std::string readFile(const std::u16string& path) const override;
+    void readFileInPieces(const std::u16string& path, const PieceSink& onPiece) const override;
     void truncateFile(const std::u16string& path) const override;
     void replaceFile(const std::u16string& path, std::string_view data) const override;
     void removeLeftovers(const std::u16string& path) const override;
