@@ -215,13 +215,17 @@ Wide multiply(uint64_t m, uint64_t p) {
 // over 2^s, rounded half to even as std::to_chars rounds the exact value.
 // False where a lies outside that range.
 bool expandExact(double a, DecimalDigits& d) {
-    int exp2 = 0;
-    const double f = std::frexp(a, &exp2);  // a = f · 2^exp2, 0.5 ≤ f < 1
+    // a = m · 2^(exp2 − 53), 2^52 ≤ m < 2^53, read off its bits (a normal
+    // double, as every value in the range is).
+    uint64_t bits;
+    std::memcpy(&bits, &a, sizeof bits);
+    const int exp2 = static_cast<int>((bits >> 52) & 0x7FF) - 1022;
     const int s = 53 - exp2;
     if (s < 0 || s > 63) return false;
-    const auto m = static_cast<uint64_t>(std::ldexp(f, 53));
-    // 10^(E−1) ≤ a < 10^E; a guess from the binary exponent, then corrected.
-    int E = static_cast<int>(std::floor((exp2 - 1) * 0.30102999566398120)) + 1;
+    const uint64_t m = (bits & ((uint64_t{1} << 52) - 1)) | (uint64_t{1} << 52);
+    // 10^(E−1) ≤ a < 10^E; a guess from the binary exponent (1233 / 4096
+    // is about log10 2), then corrected.
+    int E = ((exp2 - 1) * 1233 >> 12) + 1;
     for (int tries = 0; tries < 4; ++tries) {
         const int k = 18 - E;
         if (k < 0 || k > 19) return false;
