@@ -21,7 +21,6 @@ constexpr uint32_t kTwoOverPi[] = {
     0x56033046, 0xfc7b6bab, 0xf0cfbc20, 0x9af4361d, 0xa9e39161, 0x5ee61b08,
     0x6599855f, 0x14a06840, 0x8dffd880, 0x4d732731, 0x06061556, 0xca73a8c9,
     0x60e27bc0, 0x8c6b47c4};
-constexpr int kTableBits = static_cast<int>(sizeof kTwoOverPi * 8);
 
 // π/2 to 128 bits: π/2 = kHalfPi128 · 2^−127, little-endian 32-bit limbs.
 constexpr uint32_t kHalfPi128[4] = {0x80dc1cd1u, 0xc4c6628bu, 0x2168c234u, 0xc90fdaa2u};
@@ -287,9 +286,10 @@ Q bitsFrom(const uint64_t w[4], int from) {
 }
 
 Q mulQ(const Q& a, const Q& b) {  // truncated: below 2^−127 short
+    static_assert(kFrac == 127);      // bits [127, 255) of the product
     uint64_t w[4];
     mulFull(a, b, w);
-    return bitsFrom(w, kFrac);
+    return Q{(w[3] << 1) | (w[2] >> 63), (w[2] << 1) | (w[1] >> 63)};
 }
 
 Q subQ(const Q& a, const Q& b) {  // a ≥ b
