@@ -10,7 +10,7 @@ source "$(dirname "$0")/common.sh"
 seconds="${FUZZ_SECONDS:-30}"
 cmake --preset fuzz -G Ninja >/dev/null && cmake --build "$BUILD/fuzz" >/dev/null || { echo "fuzz FAILED build"; exit 1; }
 status=0
-for target in ${FUZZ_TARGETS:-split classify reader outline number general view wall}; do
+for target in ${FUZZ_TARGETS:-split classify reader outline number general view wall session}; do
     work="${FUZZ_WORK:-$BUILD/fuzz-work}/$target"
     rm -rf "$work"; mkdir -p "$work/corpus" "$work/artifacts"
     cp "$ROOT/fuzz/corpus/$target/"* "$work/corpus/"
