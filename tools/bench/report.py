@@ -40,12 +40,24 @@ for awk in ("mawk", "gawk"):
 rows.append(("lay a run of 10,000 piles", "%.1f ms" % ms("BM_LayoutTenThousandPiles"), "target 20 ms", 20 / ms("BM_LayoutTenThousandPiles")))
 rows.append(("write its result (9 MB)", "%.0f ms (%.0f MB/s)" % (ms("BM_WriteTenThousandPiles"), mbps("BM_WriteTenThousandPiles")),
              "target 100 MB/s", mbps("BM_WriteTenThousandPiles") / 100))
-rows.append(("a million store appends", "%.0f ms" % ms("BM_StoreAppendMillion"), "target well under 1 s", 1000 / ms("BM_StoreAppendMillion")))
+appends = bench["BM_StoreAppendMillion"]["items_per_second"] / 1e6
+rows.append(("a million store appends", "%.0f ms (%.1f million a second)" % (ms("BM_StoreAppendMillion"), appends),
+             "target 10 million a second", appends / 10))
 if "BM_CircleOfAKilometre/0" in bench:
     rows.append(("read, walk and lay a circle of 1 km radius (15,708 piles)", "%.1f ms" % ms("BM_CircleOfAKilometre/0"),
                  "target well under 50 ms with its result", 50 / ms("BM_CircleOfAKilometre/0")))
     rows.append(("the same and its result formatted (%.0f MB)" % (mbps("BM_CircleOfAKilometre/1") * ms("BM_CircleOfAKilometre/1") / 1000),
                  "%.0f ms" % ms("BM_CircleOfAKilometre/1"), "target well under 50 ms", 50 / ms("BM_CircleOfAKilometre/1")))
+if "BM_SelectedByMistake/0" in bench:
+    rows.append(("a hatch of 100,000 lines selected by mistake: read and refused", "%.0f ms" % ms("BM_SelectedByMistake/0"),
+                 "target well under 1 s", 1000 / ms("BM_SelectedByMistake/0")))
+    rows.append(("a circle of 1.4 km radius as 100,000 arcs: read, chained and laid (%d piles)"
+                 % bench["BM_SelectedByMistake/1"]["pieces"], "%.0f ms" % ms("BM_SelectedByMistake/1"),
+                 "target under 1 s", 1000 / ms("BM_SelectedByMistake/1")))
+if "BM_SineAndCosine" in bench:
+    ns = ms("BM_SineAndCosine") * 1e6
+    rows.append(("one sine and cosine (the curve walk's)", "%.0f ns" % ns,
+                 "the exact series alone, as before: about 2,400 ns (target: 5 times faster)", 2400 / ns))
 if "BM_SheetOfTheLongestWall/1" in bench:
     rows.append(("write the longest wall (24,988 pieces) with numbers and its elevation",
                  "%.0f ms (the wall alone %.0f ms)" % (ms("BM_SheetOfTheLongestWall/1"), ms("BM_SheetOfTheLongestWall/0")),
