@@ -7,6 +7,7 @@
 #include <fstream>
 #include <random>
 
+#include "core/drawing.h"
 #include "core/gaibu_reader.h"
 #include "core/host_input.h"
 #include "core/outlines.h"
@@ -196,7 +197,7 @@ void BM_CircleOfAKilometre(benchmark::State& state) {
         f.plan = planRun(f.input, f.choices, f.outlines);
         if (!f.plan.laid()) state.SkipWithError("the circle was refused");
         if (state.range(0) == 0) continue;
-        std::string s = resultBytes(f.plan, f.input, f.outlines, f.choices, NumberFormat{}, f.codec);
+        std::string s = resultBytes(drawingOf(f.plan, f.input, f.outlines, f.choices), NumberFormat{}, f.codec);
         bytes = s.size();
         benchmark::DoNotOptimize(s.data());
     }
@@ -265,7 +266,7 @@ void BM_SheetOfTheLongestWall(benchmark::State& state) {
     f.plan = planRun(f.input, f.choices, f.outlines);
     size_t bytes = 0;
     for (auto _ : state) {
-        std::string s = resultBytes(f.plan, f.input, f.outlines, f.choices, NumberFormat{}, f.codec);
+        std::string s = resultBytes(drawingOf(f.plan, f.input, f.outlines, f.choices), NumberFormat{}, f.codec);
         bytes = s.size();
         benchmark::DoNotOptimize(s.data());
     }
@@ -279,7 +280,7 @@ void BM_WriteTenThousandPiles(benchmark::State& state) {
     const std::u16string out = utf8ToU16((std::filesystem::temp_directory_path() / "ravo-bench-result.txt").string());
     size_t bytes = 0;
     for (auto _ : state) {
-        writeResultBytes(out, f.fs, resultBytes(f.plan, f.input, f.outlines, f.choices, NumberFormat{}, f.codec));
+        writeResultBytes(out, f.fs, resultBytes(drawingOf(f.plan, f.input, f.outlines, f.choices), NumberFormat{}, f.codec));
         bytes = std::filesystem::file_size(PosixFileSystem::nativePath(out));
     }
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(bytes));
@@ -290,7 +291,7 @@ void BM_FormatTenThousandPiles(benchmark::State& state) {
     RunFixture f(10000);
     size_t bytes = 0;
     for (auto _ : state) {
-        std::string s = resultBytes(f.plan, f.input, f.outlines, f.choices, NumberFormat{}, f.codec);
+        std::string s = resultBytes(drawingOf(f.plan, f.input, f.outlines, f.choices), NumberFormat{}, f.codec);
         bytes = s.size();
         benchmark::DoNotOptimize(s.data());
     }

@@ -106,18 +106,6 @@ QuantityTable quantities(const Plan& plan, const Choices& choices);
 template <class Put, class Next = void (*)(size_t)>
 void placePieces(const Plan& plan, const Outlines& o, Put&& put, Next&& next = [](size_t) {});
 
-// How many labels, pile numbers and elevation marks the result leaves out
-// for want of room (each tried nearer first, then further out); and the
-// words the count line adds for them, empty for none.
-int32_t annotationsLeftOut(const Plan& plan, const HostInput& input, const Outlines& outlines, const Choices& choices);
-std::u16string leftOutText(int32_t count);
-
-// What the host reads at OK for a plan that laid something: the pieces (the
-// two-point run moved onto hp1), then the labels and the table the choices
-// ask for, in the result's encoding.
-std::string resultBytes(const Plan& plan, const HostInput& input, const Outlines& outlines, const Choices& choices,
-                        const NumberFormat& fmt, const AnsiCodec& codec);
-
 namespace detail {
 // Sums formed in extended precision and rounded to a double where stored:
 // a small coordinate plus a large offset can round differently in double.

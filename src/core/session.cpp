@@ -4,6 +4,7 @@
 #include <cmath>
 #include <new>
 
+#include "drawing.h"
 #include "dump_listing.h"
 #include "errors.h"
 #include "functions.h"
@@ -252,7 +253,7 @@ std::u16string Session::countText() const {
     if (annotated && plan_.laid() && !currentTextStyle(input_.header).fits()) {
         text += u"  ※文字の大きさが図面に収まらないため注記を省きます";
     } else if (annotated && outlines_ && plan_.laid()) {
-        const std::u16string leftOut = leftOutText(annotationsLeftOut(plan_, input_, *outlines_, choices_));
+        const std::u16string leftOut = leftOutText(drawingOf(plan_, input_, *outlines_, choices_).leftOut);
         if (!leftOut.empty()) text += u"  " + leftOut;
     }
     return text;
@@ -279,18 +280,18 @@ void Session::drawOutlines() {
 void Session::drawPlan() {
     store_.clearGin(kGinResult);
     if (outlines_ && plan_.laid()) {
-        const Outlines& o = *outlines_;
-        store_.reserveLines(kGinResult, o.mostLinesPerPiece() * plan_.layout.pieces.size());
-        // A wall's corner and closing piles in their own colours; the
-        // two-point run all in the host's.
+        const DrawnPieces drawn = drawnPieces(plan_, *outlines_);
+        store_.reserveLines(kGinResult, drawn.lines.size());
+        // Corner and closing piles in their own colours (the two-point run's
+        // corners are piles with a corner's outline: the host's colour).
         const int32_t colour = store_.curCL;
-        placePieces(plan_, o, [&](double x1, double y1, double x2, double y2, PieceKind kind) {
-            const int32_t cl = !plan_.wall                  ? colour
-                               : kind == PieceKind::Corner  ? kCornerColour
-                               : kind == PieceKind::Closing ? kClosingColour
-                                                            : colour;
-            store_.addLineRec(kGinResult, kKindLine, store_.curLG, store_.curLY, cl, store_.curLT, x1, y1, x2, y2, 0.0);
-        });
+        for (const DrawingLine& l : drawn.lines) {
+            const int32_t cl = l.kind == PieceKind::Corner    ? kCornerColour
+                               : l.kind == PieceKind::Closing ? kClosingColour
+                                                              : colour;
+            store_.addLineRec(kGinResult, kKindLine, store_.curLG, store_.curLY, cl, store_.curLT, l.x1, l.y1, l.x2, l.y2,
+                              0.0);
+        }
     }
     drawOverlay();
 }
@@ -388,7 +389,7 @@ void Session::ok() {
     }
     std::string bytes;
     try {
-        if (outlines_ && plan_.laid()) bytes = resultBytes(plan_, input_, *outlines_, choices_, sv_.fmt, sv_.codec);
+        if (outlines_ && plan_.laid()) bytes = resultBytes(drawingOf(plan_, input_, *outlines_, choices_), sv_.fmt, sv_.codec);
     } catch (const std::bad_alloc&) {
         // Never a result cut short, nor an empty one the host draws as
         // nothing without a word: the refusal, and the message once.

@@ -7,6 +7,7 @@
 #include <random>
 #include <string>
 
+#include "core/drawing.h"
 #include "core/gaibu_reader.h"
 #include "core/plan.h"
 #include "core/sheet.h"
@@ -33,7 +34,7 @@ struct Sheet : ::testing::Test {
         return c;
     }
     std::string result(const Choices& c) const {
-        return resultBytes(planRun(input, c, outlines), input, outlines, c, NumberFormat{}, pf.codec);
+        return resultBytes(drawingOf(planRun(input, c, outlines), input, outlines, c), NumberFormat{}, pf.codec);
     }
     // The result as the host reads it: lines and texts.
     struct ReadBack {
@@ -256,7 +257,7 @@ TEST_F(Sheet, AnnotationsStandApartOnAnyWall) {
             size_t special = 0;
             for (const WallPiece& p : plan.layout.pieces) special += p.kind != PieceKind::Pile || p.outline != PieceOutline::Normal;
             const size_t wanted = 2 * pileNumbers(plan, step).size() + plan.layout.legs.size() + special;
-            EXPECT_EQ(numbers + labels + marks + static_cast<size_t>(annotationsLeftOut(plan, input, outlines, c)), wanted);
+            EXPECT_EQ(numbers + labels + marks + static_cast<size_t>(drawingOf(plan, input, outlines, c).leftOut), wanted);
         }
 }
 

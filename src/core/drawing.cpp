@@ -1,0 +1,156 @@
+#include "drawing.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "result_writer.h"
+#include "sheet.h"
+#include "text.h"
+
+namespace ravo {
+
+namespace {
+
+// The box of what is drawn so far: the table stands right of it, the
+// elevation below.
+struct Box {
+    double left = INFINITY, bottom = INFINITY, right = -INFINITY, top = -INFINITY;
+
+    void add(double x, double y) {
+        left = std::min(left, x), right = std::max(right, x);
+        bottom = std::min(bottom, y), top = std::max(top, y);
+    }
+    // The texts from `from` on, each as the rectangle it fills.
+    void addTexts(const Annotations& a, size_t from, double height) {
+        for (size_t i = from; i < a.texts.size(); ++i) {
+            const HostText& t = a.texts[i];
+            const double len = distance2D(0, 0, t.dx, t.dy);
+            if (!(len > 0)) continue;
+            const double ux = -t.dy / len * height, uy = t.dx / len * height;  // the text's up
+            for (auto [x, y] : {std::pair{t.x, t.y}, {t.x + t.dx, t.y + t.dy}, {t.x + ux, t.y + uy},
+                                {t.x + t.dx + ux, t.y + t.dy + uy}})
+                add(x, y);
+        }
+    }
+};
+
+// The labels, numbers, table and elevation the choices ask for, about the
+// box of the pieces as drawn; how many of the labels, numbers and marks
+// found no room.
+int32_t addSheet(Annotations& a, const Plan& plan, const Outlines& outlines, const Choices& choices,
+                 const QuantityTable& table, const TextStyle& style, Box box) {
+    int32_t leftOut = 0;
+    const bool elevation = choices.elevation && choices.headLevel && choices.pileLength.state == LengthState::Valid;
+    if (!choices.labels && !choices.table && !choices.numbers && !elevation) return 0;
+    if (!style.fits()) return 0;  // never a text at an infinite place; the count line says so
+    const double h = style.height;
+    const PileSection& section = outlines.pileSection();
+    SheetRoom room(h, section.widthMm);
+    addSteel(room, plan, outlines.depth, outlines.reach);
+    if (choices.labels) {
+        // Clear of the wall: its depth from the axis and one text height;
+        // each wall's legs by themselves.
+        const double away = outlines.depth + h;
+        if (!plan.wall)
+            leftOut += addLegLabels(a, room, plan.layout.legs, false, false, away, section, choices.pileLength, style);
+        for (size_t k = 0; plan.wall && k < plan.drawn.size(); ++k) {
+            const WallPath& drawn = plan.drawn[k];
+            leftOut += addLegLabels(a, room, labelLegs(plan, static_cast<int32_t>(k)), drawn.closed,
+                                    counterClockwise(drawn), away, section, choices.pileLength, style);
+        }
+    }
+    const std::vector<PileNumber> numbers =
+        choices.numbers ? pileNumbers(plan, choices.numberStep) : std::vector<PileNumber>();
+    // Beyond the labels where there are any.
+    leftOut += addPileNumbers(a, room, plan, numbers, outlines.depth + (choices.labels ? 3 * h : h), style);
+    box.addTexts(a, 0, h);
+    if (choices.table) {
+        // Right of the wall, its labels and numbers: their box's right and top.
+        const size_t texts = a.texts.size(), lines = a.lines.size();
+        addQuantityTable(a, table, choices.pileLength, box.right, box.top, style);
+        for (size_t i = lines; i < a.lines.size(); ++i) box.add(a.lines[i].x1, a.lines[i].y1), box.add(a.lines[i].x2, a.lines[i].y2);
+        box.addTexts(a, texts, h);
+    }
+    if (elevation)
+        leftOut += addElevation(a, plan, outlines.reach, numbers, choices.pileLength.metres, *choices.headLevel,
+                                box.left, box.bottom, style);
+    return leftOut;
+}
+
+// "ly3": the write layer the host takes from here on, in its hex digit.
+std::string layerRecord(int32_t layer) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    return std::string("ly") + kHex[layer & 15] + "\r\n";
+}
+
+}  // namespace
+
+DrawnPieces drawnPieces(const Plan& plan, const Outlines& outlines) {
+    DrawnPieces d;
+    d.lines.reserve(plan.layout.pieces.size() * outlines.mostLinesPerPiece());
+    d.firstOf.reserve(plan.layout.pieces.size());
+    placePieces(
+        plan, outlines,
+        [&](double x1, double y1, double x2, double y2, PieceKind kind) { d.lines.push_back({x1, y1, x2, y2, kind}); },
+        [&](size_t) { d.firstOf.push_back(static_cast<uint32_t>(d.lines.size())); });
+    return d;
+}
+
+Drawing drawingOf(const Plan& plan, const HostInput& input, const Outlines& outlines, const Choices& choices) {
+    Drawing d;
+    if (!plan.laid()) return d;
+    // Counted once, for the notice and the table.
+    const QuantityTable table = plan.wall || choices.table ? quantities(plan, choices) : QuantityTable{};
+    // A wall's summary first: the host shows it.
+    if (plan.wall) d.notice = summaryText(plan, table, choices.pileLength);
+    d.pieces = drawnPieces(plan, outlines);
+    d.origin = plan.wall ? WallPoint{} : plan.hp1;
+    d.grouped = choices.groupPieces;
+    Box box;
+    for (const DrawingLine& l : d.pieces.lines)
+        box.add(detail::addX(l.x1, d.origin.x), detail::addX(l.y1, d.origin.y)),
+            box.add(detail::addX(l.x2, d.origin.x), detail::addX(l.y2, d.origin.y));
+    if (d.pieces.lines.empty()) return d;
+    d.style = currentTextStyle(input.header);
+    d.leftOut = addSheet(d.marks, plan, outlines, choices, table, d.style, box);
+    d.marksLayer = choices.annotationLayer;
+    d.writeLayer = input.header.nWriteLY;
+    return d;
+}
+
+std::u16string leftOutText(int32_t count) {
+    if (count <= 0) return {};
+    return u"※注記 " + asciiToU16(std::to_string(count)) + u" 件は置く場所がないため省きました";
+}
+
+std::string resultBytes(const Drawing& d, const NumberFormat& fmt, const AnsiCodec& codec) {
+    std::string out;
+    // A notice between line records would break them: before them all.
+    if (!d.notice.empty()) out += codec.encode(u"h#" + d.notice + u"\r\n");
+    const auto& lines = d.pieces.lines;
+    out.reserve(out.size() + lines.size() * 64 + d.pieces.firstOf.size() * 8);  // some 64 bytes a line
+    auto put = [&](const DrawingLine& l) {
+        appendLineRecord(out, detail::addX(l.x1, d.origin.x), detail::addX(l.y1, d.origin.y),
+                         detail::addX(l.x2, d.origin.x), detail::addX(l.y2, d.origin.y), fmt, codec);
+    };
+    if (d.grouped) {
+        // Each piece one curve object in the host: one click picks one pile.
+        const auto& first = d.pieces.firstOf;
+        for (size_t k = 0; k < first.size(); ++k) {
+            out += "pl\r\n";
+            const size_t end = k + 1 < first.size() ? first[k + 1] : lines.size();
+            for (size_t i = first[k]; i < end; ++i) put(lines[i]);
+            out += "#\r\n";
+        }
+    } else {
+        for (const DrawingLine& l : lines) put(l);
+    }
+    if (lines.empty() || (d.marks.texts.empty() && d.marks.lines.empty())) return out;
+    const std::string marks = formatAnnotations(d.marks, d.style, fmt, codec);
+    // On a layer of their own, and the user's write layer back after them.
+    if (d.marksLayer >= 0 && d.marksLayer != d.writeLayer && !marks.empty())
+        return out + layerRecord(d.marksLayer) + marks + layerRecord(d.writeLayer);
+    return out + marks;
+}
+
+}  // namespace ravo
