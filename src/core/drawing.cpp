@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 #include "result_writer.h"
 #include "sheet.h"
@@ -77,6 +78,23 @@ int32_t addSheet(Annotations& a, const Plan& plan, const Outlines& outlines, con
     return leftOut;
 }
 
+// put(x1, y1, x2, y2) for the piece lines [from, to) in the host's place:
+// moved onto the origin in extended precision (a small coordinate plus a
+// large offset can round differently in double), where there is one.
+template <class Put>
+void forEachPlaced(const Drawing& d, Put&& put, size_t from = 0, size_t to = SIZE_MAX) {
+    const auto& lines = d.pieces.lines;
+    to = std::min(to, lines.size());
+    if (d.origin.x == 0 && d.origin.y == 0) {
+        for (size_t i = from; i < to; ++i) put(lines[i].x1, lines[i].y1, lines[i].x2, lines[i].y2);
+        return;
+    }
+    const double ox = d.origin.x, oy = d.origin.y;
+    for (size_t i = from; i < to; ++i)
+        put(detail::addX(lines[i].x1, ox), detail::addX(lines[i].y1, oy), detail::addX(lines[i].x2, ox),
+            detail::addX(lines[i].y2, oy));
+}
+
 // "ly3": the write layer the host takes from here on, in its hex digit.
 std::string layerRecord(int32_t layer) {
     static constexpr char kHex[] = "0123456789abcdef";
@@ -107,9 +125,7 @@ Drawing drawingOf(const Plan& plan, const HostInput& input, const Outlines& outl
     d.origin = plan.wall ? WallPoint{} : plan.hp1;
     d.grouped = choices.groupPieces;
     Box box;
-    for (const DrawingLine& l : d.pieces.lines)
-        box.add(detail::addX(l.x1, d.origin.x), detail::addX(l.y1, d.origin.y)),
-            box.add(detail::addX(l.x2, d.origin.x), detail::addX(l.y2, d.origin.y));
+    forEachPlaced(d, [&](double x1, double y1, double x2, double y2) { box.add(x1, y1), box.add(x2, y2); });
     if (d.pieces.lines.empty()) return d;
     d.style = currentTextStyle(input.header);
     d.leftOut = addSheet(d.marks, plan, outlines, choices, table, d.style, box);
@@ -129,21 +145,18 @@ std::string resultBytes(const Drawing& d, const NumberFormat& fmt, const AnsiCod
     if (!d.notice.empty()) out += codec.encode(u"h#" + d.notice + u"\r\n");
     const auto& lines = d.pieces.lines;
     out.reserve(out.size() + lines.size() * 64 + d.pieces.firstOf.size() * 8);  // some 64 bytes a line
-    auto put = [&](const DrawingLine& l) {
-        appendLineRecord(out, detail::addX(l.x1, d.origin.x), detail::addX(l.y1, d.origin.y),
-                         detail::addX(l.x2, d.origin.x), detail::addX(l.y2, d.origin.y), fmt, codec);
-    };
+    auto put = [&](double x1, double y1, double x2, double y2) { appendLineRecord(out, x1, y1, x2, y2, fmt, codec); };
     if (d.grouped) {
         // Each piece one curve object in the host: one click picks one pile.
         const auto& first = d.pieces.firstOf;
         for (size_t k = 0; k < first.size(); ++k) {
             out += "pl\r\n";
             const size_t end = k + 1 < first.size() ? first[k + 1] : lines.size();
-            for (size_t i = first[k]; i < end; ++i) put(lines[i]);
+            forEachPlaced(d, put, first[k], end);
             out += "#\r\n";
         }
     } else {
-        for (const DrawingLine& l : lines) put(l);
+        forEachPlaced(d, put);
     }
     if (lines.empty() || (d.marks.texts.empty() && d.marks.lines.empty())) return out;
     const std::string marks = formatAnnotations(d.marks, d.style, fmt, codec);
