@@ -6,6 +6,7 @@
 
 #include "drawing.h"
 #include "dump_listing.h"
+#include "preview_picture.h"
 #include "errors.h"
 #include "functions.h"
 #include "result_writer.h"
@@ -13,27 +14,8 @@
 
 namespace ravo {
 
-namespace {
 
-// The preview's gins beside the laid run: the section's outlines as loaded
-// (for the dump), and what the preview shows under a wall and never hands
-// back.
-constexpr int kGinOutlines = 1;  // 1 to 6: each outline, then its mirror
-constexpr int kGinOverlay = kGinOutlines + 2 * static_cast<int>(kOutlineKinds);
-static_assert(kGinOverlay < kGinCount);
-
-// The preview's marks (0x00BBGGRR): corner and closing piles told apart by
-// colour (the result hands back coordinates only); under a wall, the drawn
-// line, the start, each leg's count.
-constexpr int32_t kCornerColour = 0xC06000;
-constexpr int32_t kClosingColour = 0x0000D0;
-constexpr int32_t kOverlayLineColour = 0xA0A0A0;
-constexpr int32_t kStartMarkColour = 0x0000E0;
-constexpr int32_t kOverlayTextColour = 0x404040;
-
-}  // namespace
-
-Session::Session(const Services& services) : sv_(services), store_(told_) { view_.setUnderlay(kGinOverlay); }
+Session::Session(const Services& services) : sv_(services) { view_.setUnderlay(kGinOverlay); }
 
 void Session::attachImage(Canvas& image) {
     if (viewReady_) return;
@@ -98,7 +80,7 @@ bool Session::showSteps() {
     store_.curLT = input_.last.lineType;
     choices_.starts.clear();
     outlines_ = loadOutlines(choices_.section, sv_.fs, sv_.fmt, sv_.codec);
-    drawOutlines();
+    drawOutlineGins(store_, *outlines_);
     replan(Cause::Read);
     fitRun();
     return true;
@@ -106,7 +88,6 @@ bool Session::showSteps() {
 
 template <class Attempt>
 void Session::attempt(Attempt&& lay) {
-    told_.last.clear();
     try {
         lay();
     } catch (const RaisedError& e) {
@@ -119,10 +100,11 @@ void Session::attempt(Attempt&& lay) {
         why_ = withFullStop(kOutOfMemoryText);
         throw;
     }
-    // Nothing laid again without a new word (a corner box ticked on a run
-    // that was refused) keeps the reason already given.
+    // The host hears the plan's own refusal, whatever else was shown on the
+    // way; nothing laid without a refusal (a run of no length) keeps the
+    // reason already given, if any.
     if (plan_.laid()) why_.clear();
-    else if (!told_.last.empty()) why_ = told_.last;
+    else if (!plan_.fault.empty()) why_ = plan_.fault;
 }
 
 void Session::replan(Cause cause) {
@@ -134,7 +116,7 @@ void Session::replan(Cause cause) {
     }
     const bool tell = plan_.refusal == Refusal::Lay || (plan_.refusal == Refusal::Count && cause != Cause::Choice) ||
                       (plan_.refusal == Refusal::Input && cause == Cause::Read);
-    if (tell) told_.showMessage(plan_.fault);
+    if (tell) sv_.messages.showMessage(plan_.fault);
     drawPlan();
 }
 
@@ -206,7 +188,7 @@ void Session::setNumbers(bool on, int32_t step) {
     choices_.numbers = on;
     choices_.numberStep = known ? step : kNumberSteps[1];
     if (viewReady_) {
-        drawOverlay();
+        drawOverlay(store_, plan_, outlines_ ? &*outlines_ : nullptr, choices_, view_);
         view_.redrawGin(kGinResult);
     }
 }
@@ -241,7 +223,7 @@ void Session::changeSection(size_t index) {
     Outlines next = loadOutlines(index, sv_.fs, sv_.fmt, sv_.codec);
     choices_.section = index;
     outlines_ = std::move(next);
-    drawOutlines();
+    drawOutlineGins(store_, *outlines_);
     replan(Cause::Section);
     // Another width makes another wall: show the whole of it.
     fitRun();
@@ -268,112 +250,7 @@ void Session::fitRun() {
     view_.fitGin(plan_.laid() || !wall ? kGinResult : kGinOverlay, wall ? 0.9 : 1.0);
 }
 
-void Session::drawOutlines() {
-    for (OutlineKind kind : {OutlineKind::Normal, OutlineKind::StartCorner, OutlineKind::EndCorner})
-        for (bool mirrored : {false, true}) {
-            const int gin = kGinOutlines + 2 * static_cast<int>(kind) + (mirrored ? 1 : 0);
-            store_.clearGin(gin);
-            for (const WallSegment& s : outlines_->outline(kind, mirrored)) store_.addLine(gin, s.x1, s.y1, s.x2, s.y2);
-        }
-}
-
-void Session::drawPlan() {
-    store_.clearGin(kGinResult);
-    if (outlines_ && plan_.laid()) {
-        const DrawnPieces drawn = drawnPieces(plan_, *outlines_);
-        store_.reserveLines(kGinResult, drawn.lines.size());
-        // Corner and closing piles in their own colours (the two-point run's
-        // corners are piles with a corner's outline: the host's colour).
-        const int32_t colour = store_.curCL;
-        for (const DrawingLine& l : drawn.lines) {
-            const int32_t cl = l.kind == PieceKind::Corner    ? kCornerColour
-                               : l.kind == PieceKind::Closing ? kClosingColour
-                                                              : colour;
-            store_.addLineRec(kGinResult, kKindLine, store_.curLG, store_.curLY, cl, store_.curLT, l.x1, l.y1, l.x2, l.y2,
-                              0.0);
-        }
-    }
-    drawOverlay();
-}
-
-void Session::addOverlayLine(double x1, double y1, double x2, double y2, int32_t colour) {
-    store_.addLineRec(kGinOverlay, kKindLine, 0, 0, colour, kSolidLineType, x1, y1, x2, y2, 0.0);
-}
-
-void Session::drawOverlay() {
-    store_.clearGin(kGinOverlay);
-    if (!plan_.wall) {
-        drawNumbers(kImageWidth);
-        return;
-    }
-    // What was given, thin, so the user sees what a refusal speaks of.
-    if (plan_.refusal == Refusal::Input) {
-        for (const WallSegment& sg : plan_.given) addOverlayLine(sg.x1, sg.y1, sg.x2, sg.y2, kOverlayLineColour);
-        return;
-    }
-    for (const WallPath& drawn : plan_.drawn)
-        for (const WallSegment& sg : pathOutline(drawn)) addOverlayLine(sg.x1, sg.y1, sg.x2, sg.y2, kOverlayLineColour);
-    const std::vector<WallLeg>& legs = plan_.layout.legs;
-    if (legs.empty()) return;
-    // Sizes from the wall's extent as it is fitted to the image: texts some
-    // 12 pixels high, the start's ring a little smaller.
-    double minX = INFINITY, minY = INFINITY, maxX = -INFINITY, maxY = -INFINITY;
-    for (const WallLeg& l : legs)
-        for (auto [x, y] : {std::pair{l.x1, l.y1}, std::pair{l.x2, l.y2}}) {
-            minX = std::min(minX, x), maxX = std::max(maxX, x);
-            minY = std::min(minY, y), maxY = std::max(maxY, y);
-        }
-    for (const WallPiece& p : plan_.layout.pieces) {
-        minX = std::min(minX, p.x), maxX = std::max(maxX, p.x);
-        minY = std::min(minY, p.y), maxY = std::max(maxY, p.y);
-    }
-    const double width = viewState_.nDevWidth > 0 ? viewState_.nDevWidth : kImageWidth;
-    const double height = viewState_.nDevHeight > 0 ? viewState_.nDevHeight : kImageHeight;
-    const double perPixel = std::max({(maxX - minX) * 1.1 / width, (maxY - minY) * 1.1 / height, 1e-6});
-    const double textHeight = 12 * perPixel, h = textHeight * 72 / 96 / 50;
-    const double away = pileSections()[plan_.section].widthMm * 0.5 + textHeight * 1.5;
-    for (size_t k = 0; k < plan_.drawn.size(); ++k) {
-        const WallPath& drawn = plan_.drawn[k];
-        const WallPoint& start = drawn.vertices[0];
-        store_.addLineRec(kGinOverlay, kKindCircle, 0, 0, kStartMarkColour, kSolidLineType, start.x, start.y, start.x,
-                          start.y, 5 * perPixel);
-        // Each leg's count beside its middle: inside a loop, where the fitted
-        // view always has room, and left of an open path.
-        const double side = drawn.closed && !counterClockwise(drawn) ? -1 : 1;  // +1: to the left
-        for (const WallLeg& l : labelLegs(plan_, static_cast<int32_t>(k))) {
-            const double dx = l.x2 - l.x1, dy = l.y2 - l.y1, len = distance2D(l.x1, l.y1, l.x2, l.y2);
-            if (!(len > 0)) continue;
-            const double nx = -dy / len * side, ny = dx / len * side;
-            const double mx = (l.x1 + l.x2) / 2 + nx * away, my = (l.y1 + l.y2) / 2 + ny * away;
-            store_.addMoji_NB(kGinOverlay, 0, 0, kOverlayTextColour, mx, my, 1, 0, h, h, 4,
-                              asciiToU16(std::to_string(l.pieces)) + u"枚");
-        }
-    }
-    drawNumbers(width);
-}
-
-void Session::drawNumbers(double imageWidth) {
-    if (!choices_.numbers || !plan_.laid()) return;
-    // Some 10 pixels high, outside the wall as the result has them; the
-    // two-point run as the preview holds it, at the origin.
-    double minX = INFINITY, maxX = -INFINITY;
-    for (const WallPiece& p : plan_.layout.pieces) minX = std::min(minX, p.x), maxX = std::max(maxX, p.x);
-    const double span = std::max(maxX - minX, static_cast<double>(pileSections()[plan_.section].widthMm));
-    const double perPixel = span * 1.1 / imageWidth;
-    const double h = 10 * perPixel * 72 / 96 / 50, away = outlines_ ? outlines_->depth + 12 * perPixel : 12 * perPixel;
-    for (const PileNumber& n : pileNumbers(plan_, choices_.numberStep)) {
-        const WallPiece& piece = plan_.layout.pieces[n.piece];
-        PiecePlace at = piecePlace(plan_, piece);
-        if (!plan_.wall) at.x -= plan_.hp1.x, at.y -= plan_.hp1.y;
-        const size_t leg = static_cast<size_t>(piece.leg);
-        const int32_t wall = plan_.wall && leg < plan_.layout.legs.size() ? plan_.layout.legs[leg].wall : 0;
-        const WallPath* drawn = plan_.wall ? &plan_.drawn[static_cast<size_t>(wall)] : nullptr;
-        const double side = drawn && drawn->closed && counterClockwise(*drawn) ? -1 : 1;  // +1: to the left
-        const double mx = at.x + at.ux * at.width / 2 - at.uy * away * side;
-        const double my = at.y + at.uy * at.width / 2 + at.ux * away * side;
-        store_.addMoji_NB(kGinOverlay, 0, 0, kOverlayTextColour, mx, my, 1, 0, h, h, 4, n.text);
-    }
-}
+void Session::drawPlan() { drawPicture(store_, plan_, outlines_ ? &*outlines_ : nullptr, choices_, view_); }
 
 std::string Session::refusalRecord() const {
     // One line: the host shows the text of its first "he" record.

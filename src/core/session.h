@@ -125,17 +125,6 @@ public:
     std::vector<std::u16string> dumpListing(int nGin) const;
 
 private:
-    // Passes every message on and keeps the last: what the user was told
-    // about an attempt that laid nothing is what the host is told.
-    struct Told : MessageSink {
-        explicit Told(MessageSink& to) : to(to) {}
-        void showMessage(std::u16string_view text) override {
-            last = text;
-            to.showMessage(text);
-        }
-        MessageSink& to;
-        std::u16string last;
-    };
     // What made the plan be laid again: a refusal is told again only where
     // this could have caused it.
     enum class Cause : uint8_t { Read, Section, Choice };
@@ -147,14 +136,11 @@ private:
     void replan(Cause cause);
     template <class Change>
     void choose(Change&& change);
+    // The plan and the overlay in the preview's gins.
     void drawPlan();
-    void drawOutlines();
-    void drawOverlay();
-    void drawNumbers(double imageWidth);  // the pile numbers, when ticked, in the overlay
-    void addOverlayLine(double x1, double y1, double x2, double y2, int32_t colour);
     void fitRun();  // the view fitted to the run, or to what was given
     // Runs one attempt to lay (or read and lay) and notes why it laid
-    // nothing: the error it raised, or the last message it showed.
+    // nothing: the error it raised, or the plan's refusal.
     template <class Attempt>
     void attempt(Attempt&& lay);
     // The wall the start and direction verbs act on.
@@ -163,10 +149,9 @@ private:
     std::string refusalRecord() const;
 
     Services sv_;  // first: the members below use it
-    Told told_{sv_.messages};
-    GinStore store_;
+    GinStore store_{sv_.messages};
     ViewState viewState_;
-    View view_{viewState_, store_, told_};
+    View view_{viewState_, store_, sv_.messages};
     GestureState gestures_;
     Preview preview_{view_, gestures_, kGinResult};
     bool viewReady_ = false;

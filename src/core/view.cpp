@@ -81,9 +81,20 @@ void View::fitGin(int nGin, double dFactor) {
     }
     const double dx = e.maxX - e.minX, dy = e.maxY - e.minY;
     if (dx == 0 && dy == 0) return;
-    SetLogWindow(toDouble(e.minX + dx / 2.0L), toDouble(e.minY + dy / 2.0L), toDouble(dx / static_cast<long double>(dFactor) * 1.1L),
-                 toDouble(dy / static_cast<long double>(dFactor) * 1.1L));
+    SetLogWindow(toDouble(e.minX + dx / 2.0L), toDouble(e.minY + dy / 2.0L),
+                 toDouble(dx / static_cast<long double>(dFactor) * kFitMargin),
+                 toDouble(dy / static_cast<long double>(dFactor) * kFitMargin));
     redrawGin(nGin);
+}
+
+double View::unitsPerPixelFitting(double w, double h) const {
+    // Never none: a mark of no size would vanish.
+    constexpr double kLeast = 1e-6;
+    constexpr double margin = static_cast<double>(kFitMargin);
+    static_assert(margin == 1.1);
+    const double devW = v_.nDevWidth > 0 ? v_.nDevWidth : kImageWidth;
+    const double devH = v_.nDevHeight > 0 ? v_.nDevHeight : kImageHeight;
+    return std::max({w * margin / devW, h * margin / devH, kLeast});
 }
 
 void View::centerView(int nGin, double x, double y) {

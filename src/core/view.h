@@ -16,6 +16,13 @@ namespace ravo {
 // view not yet on the screen measures by.
 inline constexpr int32_t kImageWidth = 289, kImageHeight = 229;
 
+// The room a fitted view leaves round what it fits: this much wider and
+// higher than the box.
+inline constexpr long double kFitMargin = 1.1L;
+// A text record's height h shows h · kTextUnits / (units a pixel) ·
+// kTextDots / kTextPoints pixels high.
+inline constexpr double kTextUnits = 50, kTextDots = 96, kTextPoints = 72;
+
 struct ViewState {
     int32_t nDevWidth = 0;
     int32_t nDevHeight = 0;
@@ -48,6 +55,15 @@ public:
 
     void initView(Canvas& image);
     void fitGin(int nGin, double dFactor);
+    // How many drawing units a pixel shows when a w × h box is fitted to
+    // the image (on the screen, or at its design size before), its margin
+    // included: what marks sized some pixels high go by.
+    double unitsPerPixelFitting(double w, double h) const;
+    // The height of a text record that shows `pixels` high at that many
+    // units a pixel: the repaint's text size worked back.
+    static double textHeightFor(double pixels, double unitsPerPixel) {
+        return pixels * unitsPerPixel * kTextPoints / kTextDots / kTextUnits;
+    }
     void centerView(int nGin, double x, double y);
     void zoomIn(int nGin);
     void zoomOut(int nGin);

@@ -203,7 +203,7 @@ void View::drawWorldText(const std::u16string& text, uint32_t colour, int32_t an
                          double angle) {
     int32_t px, py;
     if (!LTOD(x, y, px, py)) return;
-    const int height = roundInt(toDouble(static_cast<long double>(h) * 50 / v_.dScale * 96 / 72));
+    const int height = roundInt(toDouble(static_cast<long double>(h) * kTextUnits / v_.dScale * kTextDots / kTextPoints));
     drawText(px, py, text, colour, height, angle, anchor);
 }
 
