@@ -14,6 +14,7 @@
 #include "outlines.h"
 #include "plan.h"
 #include "platform.h"
+#include "annotations.h"
 #include "quantities.h"
 
 namespace ravo {

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <new>
 
+#include "annotations.h"
 #include "drawing.h"
 #include "dump_listing.h"
 #include "preview_picture.h"

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "plan.h"
+#include "annotations.h"
 #include "quantities.h"
 
 namespace ravo {

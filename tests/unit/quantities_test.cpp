@@ -1,4 +1,5 @@
 #include "core/plan.h"
+#include "core/annotations.h"
 #include "core/quantities.h"
 
 #include <algorithm>
