@@ -14,7 +14,7 @@ namespace {
 
 struct Outcome {
     std::vector<std::u16string> listing;
-    std::vector<ravo::LineData> lines;
+    std::vector<ravo::recLine> lines;
     int32_t attrs[4];
     bool raised = false;
     std::u16string error;
@@ -35,7 +35,7 @@ Outcome read(std::string_view bytes, const ravo::NumberFormat& fmt, bool shortWa
         o.error = e.message();
     }
     o.listing = ravo::dumpGin(store, header, 0, fmt);
-    for (int i = 0; i <= store.lastLineIndex(0); ++i) o.lines.push_back(store.getLine(0, i));
+    for (int i = 0; i <= store.lastLineIndex(0); ++i) o.lines.push_back(store.lineRec(0, i));
     o.attrs[0] = store.curLG;
     o.attrs[1] = store.curLY;
     o.attrs[2] = store.curCL;
@@ -48,7 +48,7 @@ bool same(const Outcome& a, const Outcome& b) {
         std::memcmp(a.attrs, b.attrs, sizeof a.attrs) != 0)
         return false;
     for (size_t i = 0; i < a.lines.size(); ++i) {
-        const ravo::LineData &x = a.lines[i], &y = b.lines[i];
+        const ravo::recLine &x = a.lines[i], &y = b.lines[i];
         const double px[] = {x.X1, x.Y1, x.X2, x.Y2, x.R}, py[] = {y.X1, y.Y1, y.X2, y.Y2, y.R};
         if (x.kind != y.kind || std::memcmp(px, py, sizeof px) != 0) return false;
     }

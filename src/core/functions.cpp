@@ -61,10 +61,6 @@ Rotation::Rotation(double angleDegrees) {
     s = static_cast<double>(sl);
 }
 
-void rotatePoint(double angleDegrees, double x, double y, double& xr, double& yr) {
-    Rotation(angleDegrees).apply(x, y, xr, yr);
-}
-
 int splitText(std::u16string* slots, int n, std::u16string_view text, char16_t delimiter) {
     for (int k = 0; k <= n; ++k) slots[k].clear();
     // The first NUL ends the text.

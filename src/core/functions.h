@@ -34,8 +34,9 @@ double vecAngle(double dx, double dy);
 
 double distance2D(double x1, double y1, double x2, double y2);
 
-// cos and sin of the rotation angle as rotatePoint rounds them. Computed
-// once per angle by callers that turn many points.
+// cos and sin of a rotation angle in degrees (with the short π), each
+// rounded to a double. Computed once per angle by callers that turn many
+// points.
 struct Rotation {
     double c, s;
     explicit Rotation(double angleDegrees);
@@ -49,7 +50,6 @@ struct Rotation {
         yr = static_cast<double>(lx * s + ly * c);
     }
 };
-void rotatePoint(double angleDegrees, double x, double y, double& xr, double& yr);
 
 // Tokenizer. `slots` has n + 1 entries. Every slot is emptied, then tokens
 // are stored from slot 0; tokens beyond slot n are counted but not stored.

@@ -9,11 +9,6 @@
 
 namespace ravo {
 
-void GaibuReader::readGaibuFile(const FileSystem& fs, const std::u16string& fileName) {
-    std::string data = fs.readFile(fileName);  // raises before anything is touched
-    readBytes(data);
-}
-
 void GaibuReader::readBytes(std::string_view data) {
     resetGaibuState();
     forEachLine(data, [this](std::string_view line) { processLine(line); });

@@ -64,10 +64,9 @@ public:
                 int nGinResult = kGinResult)
         : header_(header), store_(store), fmt_(fmt), codec_(codec), nGin_(nGinResult) {}
 
-    // Reads and applies every line of the file. Raises IoError and
-    // ConvertError; lines before the failing one have taken effect.
-    void readGaibuFile(const FileSystem& fs, const std::u16string& fileName);
-    // The same on bytes already in memory.
+    // Reads and applies every line of the file's bytes. Raises
+    // ConvertError and LimitError; lines before the failing one have taken
+    // effect.
     void readBytes(std::string_view data);
     // One line of bytes in the ANSI code page, without its line end.
     void processLine(std::string_view bytes);

@@ -44,10 +44,6 @@ struct recMoji {
     char16_t text[kMojiTextUnits];
 };
 
-struct LineData {
-    int32_t kind;
-    double X1, Y1, X2, Y2, R;
-};
 
 class GinStore {
 public:
@@ -79,10 +75,6 @@ public:
         return addMoji_NB(nGin, curLG, curLY, curCL, X1, Y1, X2, Y2, W, H, nBase, text);
     }
 
-    LineData getLine(int nGin, int i) const {
-        const recLine& r = lineRec(nGin, i);
-        return {r.kind, r.X1, r.Y1, r.X2, r.Y2, r.R};
-    }
     bool isLineSkipped(int nGin, int i) const {
         const recLine& r = lineRec(nGin, i);
         return r.kind == kKindVoid || r.skip != 0;

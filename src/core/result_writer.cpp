@@ -27,26 +27,6 @@ void appendLineRecordEncoded(std::string& out, double x1, double y1, double x2, 
     out += codec.encode(wide);
 }
 
-std::string formatResult(const GinStore& store, int nGin, const NumberFormat& fmt, const AnsiCodec& codec) {
-    std::string out;
-    const int last = store.lastLineIndex(nGin);
-    if (last < 0) return out;
-    const recLine* recs = store.lineData(nGin);
-    out.reserve(static_cast<size_t>(last + 1) * 64);
-    for (int i = 0; i <= last; ++i) {
-        const recLine& r = recs[i];
-        if (r.kind == kKindLine) appendLineRecord(out, r.X1, r.Y1, r.X2, r.Y2, fmt, codec);
-    }
-    return out;
-}
-
-void writeResult(const GinStore& store, int nGin, const std::u16string& fileName, const FileSystem& fs,
-                 const NumberFormat& fmt, const AnsiCodec& codec, std::string_view after) {
-    std::string data = formatResult(store, nGin, fmt, codec);
-    data += after;
-    writeResultBytes(fileName, fs, data);
-}
-
 void writeResultBytes(const std::u16string& fileName, const FileSystem& fs, std::string_view data) {
     try {
         fs.replaceFile(fileName, data);

@@ -1,10 +1,9 @@
-// The result file the host reads back: one "X1 Y1 X2 Y2" line per line
-// entity, CR LF, ANSI.
+// The result file the host reads back: its line records ("X1 Y1 X2 Y2",
+// CR LF, ANSI) and how the file is put in place.
 #pragma once
 #include <string>
 #include <string_view>
 
-#include "gin_store.h"
 #include "number_text.h"
 #include "platform.h"
 
@@ -39,15 +38,8 @@ inline void appendLineRecord(std::string& out, double x1, double y1, double x2, 
     out.append(line, p);
 }
 
-// The bytes writeResult puts into the file.
-std::string formatResult(const GinStore& store, int nGin, const NumberFormat& fmt, const AnsiCodec& codec);
-
-// Write the gin's line entities to the file, and `after` them (records
-// already in the file's encoding). The content goes beside the file and
-// replaces it in one step: the host sees the whole run or nothing.
-void writeResult(const GinStore& store, int nGin, const std::u16string& fileName, const FileSystem& fs,
-                 const NumberFormat& fmt, const AnsiCodec& codec, std::string_view after = {});
-// The same for the result's bytes as they are.
+// The result's bytes written beside the file and moved into its place in
+// one step: the host sees the whole run or nothing.
 void writeResultBytes(const std::u16string& fileName, const FileSystem& fs, std::string_view data);
 
 }  // namespace ravo

@@ -68,14 +68,14 @@ TEST(Geometry, DistanceAndRotation) {
     EXPECT_EQ(distance2D(0, 0, 1e154, 0), 1e154);
     EXPECT_EQ(distance2D(-1e308, 0, 1e308, 0), std::numeric_limits<double>::infinity());
     double x, y;
-    rotatePoint(90, 1, 0, x, y);
+    Rotation(90).apply(1, 0, x, y);
     EXPECT_GT(x, 1e-15);  // the short pi leaves cos 90 at about 1.6e-15
     EXPECT_LT(x, 2e-15);
     EXPECT_EQ(y, 1);
     // The result may land in the arguments' own variables.
     x = 1;
     y = 0;
-    rotatePoint(180, x, y, x, y);
+    Rotation(180).apply(x, y, x, y);
     EXPECT_NEAR(x, -1, 1e-15);
     EXPECT_NEAR(y, 0, 1e-14);
     Rotation r(53.13010235415598);
@@ -91,7 +91,7 @@ TEST(Geometry, DistanceAndRotation) {
 // arguments (where they give up), and on a sweep of angles.
 TEST(Geometry, RotationTakesTheCosineOfTheExtendedArgument) {
     double x, y;
-    rotatePoint(90, 1, 0, x, y);
+    Rotation(90).apply(1, 0, x, y);
     EXPECT_EQ(x, 1.6192308618190374e-15);
     EXPECT_EQ(y, 1);
     auto check = [](double angle) {

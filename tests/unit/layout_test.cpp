@@ -240,7 +240,7 @@ TEST_F(LayoutTest, AnglesInExtendedPrecision) {
     placePieces(p, loadOutlines(kDefaultSection, pf.fs, NumberFormat{}, pf.codec),
                 [&](double x1, double y1, double x2, double y2, PieceKind) { placed.push_back({x1, y1, x2, y2}); });
     double x, y;
-    rotatePoint(p.angle, 400, 0, x, y);  // the second pile's start, (400, -1) before turning
+    Rotation(p.angle).apply(400, 0, x, y);  // the second pile's start, (400, -1) before turning
     EXPECT_NEAR(x, 240, 1e-9);
     EXPECT_NEAR(y, 320, 1e-9);
     EXPECT_NE(placed[1].x1, 400);
@@ -248,7 +248,7 @@ TEST_F(LayoutTest, AnglesInExtendedPrecision) {
     p = lay(0, 0, 0, 800);
     EXPECT_LT(p.angle, 90);
     EXPECT_GT(p.angle, 89.9999999999);
-    rotatePoint(p.angle, 400, 0, x, y);
+    Rotation(p.angle).apply(400, 0, x, y);
     EXPECT_GT(x, 1e-13);  // about 1.3e-12, not on the axis
     EXPECT_LT(x, 1e-11);
     EXPECT_NEAR(y, 400, 1e-9);

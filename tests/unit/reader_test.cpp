@@ -17,10 +17,7 @@ struct ReaderTest : ::testing::Test {
     NumberFormat fmt;
     test::TempDir dir;
 
-    void read(const std::string& bytes) {
-        dir.write("temp.txt", bytes);
-        GaibuReader(header, store, fmt, pf.codec).readGaibuFile(pf.fs, dir.upath("temp.txt"));
-    }
+    void read(const std::string& bytes) { GaibuReader(header, store, fmt, pf.codec).readBytes(bytes); }
 };
 
 TEST(LineCutter, LineRules) {
@@ -191,8 +188,8 @@ TEST_F(ReaderTest, NumberLinesAsTheClassifierSeesThem) {
     EXPECT_RAISES(read(std::string("1 2\0 3 4\r\n", 10)), ConvertError, "'' は浮動小数点数ではありません");
     read("\t+5 .5 5. -5e-1 extra\r\n");
     ASSERT_EQ(store.lastLineIndex(0), 0);
-    EXPECT_EQ(store.getLine(0, 0).X1, 5);
-    EXPECT_EQ(store.getLine(0, 0).Y2, -0.5);
+    EXPECT_EQ(store.lineRec(0, 0).X1, 5);
+    EXPECT_EQ(store.lineRec(0, 0).Y2, -0.5);
     // With "," as the separator a decimal first token is no number to the
     // classifier (its test knows only "."): the line is ignored.
     // Decimals of every length and place of the point, read the short way
@@ -215,7 +212,7 @@ TEST_F(ReaderTest, NumberLinesAsTheClassifierSeesThem) {
         r.setShortWay(shortWay);
         r.readBytes(lines);
         for (int i = 0; i <= st.lastLineIndex(0); ++i) {
-            const LineData l = st.getLine(0, i);
+            const recLine l = st.lineRec(0, i);
             ways[shortWay].insert(ways[shortWay].end(), {l.X1, l.Y1, l.X2, l.Y2});
         }
     }
@@ -225,21 +222,30 @@ TEST_F(ReaderTest, NumberLinesAsTheClassifierSeesThem) {
     fmt.decimalSeparator = u',';
     read("1,5 2 3 4\r\n7 8 9 1,5\r\n");
     ASSERT_EQ(store.lastLineIndex(0), 1);
-    EXPECT_EQ(store.getLine(0, 1).Y2, 1.5);
+    EXPECT_EQ(store.lineRec(0, 1).Y2, 1.5);
 }
 
-TEST_F(ReaderTest, IoErrors) {
-    header.hn.x1 = 9;
+// The host file read as the tool reads it, in pieces: a file that cannot be
+// opened leaves what was read before untouched; one that can is read whole.
+TEST_F(ReaderTest, HostFileReadOrItsIoError) {
+    HostInput in;
+    in.header.hn.x1 = 9;
     try {
-        GaibuReader(header, store, fmt, pf.codec).readGaibuFile(pf.fs, dir.upath("missing.txt"));
+        readHostFile(in, pf.fs, dir.upath("missing.txt"), fmt, pf.codec);
         ADD_FAILURE() << "expected an I/O error";
     } catch (const IoError& e) {
         EXPECT_EQ(e.code(), 2);
         EXPECT_EQ(u16ToUtf8(e.message()), "指定されたファイルが見つかりません");
     }
-    EXPECT_EQ(header.hn.x1, 9);  // not cleared when the file cannot be opened
-    read("hq\r\n");
-    EXPECT_EQ(header.hn.x1, 0);  // each read clears the selection range first
+    EXPECT_EQ(in.header.hn.x1, 9);
+    std::string lines = "hq\r\nhp1 1 2\r\n";
+    for (int i = 0; i < 30000; ++i) lines += " " + std::to_string(i) + " 0 1 1\r\n";  // past a piece
+    dir.write("temp.txt", lines);
+    readHostFile(in, pf.fs, dir.upath("temp.txt"), fmt, pf.codec);
+    EXPECT_EQ(in.header.hn.x1, 0);  // each read starts afresh
+    EXPECT_EQ(in.header.hp[1].y, 2);
+    ASSERT_EQ(in.records.size(), 30000u);
+    EXPECT_EQ(in.records.back().X1, 29999);
 }
 
 TEST_F(ReaderTest, OddBytesNeverCrash) {

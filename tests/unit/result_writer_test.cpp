@@ -2,6 +2,9 @@
 
 #include <sys/stat.h>
 
+#include <array>
+#include <initializer_list>
+
 #include "test_support.h"
 
 namespace ravo {
@@ -11,49 +14,45 @@ using test::TempDir;
 
 struct WriterTest : ::testing::Test {
     test::Platform pf;
-    GinStore store{pf.messages};
     NumberFormat fmt;
     TempDir dir;
+
+    // The line records OK writes for these lines.
+    std::string records(std::initializer_list<std::array<double, 4>> lines, const NumberFormat& f) const {
+        std::string out;
+        for (const auto& l : lines) appendLineRecord(out, l[0], l[1], l[2], l[3], f, pf.codec);
+        return out;
+    }
 };
 
-TEST_F(WriterTest, LinesInStoreOrderCirclesPassedOver) {
-    store.addLine(0, 0, -0.5, 1e-5, 1e15);
-    store.addCircle(0, 5, 5, 2);
-    store.addLine(0, 12.5, -0.0, 100, 1.0 / 3);
-    writeResult(store, 0, dir.upath("jwc_temp.txt"), pf.fs, fmt, pf.codec);
+TEST_F(WriterTest, LineRecordsInTheResultsFormat) {
+    writeResultBytes(dir.upath("jwc_temp.txt"), pf.fs, records({{0, -0.5, 1e-5, 1e15}, {12.5, -0.0, 100, 1.0 / 3}}, fmt));
     EXPECT_EQ(dir.read("jwc_temp.txt"), "0 -0.5 1E-5 1E15\r\n12.5 0 100 0.333333333333333\r\n");
     EXPECT_FALSE(dir.exists("jwc_temp.txt.new"));
 }
 
-TEST_F(WriterTest, EmptyGinOrCirclesOnlyGiveZeroBytes) {
+TEST_F(WriterTest, NothingToWriteGivesZeroBytes) {
     dir.write("jwc_temp.txt", "old content\r\n");
-    writeResult(store, 0, dir.upath("jwc_temp.txt"), pf.fs, fmt, pf.codec);
-    EXPECT_EQ(dir.read("jwc_temp.txt"), "");
-    store.addCircle(1, 0, 0, 1);
-    writeResult(store, 1, dir.upath("jwc_temp.txt"), pf.fs, fmt, pf.codec);
+    writeResultBytes(dir.upath("jwc_temp.txt"), pf.fs, "");
     EXPECT_TRUE(dir.exists("jwc_temp.txt"));
     EXPECT_EQ(dir.read("jwc_temp.txt"), "");
 }
 
 TEST_F(WriterTest, RegionalSeparator) {
-    NumberFormat comma{u','};
-    store.addLine(0, 1.5, 2, -0.25, 3);
-    writeResult(store, 0, dir.upath("r.txt"), pf.fs, comma, pf.codec);
+    writeResultBytes(dir.upath("r.txt"), pf.fs, records({{1.5, 2, -0.25, 3}}, NumberFormat{u','}));
     EXPECT_EQ(dir.read("r.txt"), "1,5 2 -0,25 3\r\n");
 }
 
 TEST_F(WriterTest, MissingFolderRaises103OnlyWhenThereIsALine) {
     const std::u16string path = dir.upath("gone/jwc_temp.txt");
-    writeResult(store, 0, path, pf.fs, fmt, pf.codec);  // empty gin: unnoticed
-    store.addLine(0, 1, 2, 3, 4);
-    EXPECT_RAISES(writeResult(store, 0, path, pf.fs, fmt, pf.codec), IoError, "I/O エラー 103");
+    writeResultBytes(path, pf.fs, "");  // nothing to write: unnoticed
+    EXPECT_RAISES(writeResultBytes(path, pf.fs, records({{1, 2, 3, 4}}, fmt)), IoError, "I/O エラー 103");
 }
 
 TEST_F(WriterTest, ReadOnlyFileKeepsItsContent) {
     dir.write("jwc_temp.txt", "");
     chmod(dir.path("jwc_temp.txt").c_str(), 0444);
-    store.addLine(0, 1, 2, 3, 4);
-    EXPECT_RAISES(writeResult(store, 0, dir.upath("jwc_temp.txt"), pf.fs, fmt, pf.codec), IoError,
+    EXPECT_RAISES(writeResultBytes(dir.upath("jwc_temp.txt"), pf.fs, records({{1, 2, 3, 4}}, fmt)), IoError,
                   "I/O エラー 103");
     EXPECT_EQ(dir.read("jwc_temp.txt"), "");
     EXPECT_FALSE(dir.exists("jwc_temp.txt.new"));

@@ -39,7 +39,7 @@ struct Sheet : ::testing::Test {
     // The result as the host reads it: lines and texts.
     struct ReadBack {
         GaibuHeader header;
-        std::vector<LineData> lines;
+        std::vector<recLine> lines;
         std::vector<std::string> texts;
         std::vector<std::array<double, 4>> at;  // each text's start and its baseline's vector
     };
@@ -47,7 +47,7 @@ struct Sheet : ::testing::Test {
         ReadBack r;
         GinStore store(pf.messages);
         GaibuReader(r.header, store, NumberFormat{}, pf.codec).readBytes(bytes);
-        for (int i = 0; i <= store.lastLineIndex(0); ++i) r.lines.push_back(store.getLine(0, i));
+        for (int i = 0; i <= store.lastLineIndex(0); ++i) r.lines.push_back(store.lineRec(0, i));
         for (int i = 0; i <= store.lastMojiIndex(0); ++i) {
             const recMoji& m = store.mojiRec(0, i);
             r.texts.push_back(u16ToUtf8(m.text));
@@ -89,7 +89,7 @@ TEST_F(Sheet, RectangleFigures) {
     r = readBack(result(c));
     std::vector<double> rails;
     size_t verticals = 0;
-    for (const LineData& l : r.lines) {
+    for (const recLine& l : r.lines) {
         if (l.Y1 == l.Y2 && std::fabs(l.X2 - l.X1 - 32800) < 1e-6) rails.push_back(l.Y1);
         if (l.X1 == l.X2 && std::fabs(std::fabs(l.Y2 - l.Y1) - 10000) < 1e-6) ++verticals;
     }
@@ -164,7 +164,7 @@ TEST_F(Sheet, LongWallsInEqualRowsWithEachLegCountedOnce) {
         const Plan plan = planRun(input, c, outlines);
         ReadBack r = readBack(result(c));
         std::vector<double> rails;  // the head and the toe line of each row
-        for (const LineData& l : r.lines)
+        for (const recLine& l : r.lines)
             if (l.Y1 == l.Y2 && l.X2 - l.X1 > 10000) rails.push_back(l.X2 - l.X1);
         ASSERT_EQ(rails.size(), 2 * k.rows);
         const auto [shortest, longest] = std::minmax_element(rails.begin(), rails.end());

@@ -44,7 +44,7 @@ TEST(GinStore, AppendsStampCurrentAttributes) {
     EXPECT_EQ(r.p + r.selected + r.skip, 0);
 
     EXPECT_EQ(store.addCircle(0, 10, 20, 5), 1);
-    LineData c = store.getLine(0, 1);
+    recLine c = store.lineRec(0, 1);
     EXPECT_EQ(c.kind, kKindCircle);
     EXPECT_EQ(c.X1, 10);
     EXPECT_EQ(c.X2, 10);
@@ -72,7 +72,7 @@ TEST(GinStore, CapacityStepsAndIndicesSurviveGrowth) {
     store.addLine(1, 99, 0, 0, 0);  // finds 99 records: 100 <= 99 + 1
     EXPECT_EQ(store.lineCapacity(1), 200);
     for (int i = 100; i < 1000; ++i) store.addLine(1, i, 0, 0, 0);
-    for (int i = 0; i < 1000; ++i) ASSERT_EQ(store.getLine(1, i).X1, i);
+    for (int i = 0; i < 1000; ++i) ASSERT_EQ(store.lineRec(1, i).X1, i);
 
     // A text list that was never cleared grows by one record every append.
     for (int i = 0; i < 5; ++i) store.addMoji(2, 0, 0, 0, 1, 0, 1, 1, u"t");
@@ -132,7 +132,7 @@ TEST(GinStore, FailedAllocationShowsMessageAndLosesNothing) {
     EXPECT_EQ(msgs.shown[0], u"メモリが確保できませんでした。終了して下さい");
     const int kept = store.lastLineIndex(0) + 1;
     EXPECT_EQ(kept, i);
-    for (int k = 0; k < kept; ++k) ASSERT_EQ(store.getLine(0, k).X1, k);
+    for (int k = 0; k < kept; ++k) ASSERT_EQ(store.lineRec(0, k).X1, k);
 
     // Texts hit the same wall, and the store keeps working for what fits.
     GinStore small(msgs, sizeof(recMoji) * 2 + 16);
@@ -168,7 +168,7 @@ TEST(GinStore, MillionAppendsAreLinear) {
     store.clearGin(0);
     for (int i = 0; i < 1000000; ++i) ASSERT_EQ(store.addLine(0, i, 0, 0, 0), i);
     EXPECT_EQ(store.lineCapacity(0), 1000100);
-    EXPECT_EQ(store.getLine(0, 999999).X1, 999999);
+    EXPECT_EQ(store.lineRec(0, 999999).X1, 999999);
 }
 
 }  // namespace
