@@ -75,7 +75,7 @@ const ControlSpec kControls[] = {
 TfrmMain::TfrmMain(App& app) : app_(app) {}
 
 Settings TfrmMain::settings() const {
-    return Settings(std::wstring(wide(app_.fs().besideProgram(u"Ravo鋼矢板.ini"))));
+    return Settings(std::wstring(wide(app_.fs().besideProgram(kSettingsFile))));
 }
 
 bool TfrmMain::create() {

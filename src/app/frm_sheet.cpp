@@ -37,7 +37,8 @@ const ControlSpec kControls[] = {
 // The layer list: the write layer, then 0 to F.
 constexpr const wchar_t* kWriteLayerItem = L"書込レイヤ";
 constexpr const wchar_t kHexDigits[] = L"0123456789ABCDEF";
-constexpr int kLayers = 16;
+constexpr int kLayers = kLayerCount;
+static_assert(std::size(kHexDigits) - 1 == kLayers);
 
 }  // namespace
 
@@ -57,7 +58,7 @@ bool TfrmSheet::create() {
 }
 
 Settings TfrmSheet::settings() const {
-    return Settings(std::wstring(wide(app_.fs().besideProgram(u"Ravo鋼矢板.ini"))));
+    return Settings(std::wstring(wide(app_.fs().besideProgram(kSettingsFile))));
 }
 
 void TfrmSheet::loadSettings() {
@@ -96,7 +97,7 @@ void TfrmSheet::numbersChange() {
     const bool on = Button_GetCheck(control(ids::chkNumbers)) == BST_CHECKED;
     const int index = ComboBox_GetCurSel(control(ids::cmbStep));
     const int32_t step = index >= 0 && static_cast<size_t>(index) < std::size(kNumberSteps) ? kNumberSteps[index]
-                                                                                           : kNumberSteps[1];
+                                                                                           : kDefaultNumberStep;
     EnableWindow(control(ids::cmbStep), on);
     app_.session().setNumbers(on, step);
     if (loading_) return;

@@ -6,9 +6,12 @@
 
 namespace ravo {
 
+// The settings file's name, in the program's folder.
+inline constexpr const char16_t* kSettingsFile = u"Ravo鋼矢板.ini";
+
 class Settings {
 public:
-    // The file in the program's folder (given with its trailing separator).
+    // The settings file at `path`, its full path.
     explicit Settings(std::wstring path);
 
     // The remembered section's name; empty when there is none.

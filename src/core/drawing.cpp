@@ -98,7 +98,8 @@ void forEachPlaced(const Drawing& d, Put&& put, size_t from = 0, size_t to = SIZ
 // "ly3": the write layer the host takes from here on, in its hex digit.
 std::string layerRecord(int32_t layer) {
     static constexpr char kHex[] = "0123456789abcdef";
-    return std::string("ly") + kHex[layer & 15] + "\r\n";
+    static_assert(sizeof kHex - 1 == kLayerCount);
+    return std::string("ly") + kHex[layer & (kLayerCount - 1)] + "\r\n";
 }
 
 }  // namespace

@@ -11,8 +11,10 @@
 namespace ravo {
 
 inline constexpr int kGinCount = 11;
-// The gin the host's export is read into, the run is laid into, and the
-// preview and the result show.
+// The gin a store reads the host's export into (the reader's own store, whose
+// records the run is planned from), and the gin the preview shows the laid
+// pieces in and the dump lists. The result is formatted from the plan's
+// drawing, not from a gin.
 inline constexpr int kGinResult = 0;
 
 enum LineKind : int32_t {

@@ -36,6 +36,13 @@ struct WallStart {
 };
 
 // What the user set.
+// The steps pile numbers may take: every pile, every fifth, every tenth;
+// and the one taken where none (or another) is chosen.
+inline constexpr int32_t kNumberSteps[] = {1, 5, 10};
+inline constexpr int32_t kDefaultNumberStep = kNumberSteps[1];
+// The host's layers of a group, 0 to F.
+inline constexpr int32_t kLayerCount = 16;
+
 struct Choices {
     RunMode mode = RunMode::TwoPoints;
     size_t section = kDefaultSection;
@@ -50,7 +57,7 @@ struct Choices {
     // number); the layer of the labels, table, numbers and elevation (-1:
     // the write layer); each piece's lines as one curve object.
     bool numbers = false;
-    int32_t numberStep = 5;
+    int32_t numberStep = kDefaultNumberStep;
     bool elevation = false;
     std::optional<double> headLevel;
     int32_t annotationLayer = -1;

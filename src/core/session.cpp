@@ -187,7 +187,7 @@ void Session::turnDirection() {
 void Session::setNumbers(bool on, int32_t step) {
     const bool known = std::find(std::begin(kNumberSteps), std::end(kNumberSteps), step) != std::end(kNumberSteps);
     choices_.numbers = on;
-    choices_.numberStep = known ? step : kNumberSteps[1];
+    choices_.numberStep = known ? step : kDefaultNumberStep;
     if (viewReady_) {
         drawOverlay(store_, plan_, outlines_ ? &*outlines_ : nullptr, choices_, view_);
         view_.redrawGin(kGinResult);

@@ -94,7 +94,7 @@ public:
         choices_.elevation = on;
         choices_.headLevel = parseLevel(headLevel);
     }
-    void setAnnotationLayer(int32_t layer) { choices_.annotationLayer = layer >= 0 && layer < 16 ? layer : -1; }
+    void setAnnotationLayer(int32_t layer) { choices_.annotationLayer = layer >= 0 && layer < kLayerCount ? layer : -1; }
     void setGroupPieces(bool on) { choices_.groupPieces = on; }
     // Why the elevation is left out, or nothing when it is drawn (or not
     // asked for).

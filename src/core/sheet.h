@@ -14,9 +14,6 @@
 
 namespace ravo {
 
-// The steps pile numbers may take: every pile, every fifth, every tenth.
-inline constexpr int32_t kNumberSteps[] = {1, 5, 10};
-
 // A number written by a pile: the piece and its text ("No.5"; "B-5" where
 // there are several walls, each counted from 1 after its letter).
 struct PileNumber {
