@@ -172,14 +172,7 @@ WallLayout layStraight(const WallPath& path, const std::vector<Dir>& drawn, cons
             legs.lay(i, px, py, drawn[i], s, wholePieces(n), corner, corner ? turnAfter(drawn, i) : 0);
     }
     if (!path.closed) {
-        // 起点 and 終点 are corner piles too (one, where the wall is one pile).
-        WallPiece &first = out.pieces.front(), &last = out.pieces.back();
-        if (plan.startCorner && first.kind != PieceKind::Corner) ++out.corners;
-        if (plan.endCorner && (&first != &last || !plan.startCorner) && last.kind != PieceKind::Corner) ++out.corners;
-        if (plan.startCorner) first.outline = PieceOutline::StartCorner;
-        if (plan.endCorner) last.outline = PieceOutline::EndCorner;
-        const double gap = distance2D(v.front().x, v.front().y, v.back().x, v.back().y);
-        if (gap <= plan.width) out.openGap = gap;
+        openEnds(out, path, plan);
         return checkLaid(out, false, plan);
     }
     // The second-to-last leg runs to where its axis meets the line through
@@ -246,6 +239,21 @@ Fill detail::fillSpan(LD x, LD w, LD least, int64_t extra) {
     f.width = (x - static_cast<LD>(f.whole) * w) / static_cast<LD>(f.closing);
     f.ok = f.whole >= 0 && f.width >= least - 1e-9L && f.width <= w + 1e-9L;
     return f;
+}
+
+void detail::openEnds(WallLayout& out, const WallPath& path, const WallPlan& plan) {
+    const auto& v = path.vertices;
+    // 起点 and 終点 are corner piles too (one, where the wall is one pile).
+    // An end piece that is a corner pile already, its leg or stretch one
+    // pile long, is one piece: counted twice, the count line would disagree
+    // with the table and the drawing.
+    WallPiece &first = out.pieces.front(), &last = out.pieces.back();
+    if (plan.startCorner && first.kind != PieceKind::Corner) ++out.corners;
+    if (plan.endCorner && (&first != &last || !plan.startCorner) && last.kind != PieceKind::Corner) ++out.corners;
+    if (plan.startCorner) first.outline = PieceOutline::StartCorner;
+    if (plan.endCorner) last.outline = PieceOutline::EndCorner;
+    const double gap = distance2D(v.front().x, v.front().y, v.back().x, v.back().y);
+    if (gap <= plan.width) out.openGap = gap;
 }
 
 WallLayout layWall(const WallPath& path, const WallPlan& plan) {

@@ -231,6 +231,11 @@ private:
     size_t k_ = 0;  // pieces so far
 };
 
+// An open wall's ends, once it is laid: 起点 and 終点 counted and outlined
+// as corner piles where the plan asks, and how far apart the ends lie
+// where they nearly meet.
+void openEnds(WallLayout& out, const WallPath& path, const WallPlan& plan);
+
 // A path with a curve: any arc, or a turn the interlocks take.
 bool hasCurve(const WallPath& path, double swing);
 
