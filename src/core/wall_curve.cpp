@@ -559,15 +559,7 @@ WallLayout layCurved(const WallPath& path, const WallPlan& plan) {
         else out.fault = u"閉合できません（向きの交互になる偶数枚で閉じられません）", out.pieces.clear(), out.legs.clear();
     }
     if (!out.ok()) return out;
-    if (!path.closed) {
-        const auto& v = path.vertices;
-        WallPiece &first = out.pieces.front(), &last = out.pieces.back();
-        if (plan.startCorner) ++out.corners, first.outline = PieceOutline::StartCorner;
-        if (plan.endCorner && (&first != &last || !plan.startCorner)) ++out.corners;
-        if (plan.endCorner) last.outline = PieceOutline::EndCorner;
-        const double gap = distance2D(v.front().x, v.front().y, v.back().x, v.back().y);
-        if (gap <= plan.width) out.openGap = gap;
-    }
+    if (!path.closed) openEnds(out, path, plan);
     checkLaidChords(out, path.closed, plan);
     return out;
 }

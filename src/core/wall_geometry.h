@@ -1,6 +1,8 @@
-// The wall's geometry shared by its stages: the chaining and the straight
-// layout (wall.cpp) and the walk along curves (wall_curve.cpp). Not for
-// use outside the wall.
+// The wall's geometry and texts shared by its stages: the chaining
+// (wall_chain.cpp), the starts (wall_start.cpp), the offsets
+// (wall_offset.cpp), the straight layout (wall.cpp), the walk along curves
+// (wall_curve.cpp) and the walls joined (wall_join.cpp); defined in
+// wall_geometry.cpp and wall_text.cpp. Not for use outside the wall.
 #pragma once
 #include <algorithm>
 #include <cmath>
@@ -27,12 +29,18 @@ inline constexpr LD kTwoPi = 2 * kPiFull;
 std::u16string placeText(double x, double y);
 // "40.2": an angle named in a message, to 0.1°.
 std::u16string degreesText(double degrees);
+// "0.101": how far apart an open wall's ends are, to 0.001 mm.
+std::u16string gapText(double mm);
 
 // A corner sharper than the section takes, named with its place.
 std::u16string sharpCornerText(const WallPoint& at, double interior, double leastAngle);
 
 // The signed turn from direction a to direction b, degrees, + to the left.
 double turnDegrees(LD ax, LD ay, LD bx, LD by);
+
+// A turn below kStraightTolerance, told without its angle by the ratio of
+// cross to dot product, the tangent of the turn.
+inline constexpr LD kTanStraight = 1.7453292519057202e-4L;  // tan 0.01°
 
 inline LD angleOf(LD dx, LD dy) { return x87::atan2(dy, dx); }
 
@@ -60,7 +68,14 @@ struct Tangents {
 };
 Tangents tangentsOf(const WallPath& path, size_t leg);
 
+// The default start and direction: a loop counter-clockwise from its lowest
+// vertex, an open path from its end with the smaller x (then y).
+void defaultStart(WallPath& path);
+
 using SegmentEnds = std::pair<WallPoint, WallPoint>;
+
+// A path's legs as segments, an arc as its chords, each with its leg.
+void pathChords(const WallPath& path, std::vector<SegmentEnds>& segs, std::vector<uint32_t>& legOf);
 
 // Squared distance between segments ab and cd (a tolerance test: doubles).
 double segmentDistance2(const WallPoint& a, const WallPoint& b, const WallPoint& c, const WallPoint& d);
@@ -215,6 +230,11 @@ private:
     const LD w_;
     size_t k_ = 0;  // pieces so far
 };
+
+// An open wall's ends, once it is laid: 起点 and 終点 counted and outlined
+// as corner piles where the plan asks, and how far apart the ends lie
+// where they nearly meet.
+void openEnds(WallLayout& out, const WallPath& path, const WallPlan& plan);
 
 // A path with a curve: any arc, or a turn the interlocks take.
 bool hasCurve(const WallPath& path, double swing);

@@ -507,6 +507,21 @@ TEST(Wall, LaidWallFaultsAndCounts) {
     EXPECT_EQ(q.rows[1].count, 2);
     const WallLayout one = layWall(pathFromPoints(std::vector<WallPoint>{{0, 0}, {300, 0}}).path, plan);
     EXPECT_EQ(one.corners, 1);
+    // A first leg one pile long: its corner pile is the 起点 too, counted
+    // once, whether the wall goes on straight or along an arc.
+    WallPath hooked = pathFromPoints(std::vector<WallPoint>{{0, 0}, {400, 0}, {10400, 10000}}).path;
+    plan.swing = 6;
+    for (const bool arc : {false, true}) {
+        SCOPED_TRACE(arc);
+        if (arc) hooked.arcs = {{}, {10400, 0, 10000, false}};  // up from the corner, bending right
+        const WallLayout w = layWall(hooked, plan);
+        ASSERT_TRUE(w.ok()) << u16ToUtf8(w.fault);
+        ASSERT_EQ(w.pieces.front().kind, PieceKind::Corner);
+        int32_t laid = 0;
+        for (const WallPiece& p : w.pieces) laid += p.kind == PieceKind::Corner || p.outline != PieceOutline::Normal;
+        EXPECT_EQ(laid, 2);
+        EXPECT_EQ(w.corners, laid);
+    }
 
     const auto bowTie = segmentsOf({{0, 0}, {10000, 6000}, {10000, 0}, {0, 6000}}, true);
     EXPECT_EQ(u16ToUtf8(chainSegments(bowTie).fault), "線が交差または接触しています（5000, 3000）。一筆書きの線を選択してください");
