@@ -60,11 +60,13 @@ std::u16string metresFromMm(long long mm) {
 }
 
 
+std::u16string wallLengthText(long long mm) { return u"延長 " + metresFromMm(mm) + u" m"; }
+
 std::u16string pileCountText(int32_t count, int32_t widthMm, double indicatedMm) {
     std::u16string text = asciiToU16(std::to_string(count)) + u"枚";
     if (count <= 0) return text;
     const long long laid = static_cast<long long>(count) * widthMm;
-    text += u"  延長 " + metresFromMm(laid) + u" m";
+    text += u"  " + wallLengthText(laid);
     // The wall grows to whole piles; where that makes it longer than what
     // the user indicated (to the millimetre), both are shown.
     if (std::isfinite(indicatedMm) && std::fabs(indicatedMm) < 1e15) {

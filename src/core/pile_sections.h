@@ -61,6 +61,9 @@ std::u16string wallPileCountMessage();
 
 // Whole millimetres as metres with three decimals, exact: "32.800".
 std::u16string metresFromMm(long long mm);
+// "延長 32.800 m": the length a wall runs, as the count line and the notice
+// give it.
+std::u16string wallLengthText(long long mm);
 
 // "2枚  延長 0.800 m": the count and the wall it makes, the laid length;
 // "0枚" for no run. Where the indicated length, to the millimetre, differs

@@ -15,9 +15,6 @@ namespace ravo {
 
 namespace {
 
-// Blanks around a typed number, the ideographic space included.
-bool isTypedBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\u3000'; }
-
 std::u16string withGroups(long long whole) {
     std::string digits = std::to_string(whole < 0 ? -whole : whole);
     std::string out;
@@ -40,9 +37,7 @@ PileLength parsePileLength(std::u16string_view text) {
     std::string ascii;
     int points = 0, digits = 0;
     for (size_t i = b; i < e; ++i) {
-        char16_t c = text[i];
-        if (c >= u'０' && c <= u'９') c = static_cast<char16_t>(u'0' + (c - u'０'));
-        if (c == u'．') c = u'.';
+        const char16_t c = typedAscii(text[i]);
         if (c >= u'0' && c <= u'9') ++digits;
         else if (c == u'.') ++points;
         else return {LengthState::Invalid, 0};

@@ -123,12 +123,9 @@ int32_t addPileNumbers(Annotations& out, SheetRoom& room, const Plan& plan, cons
 
 std::optional<double> parseLevel(std::u16string_view typed) {
     std::string ascii;
-    for (char16_t c : typed) {
-        if (c == u' ' || c == u'\t' || c == u'\u3000') continue;
-        if (c >= u'０' && c <= u'９') c = static_cast<char16_t>(u'0' + (c - u'０'));
-        if (c == u'．') c = u'.';
-        if (c == u'＋') c = u'+';
-        if (c == u'－' || c == u'−') c = u'-';
+    for (char16_t typedChar : typed) {
+        if (isTypedBlank(typedChar)) continue;
+        const char16_t c = typedAscii(typedChar);
         if (!((c >= u'0' && c <= u'9') || c == u'.' || ((c == u'+' || c == u'-') && ascii.empty()))) return std::nullopt;
         ascii += static_cast<char>(c);
     }
@@ -322,7 +319,7 @@ std::u16string summaryText(const Plan& plan, const QuantityTable& table, const P
     const WallLayout& w = plan.layout;
     std::u16string text = gradeOf(pileSections()[plan.section]) + u" " + asciiToU16(std::to_string(w.pieces.size())) + u"枚";
     text += specialPieces(w);
-    text += u" 延長 " + metresFromMm(std::llround(w.length)) + u" m";
+    text += u" " + wallLengthText(std::llround(w.length));
     if (w.walls > 1) text += u"（" + asciiToU16(std::to_string(w.walls)) + u" 壁）";
     // Tonnes to three decimals: the kilograms rounded, as metres from mm.
     if (length.state == LengthState::Valid) text += u" 質量 " + metresFromMm(std::llround(table.mass)) + u" t";

@@ -39,8 +39,9 @@ std::u16string sharpCornerText(const WallPoint& at, double interior, double leas
 double turnDegrees(LD ax, LD ay, LD bx, LD by);
 
 // A turn below kStraightTolerance, told without its angle by the ratio of
-// cross to dot product, the tangent of the turn.
-inline constexpr LD kTanStraight = 1.7453292519057202e-4L;  // tan 0.01°
+// cross to dot product, the tangent of the turn: the tolerance in radians,
+// which at 0.01° is its own tangent to a part in 10^8.
+inline constexpr LD kTanStraight = kStraightTolerance * kPiFull / 180;
 
 inline LD angleOf(LD dx, LD dy) { return x87::atan2(dy, dx); }
 

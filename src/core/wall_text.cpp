@@ -62,7 +62,7 @@ std::u16string wallCountText(const WallLayout& layout) {
     std::u16string text = asciiToU16(std::to_string(layout.pieces.size())) + u"枚";
     if (layout.pieces.empty()) return text;
     text += specialPieces(layout);
-    text += u"  延長 " + metresFromMm(std::llround(layout.length)) + u" m";
+    text += u"  " + wallLengthText(std::llround(layout.length));
     if (layout.walls > 1) text += u"（" + asciiToU16(std::to_string(layout.walls)) + u" 壁）";
     for (const WallLayout::Circle& c : layout.circles) {
         text += u"  半径 " + metresFromMm(std::llround(c.joints)) + u" m";
