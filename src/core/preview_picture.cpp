@@ -45,17 +45,11 @@ void drawNumbers(GinStore& store, const Plan& plan, const Outlines* outlines, co
     const double perPixel = view.unitsPerPixelFitting(span, 0);
     const double h = View::textHeightFor(kNumberPixels, perPixel);
     const double away = outlines ? outlines->depth + 12 * perPixel : 12 * perPixel;
+    // The picture holds the two-point run at the origin, a wall in place.
+    const WallPoint origin = plan.wall ? WallPoint{} : plan.hp1;
     for (const PileNumber& n : pileNumbers(plan, choices.numberStep)) {
-        const WallPiece& piece = plan.layout.pieces[n.piece];
-        PiecePlace at = piecePlace(plan, piece);
-        if (!plan.wall) at.x -= plan.hp1.x, at.y -= plan.hp1.y;
-        const size_t leg = static_cast<size_t>(piece.leg);
-        const int32_t wall = plan.wall && leg < plan.layout.legs.size() ? plan.layout.legs[leg].wall : 0;
-        const WallPath* drawn = plan.wall ? &plan.drawn[static_cast<size_t>(wall)] : nullptr;
-        const double side = drawn && drawn->closed && counterClockwise(*drawn) ? -1 : 1;  // +1: to the left
-        const double mx = at.x + at.ux * at.width / 2 - at.uy * away * side;
-        const double my = at.y + at.uy * at.width / 2 + at.ux * away * side;
-        addOverlayText(store, mx, my, h, n.text);
+        const NumberPlace at = numberPlace(plan, plan.layout.pieces[n.piece], origin);
+        addOverlayText(store, at.x + at.nx * away, at.y + at.ny * away, h, n.text);
     }
 }
 

@@ -69,6 +69,13 @@ PiecePlace piecePlace(const Plan& plan, const WallPiece& p) {
     return {plan.hp1.x + along.c * p.x, plan.hp1.y + along.s * p.x, along.c, along.s, p.width};
 }
 
+NumberPlace numberPlace(const Plan& plan, const WallPiece& piece, WallPoint origin) {
+    PiecePlace at = piecePlace(plan, piece);
+    at.x -= origin.x, at.y -= origin.y;
+    const bool right = outsideIsRight(plan, wallOf(plan, piece));
+    return {at.x + at.ux * at.width / 2, at.y + at.uy * at.width / 2, right ? at.uy : -at.uy, right ? -at.ux : at.ux};
+}
+
 void addSteel(SheetRoom& room, const Plan& plan, double depth, double plateReach) {
     for (const WallPiece& p : plan.layout.pieces) {
         const PiecePlace at = piecePlace(plan, p);
@@ -93,9 +100,7 @@ int32_t addPileNumbers(Annotations& out, SheetRoom& room, const Plan& plan, cons
     for (const PileNumber& n : numbers) {
         const WallPiece& piece = plan.layout.pieces[n.piece];
         const PiecePlace at = piecePlace(plan, piece);
-        const double mx = at.x + at.ux * at.width / 2, my = at.y + at.uy * at.width / 2;
-        const bool right = outsideIsRight(plan, wallOf(plan, piece));
-        const double nx = right ? at.uy : -at.uy, ny = right ? -at.ux : at.ux;
+        const auto [mx, my, nx, ny] = numberPlace(plan, piece);
         const double tl = textLength(n.text, style);
         // A box `from` outside the axis and `deep` across the wall, `wide`
         // along it: set there if it fits and nothing of the wall lies

@@ -31,6 +31,15 @@ struct PiecePlace {
 };
 PiecePlace piecePlace(const Plan& plan, const WallPiece& piece);
 
+// Where a pile's number stands off from, for the result and the preview
+// alike: the middle of the pile's axis (less `origin`, for a picture held
+// there), and the unit normal out of the wall (outside a loop, left of
+// anything else).
+struct NumberPlace {
+    double x = 0, y = 0, nx = 0, ny = 0;
+};
+NumberPlace numberPlace(const Plan& plan, const WallPiece& piece, WallPoint origin = {});
+
 // The steel as boxes the annotations keep clear of: each piece its width
 // along the axis and `depth` either side, a corner's plate its `plateReach`
 // along the next leg.
