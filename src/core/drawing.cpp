@@ -52,9 +52,7 @@ int32_t addSheet(Annotations& a, const Plan& plan, const Outlines& outlines, con
         // Clear of the wall: its depth from the axis and one text height;
         // each wall's legs by themselves.
         const double away = outlines.depth + h;
-        if (!plan.wall)
-            leftOut += addLegLabels(a, room, plan.layout.legs, false, false, away, section, choices.pileLength, style);
-        for (size_t k = 0; plan.wall && k < plan.drawn.size(); ++k) {
+        for (size_t k = 0; k < plan.drawn.size(); ++k) {
             const WallPath& drawn = plan.drawn[k];
             leftOut += addLegLabels(a, room, labelLegs(plan, static_cast<int32_t>(k)), drawn.closed,
                                     counterClockwise(drawn), away, section, choices.pileLength, style);
@@ -123,7 +121,7 @@ Drawing drawingOf(const Plan& plan, const HostInput& input, const Outlines& outl
     // A wall's summary first: the host shows it.
     if (plan.wall) d.notice = summaryText(plan, table, choices.pileLength);
     d.pieces = drawnPieces(plan, outlines);
-    d.origin = plan.wall ? WallPoint{} : plan.hp1;
+    d.origin = plan.origin;
     d.grouped = choices.groupPieces;
     Box box;
     forEachPlaced(d, [&](double x1, double y1, double x2, double y2) { box.add(x1, y1), box.add(x2, y2); });

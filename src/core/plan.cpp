@@ -181,6 +181,8 @@ void planStraightRun(Plan& p, const HostInput& in, const Choices& ch, const Outl
     const PileSection& section = o.pileSection();
     const double pitch = section.widthMm;
     p.hp1 = {x1, y1};
+    p.origin = p.hp1;
+    p.drawn = {WallPath{{{x1, y1}, {x2, y2}}, {}, false}};
     p.indicated = distance2D(x1, y1, x2, y2);
     int32_t count = 0;
     if (!pileCountFor(p.indicated, pitch, count)) {
@@ -257,7 +259,7 @@ QuantityTable quantities(const Plan& plan, const Choices& choices) {
     const double metres = choices.pileLength.state == LengthState::Valid ? choices.pileLength.metres : 0;
     const PileSection& section = pileSections()[plan.section];
     QuantityTable table = quantitiesFor(plan.layout.pieces, section, metres);
-    if (!plan.wall || plan.drawn.size() < 2) return table;
+    if (plan.drawn.size() < 2) return table;
     // Each wall's subtotal, counted and weighed as the table is.
     const auto& legs = plan.layout.legs;
     for (size_t k = 0; k < plan.drawn.size(); ++k) {

@@ -81,7 +81,12 @@ struct Plan {
     WallPoint hp1;
     double angle = 0;
     double indicated = 0;  // hp1 to hp2
-    std::vector<WallPath> drawn;  // each wall's joint line from its start and direction
+    // The host's place of the plan's frame, where its pieces are placed:
+    // hp1 for the two-point run, the host's own origin for walls.
+    WallPoint origin;
+    // Each wall's joint line from its start and direction; the two-point
+    // run's, hp1 to hp2.
+    std::vector<WallPath> drawn;
     std::vector<WallSegment> given;  // what was given, where it makes no path
     WallLayout layout;     // the pieces and legs (the run's one leg in place), the counts
     Refusal refusal = Refusal::None;

@@ -45,10 +45,9 @@ void drawNumbers(GinStore& store, const Plan& plan, const Outlines* outlines, co
     const double perPixel = view.unitsPerPixelFitting(span, 0);
     const double h = View::textHeightFor(kNumberPixels, perPixel);
     const double away = outlines ? outlines->depth + 12 * perPixel : 12 * perPixel;
-    // The picture holds the two-point run at the origin, a wall in place.
-    const WallPoint origin = plan.wall ? WallPoint{} : plan.hp1;
+    // In the plan's frame, as the picture holds the pieces.
     for (const PileNumber& n : pileNumbers(plan, choices.numberStep)) {
-        const NumberPlace at = numberPlace(plan, plan.layout.pieces[n.piece], origin);
+        const NumberPlace at = numberPlace(plan, plan.layout.pieces[n.piece], plan.origin);
         addOverlayText(store, at.x + at.nx * away, at.y + at.ny * away, h, n.text);
     }
 }

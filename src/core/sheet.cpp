@@ -15,14 +15,13 @@ namespace {
 
 // Which wall a piece belongs to.
 int32_t wallOf(const Plan& plan, const WallPiece& p) {
-    if (!plan.wall) return 0;
     const auto leg = static_cast<size_t>(p.leg);
     return leg < plan.layout.legs.size() ? plan.layout.legs[leg].wall : 0;
 }
 
 // Outside a loop (right of a counter-clockwise one), left of anything else.
 bool outsideIsRight(const Plan& plan, int32_t wall) {
-    if (!plan.wall || wall < 0 || static_cast<size_t>(wall) >= plan.drawn.size()) return false;
+    if (wall < 0 || static_cast<size_t>(wall) >= plan.drawn.size()) return false;
     const WallPath& p = plan.drawn[static_cast<size_t>(wall)];
     return p.closed && counterClockwise(p);
 }
@@ -41,7 +40,7 @@ constexpr int kTiers = 8;
 std::vector<PileNumber> pileNumbers(const Plan& plan, int32_t step) {
     std::vector<PileNumber> out;
     const auto& pieces = plan.layout.pieces;
-    const int32_t walls = plan.wall ? static_cast<int32_t>(plan.drawn.size()) : 1;
+    const int32_t walls = static_cast<int32_t>(plan.drawn.size());
     if (step < 1) step = 1;
     size_t first = 0;
     while (first < pieces.size()) {
@@ -189,7 +188,7 @@ int32_t addElevation(Annotations& out, const Plan& plan, double plateReach, cons
     const auto& pieces = plan.layout.pieces;
     const auto& legs = plan.layout.legs;
     const double h = style.height, depth = pileMetres * 1000;
-    const int32_t walls = plan.wall ? static_cast<int32_t>(plan.drawn.size()) : 1;
+    const int32_t walls = static_cast<int32_t>(plan.drawn.size());
     const std::u16string head = u"天端" + (kWordGap + levelText(headMetres));
     const std::u16string toe = u"先端" + (kWordGap + levelText(headMetres - pileMetres));
     // The pieces as the elevation unrolls them: a corner pile takes its
