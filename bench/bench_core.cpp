@@ -140,16 +140,16 @@ void BM_ChainHundredThousandLines(benchmark::State& state) {
     }
     std::shuffle(segs.begin(), segs.end(), std::mt19937(5));
     for (auto _ : state) {
-        const PathResult r = chainSegments(segs);
-        if (!r.ok()) state.SkipWithError("the loop did not chain");
-        benchmark::DoNotOptimize(r.path.vertices.size());
+        const WallsResult r = chainWalls(segs);
+        if (!r.ok() || r.paths.size() != 1) state.SkipWithError("the loop did not chain");
+        benchmark::DoNotOptimize(r.paths.size());
     }
     state.counters["lines"] = static_cast<double>(segs.size());
 }
 BENCHMARK(BM_ChainHundredThousandLines)->Unit(benchmark::kMillisecond);
 
 // What drafters select by mistake: a hatch of 100,000 parallel lines (10 m
-// long, 5 mm apart), refused as that many chains; and a zigzag of 100,000
+// long, 5 mm apart), chained into that many paths; and a zigzag of 100,000
 // legs 1 m wide, 10 mm a leg up, chained into one path. Both used to meet
 // every other segment in the touch search.
 void BM_ChainHatchAndZigzag(benchmark::State& state) {
@@ -160,9 +160,10 @@ void BM_ChainHatchAndZigzag(benchmark::State& state) {
         else segs.push_back({0, i * 5.0, 10000, i * 5.0});
     }
     for (auto _ : state) {
-        const PathResult r = chainSegments(segs);
-        if (r.ok() == !zigzag) state.SkipWithError(zigzag ? "the zigzag did not chain" : "the hatch chained");
-        benchmark::DoNotOptimize(r.path.vertices.size());
+        const WallsResult r = chainWalls(segs);
+        if (!r.ok() || r.paths.size() != (zigzag ? 1u : segs.size()))
+            state.SkipWithError(zigzag ? "the zigzag did not chain" : "the hatch did not make a path a line");
+        benchmark::DoNotOptimize(r.paths.size());
     }
     state.SetLabel(zigzag ? "zigzag" : "hatch");
     state.counters["lines"] = static_cast<double>(segs.size());

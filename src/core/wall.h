@@ -76,9 +76,6 @@ struct WallsResult {
 // nothing usable is a fault.
 WallsResult chainWalls(std::span<const WallSegment> lines, std::span<const WallArcInput> arcs = {});
 
-// The same for lines that must make one chain (two chains are a fault).
-PathResult chainSegments(std::span<const WallSegment> segments);
-
 // Points indicated in order: a point within kJoinTolerance of the one
 // before is dropped, and the path is closed when the last equals the first.
 // The user's order and direction are kept.

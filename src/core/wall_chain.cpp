@@ -440,16 +440,6 @@ WallsResult chainWalls(std::span<const WallSegment> lines, std::span<const WallA
     return out;
 }
 
-PathResult chainSegments(std::span<const WallSegment> segments) {
-    WallsResult walls = chainWalls(segments);
-    PathResult out;
-    out.fault = std::move(walls.fault);
-    if (out.ok() && walls.paths.size() != 1)
-        out.fault = u"線が " + asciiToU16(std::to_string(walls.paths.size())) + u" 本に分かれています";
-    else if (out.ok()) out.path = std::move(walls.paths.front());
-    return out;
-}
-
 PathResult pathFromPoints(std::span<const WallPoint> points) {
     PathResult out;
     std::vector<WallPoint>& v = out.path.vertices;

@@ -51,9 +51,9 @@ std::vector<WallSegment> loop(std::initializer_list<WallPoint> pts) {
 // The figures of the wall cases at L = 10.0 m: count and mass by kind, the
 // corner plates not weighed, a closing pile by its share of the width.
 TEST(Quantities, WallCasesAtTenMetres) {
-    const auto rect = chainSegments(loop({{0, 0}, {10000, 0}, {10000, 6000}, {0, 6000}})).path;
+    const auto rect = test::oneChain(loop({{0, 0}, {10000, 0}, {10000, 6000}, {0, 6000}})).path;
     const auto lshape =
-        chainSegments(loop({{0, 0}, {10000, 0}, {10000, 4000}, {6000, 4000}, {6000, 8000}, {0, 8000}})).path;
+        test::oneChain(loop({{0, 0}, {10000, 0}, {10000, 4000}, {6000, 4000}, {6000, 8000}, {0, 8000}})).path;
     const auto open = pathFromPoints(std::vector<WallPoint>{{0, 0}, {8000, 0}, {8000, 4000}}).path;
     const struct {
         const WallPath* path;
@@ -118,7 +118,7 @@ TEST(Quantities, RecordsReadBackAsWritten) {
     EXPECT_EQ(textLength(u"鋼矢板", style), 400 * 3 + 100 * 2);
     EXPECT_EQ(textLength(u"L=鋼", style), 400 * 2 + 50 * 2);  // the spacing after a half-width is half too
 
-    const auto rect = chainSegments(loop({{0, 0}, {10000, 0}, {10000, 6000}, {0, 6000}})).path;
+    const auto rect = test::oneChain(loop({{0, 0}, {10000, 0}, {10000, 6000}, {0, 6000}})).path;
     const WallLayout w = layWall(rect, {});
     const PileLength ten{LengthState::Valid, 10};
     Annotations a;
@@ -189,7 +189,7 @@ TEST(Quantities, TableMultipliesOutAndLabelsStandApart) {
     h.nTextType = 5;
     h.hcw[5] = h.hch[5] = 5;
     const TextStyle style = currentTextStyle(h);
-    const auto l = chainSegments(loop({{0, 0}, {10000, 0}, {10000, 4000}, {6000, 4000}, {6000, 8000}, {0, 8000}})).path;
+    const auto l = test::oneChain(loop({{0, 0}, {10000, 0}, {10000, 4000}, {6000, 4000}, {6000, 8000}, {0, 8000}})).path;
     const WallLayout w = layWall(l, {});
     Annotations a;
     SheetRoom room(style.height);

@@ -12,9 +12,20 @@
 
 #include "core/errors.h"
 #include "core/text.h"
+#include "core/wall.h"
 #include "platform/posix/posix_platform.h"
 
 namespace ravo::test {
+
+// The one path the lines chain into; a fault where they make none or several.
+inline PathResult oneChain(std::span<const WallSegment> segments) {
+    WallsResult walls = chainWalls(segments);
+    PathResult out;
+    out.fault = std::move(walls.fault);
+    if (out.ok() && walls.paths.size() != 1) out.fault = u"several chains";
+    else if (out.ok()) out.path = std::move(walls.paths.front());
+    return out;
+}
 
 inline std::u16string U(const char* utf8) { return utf8ToU16(utf8); }
 
