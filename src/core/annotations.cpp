@@ -179,11 +179,9 @@ int32_t addLegLabels(Annotations& out, SheetRoom& room, const std::vector<WallLe
         const double ax = leg.x2 - leg.x1, ay = leg.y2 - leg.y1, len = distance2D(leg.x1, leg.y1, leg.x2, leg.y2);
         if (!(len > 0)) continue;
         const double dx = ax / len, dy = ay / len;
-        // Outside: right of a counter-clockwise loop, left of anything else.
-        const bool right = closed && counterClockwise;
+        const bool right = outsideIsRight(closed, counterClockwise);
         const double nx = right ? dy : -dy, ny = right ? -dx : dx;
-        const bool flip = !readsUpright(dx, dy);
-        const double bx = flip ? -dx : dx, by = flip ? -dy : dy;
+        const auto [bx, by] = uprightBaseline(dx, dy);
         const double ux = -by, uy = bx;  // the text's up
         std::u16string text = gradeOf(section);
         if (length.state == LengthState::Valid) text += kWordGap + (u"L=" + metresText(length.metres) + u"m");

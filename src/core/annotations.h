@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "number_text.h"
@@ -53,6 +54,14 @@ double textLength(std::u16string_view text, const TextStyle& style);
 // Whether a baseline along (bx, by) reads the right way up: rightwards, or
 // straight up.
 bool readsUpright(double bx, double by);
+// (bx, by) or its reverse, whichever reads the right way up.
+inline std::pair<double, double> uprightBaseline(double bx, double by) {
+    return readsUpright(bx, by) ? std::pair{bx, by} : std::pair{-bx, -by};
+}
+
+// Which side of a wall is its outside, looking along it: the right of a
+// counter-clockwise loop, the left of anything else.
+inline bool outsideIsRight(bool closed, bool counterClockwise) { return closed && counterClockwise; }
 
 // A rectangle on the sheet: from (x, y) along the unit (bx, by) for
 // `length`, and along the unit (ux, uy) for `height`. A text fills the one

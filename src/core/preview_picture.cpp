@@ -4,6 +4,7 @@
 #include <cmath>
 #include <string>
 
+#include "annotations.h"
 #include "drawing.h"
 #include "functions.h"
 #include "pile_sections.h"
@@ -119,7 +120,8 @@ void drawOverlay(GinStore& store, const Plan& plan, const Outlines* outlines, co
                          start.y, kStartRingPixels * perPixel);
         // Each leg's count beside its middle: inside a loop, where the fitted
         // view always has room, and left of an open path.
-        const double side = drawn.closed && !counterClockwise(drawn) ? -1 : 1;  // +1: to the left
+        const bool right = drawn.closed && !outsideIsRight(drawn.closed, counterClockwise(drawn));
+        const double side = right ? -1 : 1;  // +1: to the left
         for (const WallLeg& l : labelLegs(plan, static_cast<int32_t>(k))) {
             const double dx = l.x2 - l.x1, dy = l.y2 - l.y1, len = distance2D(l.x1, l.y1, l.x2, l.y2);
             if (!(len > 0)) continue;

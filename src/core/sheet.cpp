@@ -19,11 +19,11 @@ int32_t wallOf(const Plan& plan, const WallPiece& p) {
     return leg < plan.layout.legs.size() ? plan.layout.legs[leg].wall : 0;
 }
 
-// Outside a loop (right of a counter-clockwise one), left of anything else.
+// Whether a wall's outside is its right.
 bool outsideIsRight(const Plan& plan, int32_t wall) {
     if (wall < 0 || static_cast<size_t>(wall) >= plan.drawn.size()) return false;
     const WallPath& p = plan.drawn[static_cast<size_t>(wall)];
-    return p.closed && counterClockwise(p);
+    return ravo::outsideIsRight(p.closed, p.closed && counterClockwise(p));
 }
 
 // A horizontal text's box, its baseline from (x, y).
@@ -94,7 +94,6 @@ int32_t addPileNumbers(Annotations& out, SheetRoom& room, const Plan& plan, cons
     const double h = style.height;
     double longest = 0;
     for (const PileNumber& n : numbers) longest = std::max(longest, textLength(n.text, style));
-    auto upright = [](double x, double y) { return readsUpright(x, y) ? std::pair{x, y} : std::pair{-x, -y}; };
     int32_t leftOut = 0;
     for (const PileNumber& n : numbers) {
         const WallPiece& piece = plan.layout.pieces[n.piece];
@@ -115,10 +114,10 @@ int32_t addPileNumbers(Annotations& out, SheetRoom& room, const Plan& plan, cons
         bool set = false;
         // Across, reading outward (inward where that would be upside down),
         // further out by the longest number at a time.
-        const auto [ax, ay] = upright(nx, ny);
+        const auto [ax, ay] = uprightBaseline(nx, ny);
         for (int k = 0; k <= kTiers && !set && tryAt(offset + k * (longest + h / 2), tl, h, ax, ay, set);) ++k;
         // Along the pile, as a label lies, where there is no room across.
-        const auto [lx, ly] = upright(at.ux, at.uy);
+        const auto [lx, ly] = uprightBaseline(at.ux, at.uy);
         for (int k = 0; k <= kTiers && !set && tryAt(offset + k * 1.5 * h, h, tl, lx, ly, set);) ++k;
         if (!set) ++leftOut;
     }
