@@ -350,8 +350,7 @@ void BM_RepaintRecording(benchmark::State& state) {
     RunFixture f(5000);
     f.place();
     CountingCanvas canvas;
-    ViewState vs;
-    View view(vs, f.store, f.msgs);
+    View view(f.store, f.msgs);
     view.initView(canvas);
     view.fitGin(0, 1.0);
     for (int i = 0; i < state.range(0); ++i) view.zoomIn(0);

@@ -6,6 +6,7 @@
 
 #include "core/view.h"
 #include "platform/posix/posix_platform.h"
+#include "../tests/unit/open_view.h"
 #include "../tests/unit/recording_canvas.h"
 
 namespace {
@@ -25,8 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace ravo;
     RecordingMessages msgs;
     GinStore store(msgs, size_t{16} << 20);
-    ViewState vs;
-    View view(vs, store, msgs);
+    test::OpenView view(store, msgs);
+    ViewState& vs = view.state();
     test::RecordingCanvas canvas(64, 48);
     view.setTargetImage(canvas);
     const uint8_t *p = data, *end = data + size;

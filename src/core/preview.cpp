@@ -22,12 +22,11 @@ void Preview::imgGinMouseDown(int button, int32_t x, int32_t y) {
 }
 
 void Preview::imgGinMouseMove(int32_t x, int32_t y) {
-    ViewState& v = view_.state();
     if (g_.bPanning) {
-        v.dOrgX = static_cast<double>(v.dOrgX + (static_cast<long double>(g_.nPanX) - x) * v.dScale);
-        v.dOrgY = static_cast<double>(v.dOrgY - (static_cast<long double>(g_.nPanY) - y) * v.dScale);
+        view_.pan(g_.nPanX, g_.nPanY, x, y);
         g_.nPanX = x;
         g_.nPanY = y;
+        const ViewState& v = view_.state();
         if (!(v.dOrgX == 0 && v.dOrgY == 0)) view_.redrawGin(gin_);
     } else if (g_.bRubber) {
         eraseRubber();

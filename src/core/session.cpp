@@ -30,9 +30,9 @@ void Session::resizeImage() {
 
 void Session::zoomAt(int notches, int32_t x, int32_t y) {
     // An image shrunk to nothing has no fraction to zoom about.
-    if (!viewReady_ || notches == 0 || viewState_.nDevWidth == 0 || viewState_.nDevHeight == 0) return;
-    preview_.zoomAt(notches, static_cast<double>(x) / viewState_.nDevWidth,
-                    static_cast<double>(y) / viewState_.nDevHeight);
+    if (!viewReady_ || notches == 0 || view_.state().nDevWidth == 0 || view_.state().nDevHeight == 0) return;
+    preview_.zoomAt(notches, static_cast<double>(x) / view_.state().nDevWidth,
+                    static_cast<double>(y) / view_.state().nDevHeight);
 }
 
 RunMode runModeFromCommandLine(std::u16string_view line) {

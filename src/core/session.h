@@ -150,8 +150,7 @@ private:
 
     Services sv_;  // first: the members below use it
     GinStore store_{sv_.messages};
-    ViewState viewState_;
-    View view_{viewState_, store_, sv_.messages};
+    View view_{store_, sv_.messages};
     GestureState gestures_;
     Preview preview_{view_, gestures_, kGinResult};
     bool viewReady_ = false;

@@ -98,7 +98,8 @@ int32_t addPileNumbers(Annotations& out, SheetRoom& room, const Plan& plan, cons
     for (const PileNumber& n : numbers) {
         const WallPiece& piece = plan.layout.pieces[n.piece];
         const PiecePlace at = piecePlace(plan, piece);
-        const auto [mx, my, nx, ny] = numberPlace(plan, piece);
+        const NumberPlace place = numberPlace(plan, piece);
+        const double mx = place.x, my = place.y, nx = place.nx, ny = place.ny;
         const double tl = textLength(n.text, style);
         // A box `from` outside the axis and `deep` across the wall, `wide`
         // along it: set there if it fits and nothing of the wall lies

@@ -97,6 +97,11 @@ double View::unitsPerPixelFitting(double w, double h) const {
     return std::max({w * margin / devW, h * margin / devH, kLeast});
 }
 
+void View::pan(int32_t fromX, int32_t fromY, int32_t toX, int32_t toY) {
+    v_.dOrgX = toDouble(v_.dOrgX + (static_cast<long double>(fromX) - toX) * v_.dScale);
+    v_.dOrgY = toDouble(v_.dOrgY - (static_cast<long double>(fromY) - toY) * v_.dScale);
+}
+
 void View::centerView(int nGin, double x, double y) {
     v_.dOrgX = toDouble(x - v_.dLogWidth / 2.0L);
     v_.dOrgY = toDouble(y - v_.dLogHeight / 2.0L);

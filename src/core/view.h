@@ -42,9 +42,9 @@ struct Extents {
 
 class View {
 public:
-    View(ViewState& state, const GinStore& store, MessageSink& messages) : v_(state), store_(store), messages_(messages) {}
+    View(const GinStore& store, MessageSink& messages) : store_(store), messages_(messages) {}
 
-    ViewState& state() { return v_; }
+    const ViewState& state() const { return v_; }
     Canvas* target() const { return target_; }
 
     void setTargetImage(Canvas& image);
@@ -70,6 +70,9 @@ public:
     void zoomInAt(int nGin, double fx, double fy);
     void zoomOutAt(int nGin, double fx, double fy);
     void zoomWindow(double x1, double y1, double x2, double y2);
+    // The window moved so that what showed at pixel (fromX, fromY) shows at
+    // (toX, toY). Nothing is drawn.
+    void pan(int32_t fromX, int32_t fromY, int32_t toX, int32_t toY);
     void FormResize();
 
     // A gin drawn with every repaint: its lines under the gin drawn, its
@@ -127,7 +130,10 @@ private:
     // The cull box and the double mapping for the present view.
     void updateCullBox();
 
-    ViewState& v_;
+protected:
+    ViewState v_;  // the view's own; a test's view may set it directly
+
+private:
     const GinStore& store_;
     MessageSink& messages_;
     Canvas* target_ = nullptr;

@@ -56,8 +56,12 @@ protected:
 
     NoMessages msgs_;
     GinStore store_{msgs_};
-    ViewState vs_;
-    View view_{vs_, store_, msgs_};
+    // A view whose state the test sets directly.
+    struct OpenView : View {
+        using View::View;
+        ViewState& state() { return v_; }
+    } view_{store_, msgs_};
+    ViewState& vs_ = view_.state();
     HWND wnd_ = nullptr;
     std::unique_ptr<GdiCanvas> canvas_;
 };

@@ -6,6 +6,7 @@
 
 #include "core/functions.h"
 #include "core/view.h"
+#include "open_view.h"
 #include "test_support.h"
 
 namespace ravo {
@@ -19,8 +20,8 @@ public:
 TEST(FastMap, SameIntegersAsTheExtendedPathIncludingAtTheHalves) {
     Quiet quiet;
     GinStore store(quiet);
-    ViewState vs;
-    View view(vs, store, quiet);
+    test::OpenView view(store, quiet);
+    ViewState& vs = view.state();
     std::mt19937_64 rng(20261209);
     std::uniform_real_distribution<double> unit(-1, 1);
     auto logUniform = [&](double lo, double hi) { return std::exp(std::log(lo) + (unit(rng) + 1) / 2 * (std::log(hi) - std::log(lo))); };

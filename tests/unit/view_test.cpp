@@ -1,4 +1,5 @@
 #include "core/view.h"
+#include "open_view.h"
 
 #include <algorithm>
 #include <cmath>
@@ -18,8 +19,8 @@ using test::RecordingCanvas;
 struct ViewTest : ::testing::Test {
     RecordingMessages msgs;
     GinStore store{msgs};
-    ViewState vs;
-    View view{vs, store, msgs};
+    test::OpenView view{store, msgs};
+    ViewState& vs = view.state();
     RecordingCanvas canvas{200, 100};
     GestureState gs;
     Preview preview{view, gs, 0};
