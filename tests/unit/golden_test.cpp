@@ -1,6 +1,7 @@
 // A diagonal run with the shipped outlines, written exactly as the product
 // writes it. The end-to-end test checks the Windows build against the same
 // file, so both builds must agree to the byte.
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 
@@ -76,6 +77,60 @@ TEST(Golden, LabelledWallsWithTheirTables) {
         const std::string want((std::istreambuf_iterator<char>(in)), {});
         EXPECT_EQ(got, want);
     }
+}
+
+// What the preview draws, op by op, for a two-point run far from the origin
+// (its pile numbers ticked, zoomed in about a point and dragged) and for a
+// cofferdam with its counts and numbers: the picture must not move a pixel
+// when the code that draws it does.
+TEST(Golden, PreviewPictures) {
+    std::string got;
+    auto record = [&](const test::RecordingCanvas& canvas) {
+        for (const test::Op& o : canvas.ops) {
+            char buf[160];
+            std::snprintf(buf, sizeof buf, "%d %d %d %d %d %d %u %u %d ", static_cast<int>(o.kind), o.a, o.b, o.c, o.d,
+                          static_cast<int>(o.style), o.colour, o.back, o.copy ? 1 : 0);
+            got += buf + u16ToUtf8(o.text) + "\n";
+        }
+        got += "--\n";
+    };
+    {
+        test::TempDir dir;
+        dir.linkOutlines();
+        test::Platform pf(dir.path());
+        dir.write("temp.txt", "hq\r\nhp1 123456.789 -78901.234\r\nhp2 131456.789 -72901.234\r\n");
+        Session s(Services{pf.fs, pf.codec, pf.messages, NumberFormat{}});
+        test::RecordingCanvas canvas(kImageWidth, kImageHeight);
+        s.attachImage(canvas);
+        ASSERT_TRUE(s.runShowSteps());
+        s.setNumbers(true, 5);
+        s.setStartCorner(true);
+        s.zoomAt(3, 100, 80);
+        s.press(1, 120, 90);
+        s.drag(140, 70);
+        s.release(140, 70);
+        record(canvas);
+    }
+    {
+        test::TempDir dir;
+        dir.linkOutlines();
+        test::Platform pf(dir.path());
+        std::ifstream exported(std::string(RAVO_SOURCE_DIR) + "/tests/data/cofferdam_temp.txt", std::ios::binary);
+        dir.write("temp.txt", std::string((std::istreambuf_iterator<char>(exported)), {}));
+        Session s(Services{pf.fs, pf.codec, pf.messages, NumberFormat{}});
+        s.setRunMode(RunMode::Selection);
+        test::RecordingCanvas canvas(kImageWidth, kImageHeight);
+        s.attachImage(canvas);
+        ASSERT_TRUE(s.runShowSteps());
+        s.setNumbers(true, 1);
+        s.zoomAt(-2, 60, 60);
+        record(canvas);
+    }
+    const std::string golden = std::string(RAVO_SOURCE_DIR) + "/tests/data/golden_preview.txt";
+    if (std::getenv("RAVO_UPDATE_GOLDEN")) std::ofstream(golden, std::ios::binary) << got;
+    std::ifstream in(golden, std::ios::binary);
+    const std::string want((std::istreambuf_iterator<char>(in)), {});
+    EXPECT_EQ(got, want);
 }
 
 }  // namespace
