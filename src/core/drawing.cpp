@@ -117,7 +117,7 @@ Drawing drawingOf(const Plan& plan, const HostInput& input, const Outlines& outl
     Drawing d;
     if (!plan.laid()) return d;
     // Counted once, for the notice and the table.
-    const QuantityTable table = plan.wall || choices.table ? quantities(plan, choices) : QuantityTable{};
+    const QuantityTable table = quantities(plan, choices);
     // A wall's summary first: the host shows it.
     if (plan.wall) d.notice = summaryText(plan, table, choices.pileLength);
     d.pieces = drawnPieces(plan, outlines);
