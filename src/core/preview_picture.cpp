@@ -83,6 +83,14 @@ void drawPicture(GinStore& store, const Plan& plan, const Outlines* outlines, co
     drawOverlay(store, plan, outlines, choices, view);
 }
 
+void fitPicture(View& view, const Plan& plan) {
+    // A wall leaves room round it for the counts beside its legs; with
+    // nothing laid, the overlay shows what was selected.
+    constexpr double kWallRoom = 0.9;
+    const bool wall = plan.wall;
+    view.fitGin(plan.laid() || !wall ? kGinResult : kGinOverlay, wall ? kWallRoom : 1.0);
+}
+
 void drawOverlay(GinStore& store, const Plan& plan, const Outlines* outlines, const Choices& choices, const View& view) {
     store.clearGin(kGinOverlay);
     if (!plan.wall) {

@@ -19,6 +19,8 @@ static_assert(kGinOverlay < kGinCount);
 void drawOutlineGins(GinStore& store, const Outlines& outlines);
 // The result's gin and the overlay; `outlines` null before they loaded.
 void drawPicture(GinStore& store, const Plan& plan, const Outlines* outlines, const Choices& choices, const View& view);
+// The view fitted to the laid pieces, or, where none are, to what was given.
+void fitPicture(View& view, const Plan& plan);
 // The overlay alone (the numbers ticked or not).
 void drawOverlay(GinStore& store, const Plan& plan, const Outlines* outlines, const Choices& choices, const View& view);
 

@@ -244,12 +244,7 @@ std::u16string Session::countText() const {
 
 std::u16string Session::massText() const { return massLine(quantities(), choices_.pileLength); }
 
-void Session::fitRun() {
-    // With nothing laid, what was selected or indicated is shown; a wall
-    // leaves room round it for the counts beside its legs.
-    const bool wall = plan_.wall;
-    view_.fitGin(plan_.laid() || !wall ? kGinResult : kGinOverlay, wall ? 0.9 : 1.0);
-}
+void Session::fitRun() { fitPicture(view_, plan_); }
 
 void Session::drawPlan() { drawPicture(store_, plan_, outlines_ ? &*outlines_ : nullptr, choices_, view_); }
 
