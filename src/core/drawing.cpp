@@ -35,15 +35,34 @@ struct Box {
     }
 };
 
+// put(x1, y1, x2, y2) for the piece lines [from, to) in the host's place:
+// moved onto the origin in extended precision (a small coordinate plus a
+// large offset can round differently in double), where there is one.
+template <class Put>
+void forEachPlaced(const Drawing& d, Put&& put, size_t from = 0, size_t to = SIZE_MAX) {
+    const auto& lines = d.pieces.lines;
+    to = std::min(to, lines.size());
+    if (d.origin.x == 0 && d.origin.y == 0) {
+        for (size_t i = from; i < to; ++i) put(lines[i].x1, lines[i].y1, lines[i].x2, lines[i].y2);
+        return;
+    }
+    const double ox = d.origin.x, oy = d.origin.y;
+    for (size_t i = from; i < to; ++i)
+        put(detail::addX(lines[i].x1, ox), detail::addX(lines[i].y1, oy), detail::addX(lines[i].x2, ox),
+            detail::addX(lines[i].y2, oy));
+}
+
 // The labels, numbers, table and elevation the choices ask for, about the
-// box of the pieces as drawn; how many of the labels, numbers and marks
+// box of the drawing's pieces; how many of the labels, numbers and marks
 // found no room.
 int32_t addSheet(Annotations& a, const Plan& plan, const Outlines& outlines, const Choices& choices,
-                 const QuantityTable& table, const TextStyle& style, Box box) {
+                 const QuantityTable& table, const TextStyle& style, const Drawing& d) {
     int32_t leftOut = 0;
     const bool elevation = choices.elevation && choices.headLevel && choices.pileLength.state == LengthState::Valid;
     if (!choices.labels && !choices.table && !choices.numbers && !elevation) return 0;
     if (!style.fits()) return 0;  // never a text at an infinite place; the count line says so
+    Box box;
+    forEachPlaced(d, [&](double x1, double y1, double x2, double y2) { box.add(x1, y1), box.add(x2, y2); });
     const double h = style.height;
     const PileSection& section = outlines.pileSection();
     SheetRoom room(h, section.widthMm);
@@ -76,23 +95,6 @@ int32_t addSheet(Annotations& a, const Plan& plan, const Outlines& outlines, con
     return leftOut;
 }
 
-// put(x1, y1, x2, y2) for the piece lines [from, to) in the host's place:
-// moved onto the origin in extended precision (a small coordinate plus a
-// large offset can round differently in double), where there is one.
-template <class Put>
-void forEachPlaced(const Drawing& d, Put&& put, size_t from = 0, size_t to = SIZE_MAX) {
-    const auto& lines = d.pieces.lines;
-    to = std::min(to, lines.size());
-    if (d.origin.x == 0 && d.origin.y == 0) {
-        for (size_t i = from; i < to; ++i) put(lines[i].x1, lines[i].y1, lines[i].x2, lines[i].y2);
-        return;
-    }
-    const double ox = d.origin.x, oy = d.origin.y;
-    for (size_t i = from; i < to; ++i)
-        put(detail::addX(lines[i].x1, ox), detail::addX(lines[i].y1, oy), detail::addX(lines[i].x2, ox),
-            detail::addX(lines[i].y2, oy));
-}
-
 // "ly3": the write layer the host takes from here on, in its hex digit.
 std::string layerRecord(int32_t layer) {
     static constexpr char kHex[] = "0123456789abcdef";
@@ -123,11 +125,9 @@ Drawing drawingOf(const Plan& plan, const HostInput& input, const Outlines& outl
     d.pieces = drawnPieces(plan, outlines);
     d.origin = plan.origin;
     d.grouped = choices.groupPieces;
-    Box box;
-    forEachPlaced(d, [&](double x1, double y1, double x2, double y2) { box.add(x1, y1), box.add(x2, y2); });
     if (d.pieces.lines.empty()) return d;
     d.style = currentTextStyle(input.header);
-    d.leftOut = addSheet(d.marks, plan, outlines, choices, table, d.style, box);
+    d.leftOut = addSheet(d.marks, plan, outlines, choices, table, d.style, d);
     d.marksLayer = choices.annotationLayer;
     d.writeLayer = input.header.nWriteLY;
     return d;
@@ -143,7 +143,10 @@ std::string resultBytes(const Drawing& d, const NumberFormat& fmt, const AnsiCod
     // A notice between line records would break them: before them all.
     if (!d.notice.empty()) out += codec.encode(u"h#" + d.notice + u"\r\n");
     const auto& lines = d.pieces.lines;
-    out.reserve(out.size() + lines.size() * 64 + d.pieces.firstOf.size() * 8);  // some 64 bytes a line
+    // Room for the longest lines a drawing has (four numbers of up to 21
+    // characters), so that the result is never copied as it grows.
+    constexpr size_t kMostLineBytes = 4 * 21 + 5;
+    out.reserve(out.size() + lines.size() * kMostLineBytes + d.pieces.firstOf.size() * 8);
     auto put = [&](double x1, double y1, double x2, double y2) { appendLineRecord(out, x1, y1, x2, y2, fmt, codec); };
     if (d.grouped) {
         // Each piece one curve object in the host: one click picks one pile.
