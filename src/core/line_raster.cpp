@@ -95,13 +95,6 @@ void visibleDashes(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t width
     runs.swap(dashes);
 }
 
-void linePixel(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int64_t k, int64_t& x, int64_t& y) {
-    const LineSteps s = stepsOf(x1, y1, x2, y2);
-    const int64_t along = k * s.majorInc, across = minorSteps(s, k) * s.minorInc;
-    x = x1 + (s.xMajor ? along : across);
-    y = y1 + (s.xMajor ? across : along);
-}
-
 void visibleRuns(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t width, int32_t height,
                  std::vector<PixelRun>& runs) {
     runs.clear();

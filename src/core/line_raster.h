@@ -35,8 +35,4 @@ void visibleRuns(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t width, 
 void visibleDashes(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t width, int32_t height,
                    const DashPattern& pattern, std::vector<PixelRun>& runs);
 
-// Pixel k (0 <= k < the line's length along its major axis) of the same line:
-// the reference the runs are tested against.
-void linePixel(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int64_t k, int64_t& x, int64_t& y);
-
 }  // namespace ravo
