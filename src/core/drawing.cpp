@@ -104,6 +104,8 @@ std::string layerRecord(int32_t layer) {
 
 }  // namespace
 
+namespace {
+
 DrawnPieces drawnPieces(const Plan& plan, const Outlines& outlines) {
     DrawnPieces d;
     d.lines.reserve(plan.layout.pieces.size() * outlines.mostLinesPerPiece());
@@ -114,6 +116,8 @@ DrawnPieces drawnPieces(const Plan& plan, const Outlines& outlines) {
         [&](size_t) { d.firstOf.push_back(static_cast<uint32_t>(d.lines.size())); });
     return d;
 }
+
+}  // namespace
 
 Drawing drawingOf(const Plan& plan, const HostInput& input, const Outlines& outlines, const Choices& choices) {
     Drawing d;
@@ -143,10 +147,13 @@ std::string resultBytes(const Drawing& d, const NumberFormat& fmt, const AnsiCod
     // A notice between line records would break them: before them all.
     if (!d.notice.empty()) out += codec.encode(u"h#" + d.notice + u"\r\n");
     const auto& lines = d.pieces.lines;
+    const bool marked = !lines.empty() && !(d.marks.texts.empty() && d.marks.lines.empty());
+    const std::string marks = marked ? formatAnnotations(d.marks, d.style, fmt, codec) : std::string();
     // Room for the longest lines a drawing has (four numbers of up to 21
-    // characters), so that the result is never copied as it grows.
+    // characters) and the marks, so that the result is never copied as it
+    // grows.
     constexpr size_t kMostLineBytes = 4 * 21 + 5;
-    out.reserve(out.size() + lines.size() * kMostLineBytes + d.pieces.firstOf.size() * 8);
+    out.reserve(out.size() + lines.size() * kMostLineBytes + d.pieces.firstOf.size() * 8 + marks.size() + 8);
     auto put = [&](double x1, double y1, double x2, double y2) { appendLineRecord(out, x1, y1, x2, y2, fmt, codec); };
     if (d.grouped) {
         // Each piece one curve object in the host: one click picks one pile.
@@ -160,12 +167,13 @@ std::string resultBytes(const Drawing& d, const NumberFormat& fmt, const AnsiCod
     } else {
         forEachPlaced(d, put);
     }
-    if (lines.empty() || (d.marks.texts.empty() && d.marks.lines.empty())) return out;
-    const std::string marks = formatAnnotations(d.marks, d.style, fmt, codec);
+    if (marks.empty()) return out;
     // On a layer of their own, and the user's write layer back after them.
-    if (d.marksLayer >= 0 && d.marksLayer != d.writeLayer && !marks.empty())
-        return out + layerRecord(d.marksLayer) + marks + layerRecord(d.writeLayer);
-    return out + marks;
+    const bool ownLayer = d.marksLayer >= 0 && d.marksLayer != d.writeLayer;
+    if (ownLayer) out += layerRecord(d.marksLayer);
+    out += marks;
+    if (ownLayer) out += layerRecord(d.writeLayer);
+    return out;
 }
 
 }  // namespace ravo

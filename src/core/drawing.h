@@ -2,8 +2,8 @@
 // user's choices and the outlines: the wall's notice, every line of every
 // piece in its place (each knowing what it belongs to), the pieces as curve
 // objects where asked, the sheet's marks and the layer they go on. The
-// result writer only formats it; the preview only draws its lines, and the
-// count line counts what it left out.
+// result writer only formats it, and the count line counts what it left
+// out. (The preview draws the same piece lines straight from placePieces.)
 #pragma once
 #include <cstdint>
 #include <string>
@@ -30,7 +30,6 @@ struct DrawnPieces {
     std::vector<DrawingLine> lines;
     std::vector<uint32_t> firstOf;  // by piece
 };
-DrawnPieces drawnPieces(const Plan& plan, const Outlines& outlines);
 
 struct Drawing {
     std::u16string notice;  // the host shows it; empty for none

@@ -5,7 +5,6 @@
 #include <string>
 
 #include "annotations.h"
-#include "drawing.h"
 #include "functions.h"
 #include "pile_sections.h"
 #include "sheet.h"
@@ -67,18 +66,19 @@ void drawOutlineGins(GinStore& store, const Outlines& outlines) {
 void drawPicture(GinStore& store, const Plan& plan, const Outlines* outlines, const Choices& choices, const View& view) {
     store.clearGin(kGinResult);
     if (outlines && plan.laid()) {
-        const DrawnPieces drawn = drawnPieces(plan, *outlines);
-        store.reserveLines(kGinResult, drawn.lines.size());
-        // Corner and closing piles in their own colours (the two-point run's
-        // corners are piles with a corner's outline: the host's colour).
+        // The pieces' lines as the drawing places them, straight into the gin
+        // (every click lays the plan anew: a long wall's lines are not held
+        // twice on the way); corner and closing piles in their own colours
+        // (the two-point run's corners are piles with a corner's outline:
+        // the host's colour).
+        store.reserveLines(kGinResult, outlines->mostLinesPerPiece() * plan.layout.pieces.size());
         const int32_t colour = store.curCL;
-        for (const DrawingLine& l : drawn.lines) {
-            const int32_t cl = l.kind == PieceKind::Corner    ? kCornerColour
-                               : l.kind == PieceKind::Closing ? kClosingColour
-                                                              : colour;
-            store.addLineRec(kGinResult, kKindLine, store.curLG, store.curLY, cl, store.curLT, l.x1, l.y1, l.x2, l.y2,
-                             0.0);
-        }
+        placePieces(plan, *outlines, [&](double x1, double y1, double x2, double y2, PieceKind kind) {
+            const int32_t cl = kind == PieceKind::Corner    ? kCornerColour
+                               : kind == PieceKind::Closing ? kClosingColour
+                                                            : colour;
+            store.addLineRec(kGinResult, kKindLine, store.curLG, store.curLY, cl, store.curLT, x1, y1, x2, y2, 0.0);
+        });
     }
     drawOverlay(store, plan, outlines, choices, view);
 }
