@@ -133,7 +133,7 @@ assemble_package() {
     rm -rf "$out"
     mkdir -p "$out/data"
     cp "$BUILD/$build/src/app/Ravo鋼矢板.exe" "$out/"
-    cp "$ROOT"/data/pile_*.dat "$out/data/"
+    cp "$ROOT"/data/pile_*.dat "$ROOT"/data/h_sections.dat "$out/data/"
     local section
     for section in "$ROOT"/data/*/; do
         mkdir -p "$out/data/$(basename "$section")"

@@ -217,24 +217,69 @@ int32_t addLegLabels(Annotations& out, SheetRoom& room, const std::vector<WallLe
     return leftOut;
 }
 
-void addQuantityTable(Annotations& out, const QuantityTable& table, const PileLength& length, double right,
-                      double top, const TextStyle& style) {
+std::vector<std::vector<std::u16string>> quantityCells(const QuantityTable& table, const PileLength& length,
+                                                        bool grouped) {
     const bool weighed = length.state == LengthState::Valid;
+    // With the supports' rows, whose quantities count levels and members,
+    // each row names its unit; the piles' table alone keeps its heading.
+    const bool units = !table.supports.empty();
+    auto mass = [&](double kg) {
+        std::u16string t = massText(kg);
+        if (!grouped) std::erase(t, u',');
+        return t;
+    };
+    auto decimals = [](double v, const char* format) {
+        char buf[40];
+        std::snprintf(buf, sizeof buf, format, v);
+        return asciiToU16(buf);
+    };
+    auto row = [&](std::u16string name, std::u16string grade, std::u16string metres, std::u16string count,
+                   const char16_t* unit, std::u16string unitMass, std::u16string kg) {
+        std::vector<std::u16string> r{std::move(name), std::move(grade), std::move(metres), std::move(count)};
+        if (units) r.push_back(unit);
+        r.push_back(std::move(unitMass)), r.push_back(std::move(kg));
+        return r;
+    };
+    auto number = [](int32_t n) { return asciiToU16(std::to_string(n)); };
     std::vector<std::vector<std::u16string>> cells;
-    cells.push_back({u"部材名", u"規格", u"長さ(m)", u"数量(枚)", u"単位質量(kg/m)", u"質量(kg)"});
+    cells.push_back(row(u"部材名", u"規格", u"長さ(m)", units ? u"数量" : u"数量(枚)", u"単位", u"単位質量(kg/m)",
+                        u"質量(kg)"));
     for (const QuantityRow& r : table.rows) {
         // The unit mass to one decimal, not grouped.
-        char unit[32];
-        std::snprintf(unit, sizeof unit, "%.1f", r.unitMass);
         const std::u16string metres = r.lengthM > 0 ? metresText(r.lengthM) : u"-";
-        cells.push_back({r.name, r.grade, metres, asciiToU16(std::to_string(r.count)), asciiToU16(unit),
-                         weighed ? massText(r.mass) : u"-"});
+        cells.push_back(row(r.name, r.grade, metres, number(r.count), r.unit, decimals(r.unitMass, "%.1f"),
+                            weighed ? mass(r.mass) : u"-"));
     }
     // Each wall's subtotal above the total, only where there are several.
     for (const QuantityRow& w : table.walls)
         if (table.walls.size() > 1)
-            cells.push_back({w.name, u"", u"", asciiToU16(std::to_string(w.count)), u"", weighed ? massText(w.mass) : u"-"});
-    cells.push_back({u"計", u"", u"", asciiToU16(std::to_string(table.count)), u"", weighed ? massText(table.mass) : u"-"});
+            cells.push_back(row(w.name, u"", u"", number(w.count), u"枚", u"", weighed ? mass(w.mass) : u"-"));
+    cells.push_back(row(u"計", u"", u"", number(table.count), u"枚", u"", weighed ? mass(table.mass) : u"-"));
+    // The supports' lengths to the millimetre, whatever the piles'.
+    for (const QuantityRow& r : table.supports) {
+        const bool known = r.lengthM > 0;
+        cells.push_back(row(r.name, r.grade, known ? decimals(r.lengthM, "%.3f") : u"-", number(r.count), r.unit,
+                            decimals(r.unitMass, "%.1f"), known ? mass(r.mass) : u"-"));
+    }
+    if (!table.supports.empty())
+        cells.push_back(row(u"支保工計", u"", u"", u"", u"", u"", table.supportsWeighed ? mass(table.supportsMass) : u"-"));
+    return cells;
+}
+
+std::u16string quantityTabText(const QuantityTable& table, const PileLength& length) {
+    std::u16string text;
+    for (const auto& r : quantityCells(table, length, false)) {
+        for (size_t c = 0; c < r.size(); ++c) text += (c ? u"\t" : u"") + r[c];
+        text += u"\r\n";
+    }
+    return text;
+}
+
+void addQuantityTable(Annotations& out, const QuantityTable& table, const PileLength& length, double right,
+                      double top, const TextStyle& style) {
+    const std::vector<std::vector<std::u16string>> cells = quantityCells(table, length, true);
+    // The unit's column, where there is one, reads from the left.
+    const size_t unitColumn = table.supports.empty() ? SIZE_MAX : 4;
     const double h = style.height, pad = style.width / 2, rowHeight = 2 * h;
     const size_t columns = cells.front().size();
     std::vector<double> widths(columns, 0);
@@ -261,7 +306,7 @@ void addQuantityTable(Annotations& out, const QuantityTable& table, const PileLe
             if (!text.empty()) {
                 const double tl = textLength(text, style);
                 // Names read from the left, figures line up on the right.
-                const bool figure = r > 0 && c >= 2;
+                const bool figure = r > 0 && c >= 2 && c != unitColumn;
                 const double tx = figure ? left + widths[c] - pad - tl : left + pad;
                 out.texts.push_back({tx, baseline, tl, 0, text});
             }

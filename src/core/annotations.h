@@ -119,6 +119,14 @@ int32_t addLegLabels(Annotations& out, SheetRoom& room, const std::vector<WallLe
                      bool counterClockwise, double offset, const PileSection& section, const PileLength& length,
                      const TextStyle& style);
 
+// The table's cells as printed, its heading first: with the supports' rows
+// a unit column after 数量; masses with their thousands separated when
+// `grouped`.
+std::vector<std::vector<std::u16string>> quantityCells(const QuantityTable& table, const PileLength& length,
+                                                        bool grouped);
+// The table as the estimator's spreadsheet takes it from the clipboard:
+// tab-separated cells, CR LF rows, numbers without separators.
+std::u16string quantityTabText(const QuantityTable& table, const PileLength& length);
 // The quantity table with its ruling, its top left two text heights right
 // of (right, top).
 void addQuantityTable(Annotations& out, const QuantityTable& table, const PileLength& length, double right,

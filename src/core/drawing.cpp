@@ -59,7 +59,8 @@ int32_t addSheet(Annotations& a, const Plan& plan, const Outlines& outlines, con
                  const QuantityTable& table, const TextStyle& style, const Drawing& d) {
     int32_t leftOut = 0;
     const bool elevation = choices.elevation && choices.headLevel && choices.pileLength.state == LengthState::Valid;
-    if (!choices.labels && !choices.table && !choices.numbers && !elevation) return 0;
+    const bool supports = plan.supports.drawn();
+    if (!choices.labels && !choices.table && !choices.numbers && !elevation && !supports) return 0;
     if (!style.fits()) return 0;  // never a text at an infinite place; the count line says so
     Box box;
     forEachPlaced(d, [&](double x1, double y1, double x2, double y2) { box.add(x1, y1), box.add(x2, y2); });
@@ -81,6 +82,14 @@ int32_t addSheet(Annotations& a, const Plan& plan, const Outlines& outlines, con
         choices.numbers ? pileNumbers(plan, choices.numberStep) : std::vector<PileNumber>();
     // Beyond the labels where there are any.
     leftOut += addPileNumbers(a, room, plan, numbers, outlines.depth + (choices.labels ? 3 * h : h), style);
+    if (supports) {
+        // Inside each cofferdam, wherever its members are.
+        const std::u16string label =
+            supportsLabel(plan.supports, choices.elevation ? choices.headLevel : std::nullopt);
+        const double length = textLength(label, style);
+        for (const Supports::Label& at : plan.supports.labels)
+            a.texts.push_back(textIn(centredBox(at.x, at.y, at.ux, at.uy, length, h), label));
+    }
     box.addTexts(a, 0, h);
     if (choices.table) {
         // Right of the wall, its labels and numbers: their box's right and top.
@@ -114,6 +123,11 @@ DrawnPieces drawnPieces(const Plan& plan, const Outlines& outlines) {
         plan, outlines,
         [&](double x1, double y1, double x2, double y2, PieceKind kind) { d.lines.push_back({x1, y1, x2, y2, kind}); },
         [&](size_t) { d.firstOf.push_back(static_cast<uint32_t>(d.lines.size())); });
+    // The supports after the piles, each member a piece of its own.
+    for (const SupportMember& m : plan.supports.members) {
+        d.firstOf.push_back(static_cast<uint32_t>(d.lines.size()));
+        for (const WallSegment& s : m.lines) d.lines.push_back({s.x1, s.y1, s.x2, s.y2, m.kind});
+    }
     return d;
 }
 

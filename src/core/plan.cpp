@@ -247,18 +247,27 @@ Plan planRun(const HostInput& input, const Choices& choices, const Outlines& out
              (choices.mode == RunMode::Points && pointsGiven(input.header) != 2);
     if (p.wall) planWall(p, input, choices, outlines);
     else planStraightRun(p, input, choices, outlines);
+    p.supports = planSupports(p, choices.supports, outlines, choices.orientation);
     return p;
 }
 
 std::u16string countText(const Plan& plan) {
-    if (plan.wall) return wallCountText(plan.layout);
-    return pileCountText(plan.count(), pileSections()[plan.section].widthMm, plan.indicated);
+    std::u16string text = plan.wall ? wallCountText(plan.layout)
+                                    : pileCountText(plan.count(), pileSections()[plan.section].widthMm, plan.indicated);
+    // Why the supports asked for are not drawn, after what was laid.
+    if (!plan.supports.why.empty()) text += u"  " + plan.supports.why;
+    return text;
 }
 
 QuantityTable quantities(const Plan& plan, const Choices& choices) {
     const double metres = choices.pileLength.state == LengthState::Valid ? choices.pileLength.metres : 0;
     const PileSection& section = pileSections()[plan.section];
     QuantityTable table = quantitiesFor(plan.layout.pieces, section, metres);
+    table.supports = supportRows(plan.supports, metres);
+    for (const QuantityRow& r : table.supports) {
+        table.supportsWeighed = table.supportsWeighed && r.lengthM > 0;
+        table.supportsMass += tenthRounded(r.mass);
+    }
     if (plan.drawn.size() < 2) return table;
     // Each wall's subtotal, counted and weighed as the table is.
     const auto& legs = plan.layout.legs;

@@ -14,6 +14,7 @@
 #include "host_input.h"
 #include "outlines.h"
 #include "quantities.h"
+#include "supports.h"
 #include "wall.h"
 
 namespace ravo {
@@ -62,6 +63,8 @@ struct Choices {
     std::optional<double> headLevel;
     int32_t annotationLayer = -1;
     bool groupPieces = false;
+    // The supports inside a cofferdam, as read from the support window.
+    SupportSpec supports;
 };
 
 // Why a plan lays nothing, by where the cause lies: the user is told again
@@ -91,6 +94,7 @@ struct Plan {
     WallLayout layout;     // the pieces and legs (the run's one leg in place), the counts
     Refusal refusal = Refusal::None;
     std::u16string fault;  // the refusal in the user's words
+    Supports supports;     // inside the cofferdams, where asked for
 
     bool laid() const { return !layout.pieces.empty(); }
     bool closed() const {

@@ -19,6 +19,7 @@ namespace {
 // the start, each leg's count.
 constexpr int32_t kCornerColour = 0xC06000;
 constexpr int32_t kClosingColour = 0x0000D0;
+constexpr int32_t kSupportColour = 0x008000;  // the wales, struts, braces and posts
 constexpr int32_t kOverlayLineColour = 0xA0A0A0;
 constexpr int32_t kStartMarkColour = 0x0000E0;
 constexpr int32_t kOverlayTextColour = 0x404040;
@@ -79,6 +80,11 @@ void drawPicture(GinStore& store, const Plan& plan, const Outlines* outlines, co
                                                             : colour;
             store.addLineRec(kGinResult, kKindLine, store.curLG, store.curLY, cl, store.curLT, x1, y1, x2, y2, 0.0);
         });
+        // The supports in the plan's frame, as the pieces are.
+        for (const SupportMember& m : plan.supports.members)
+            for (const WallSegment& s : m.lines)
+                store.addLineRec(kGinResult, kKindLine, store.curLG, store.curLY, kSupportColour, store.curLT, s.x1,
+                                 s.y1, s.x2, s.y2, 0.0);
     }
     drawOverlay(store, plan, outlines, choices, view);
 }

@@ -75,9 +75,9 @@ std::u16string closingWidthText(double widthMm) {
     return text;
 }
 
-double tenthRounded(double v) { return static_cast<double>(std::llround(v * 10)) / 10; }
-
 }  // namespace
+
+double tenthRounded(double v) { return static_cast<double>(std::llround(v * 10)) / 10; }
 
 QuantityTable quantitiesFor(const std::vector<WallPiece>& pieces, const PileSection& section, double lengthM) {
     QuantityTable t;

@@ -39,6 +39,8 @@ std::u16string gradeOf(const PileSection& section);
 // Metres as the table shows them: one decimal at least, three at most
 // ("10.0", "10.25").
 std::u16string metresText(double metres);
+// A mass as the table prints it: to 0.1 kg.
+double tenthRounded(double v);
 // "48,000.0": thousands separated, one decimal.
 std::u16string massText(double kg);
 
@@ -49,6 +51,7 @@ struct QuantityRow {
     double unitMass = 0;  // kg/m
     double mass = 0;      // kg
     double lengthM = 0;   // 長さ (m) its pieces are counted at; 0 where none was typed
+    const char16_t* unit = u"枚";  // what 数量 counts
 };
 
 struct QuantityTable {
@@ -58,6 +61,11 @@ struct QuantityTable {
     std::vector<QuantityRow> walls;
     int32_t count = 0;
     double mass = 0;
+    // The supports' rows after the piles' and their mass (支保工計), which
+    // is none (`supportsWeighed` false) where a row has no length.
+    std::vector<QuantityRow> supports;
+    double supportsMass = 0;
+    bool supportsWeighed = true;
 };
 
 // "A", "B" … "Z", "AA": a wall's letter, as its pile numbers and its

@@ -201,6 +201,31 @@ std::u16string Session::elevationText() const {
     return {};
 }
 
+const HSections& Session::hSections() const {
+    if (hSections_) return *hSections_;
+    const std::u16string path = sv_.fs.besideProgram(kHSectionsFile);
+    HSections read;
+    try {
+        if (sv_.fs.fileExists(path)) read = parseHSections(sv_.fs.readFile(path));
+        else read.fault = u"部材データ " + std::u16string(kHSectionsFile) + u" がありません";
+    } catch (const RaisedError&) {
+        read.fault = u"部材データ " + std::u16string(kHSectionsFile) + u" を読めません";
+    }
+    return *(hSections_ = std::move(read));
+}
+
+void Session::setSupports(const SupportTyped& typed) {
+    SupportSpec spec = readSupports(typed, members());
+    if (spec.fault.empty() && !hSections().fault.empty()) spec.fault = u"支保工: " + hSections().fault;
+    if (!viewReady_) {
+        choices_.supports = std::move(spec);
+        return;
+    }
+    choose([&](Choices& c) { c.supports = std::move(spec); });
+}
+
+std::u16string Session::supportsNote() const { return ravo::supportsNote(choices_.supports); }
+
 void Session::setFace(WallFace face) {
     if (face == choices_.face) return;
     if (!viewReady_) {
@@ -232,7 +257,8 @@ void Session::changeSection(size_t index) {
 
 std::u16string Session::countText() const {
     std::u16string text = ravo::countText(plan_);
-    const bool annotated = choices_.labels || choices_.numbers || choices_.elevation || choices_.table;
+    const bool annotated =
+        choices_.labels || choices_.numbers || choices_.elevation || choices_.table || plan_.supports.drawn();
     if (annotated && plan_.laid() && !currentTextStyle(input_.header).fits()) {
         text += u"  ※文字の大きさが図面に収まらないため注記を省きます";
     } else if (annotated && outlines_ && plan_.laid()) {

@@ -16,6 +16,7 @@
 #include "preview.h"
 #include "quantities.h"
 #include "sheet.h"
+#include "supports.h"
 #include "view.h"
 
 namespace ravo {
@@ -100,6 +101,15 @@ public:
     // asked for).
     std::u16string elevationText() const;
 
+    // The support window: the sections its list offers (none where their
+    // file does not read; the note says why), its choices as typed (laid
+    // at once, the preview included), and its note.
+    const std::vector<HSection>& members() const { return hSections().list; }
+    void setSupports(const SupportTyped& typed);
+    std::u16string supportsNote() const;
+    // The quantity table as printed, as tab-separated text for the clipboard.
+    std::u16string tableText() const { return quantityTabText(quantities(), choices_.pileLength); }
+
     // The preview: the image resized; the wheel turned by `notches` (away
     // from the user: in) with the cursor at pixel (x, y) from the image's
     // panel corner; the mouse on the image; "+", "-" and "H" (the whole run,
@@ -147,6 +157,8 @@ private:
     size_t activeWall() const;
     // The "he" record for a refusal, in the result's encoding.
     std::string refusalRecord() const;
+    // The members' sections, read from their file when first asked for.
+    const HSections& hSections() const;
 
     Services sv_;  // first: the members below use it
     GinStore store_{sv_.messages};
@@ -163,6 +175,7 @@ private:
     Plan plan_;
     std::u16string why_;  // why nothing is laid, as the user was told
     std::optional<WallPoint> pressed_;  // where the preview was last pressed, in the drawing
+    mutable std::optional<HSections> hSections_;
 };
 
 // The start-from-host message.

@@ -236,6 +236,20 @@ int32_t addElevation(Annotations& out, const Plan& plan, double plateReach, cons
             const double headLength = textLength(head, style), toeLength = textLength(toe, style);
             room.set(out, level(left - h - headLength, headY - h / 2, headLength, style), head);
             room.set(out, level(left - h - toeLength, toeY - h / 2, toeLength, style), toe);
+            // The support levels across the row, where the wall holds them,
+            // each named at the left as the head and toe are.
+            const auto& held = plan.supports.walls;
+            if (std::find(held.begin(), held.end(), wall) != held.end())
+                for (size_t k = 0; k < plan.supports.levels.size(); ++k) {
+                    const double ly = headY - plan.supports.levels[k] * 1000;
+                    if (!(ly > toeY)) continue;
+                    out.lines.push_back({left, ly, left + length, ly});
+                    std::u16string name = (k == 0 ? u"腹起し " : u"") + asciiToU16(std::to_string(k + 1)) + u"段目";
+                    const double nl = textLength(name, style);
+                    const TextBox box = level(left - h - nl, ly - h / 2, nl, style);
+                    if (room.fits(box)) room.set(out, box, std::move(name));
+                    else ++leftOut;
+                }
             // How far down the row's texts under the toe line reach.
             double lowest = toeY - h;  // the legs' ticks
             struct Part {
@@ -327,6 +341,8 @@ std::u16string summaryText(const Plan& plan, const QuantityTable& table, const P
     if (w.walls > 1) text += u"（" + asciiToU16(std::to_string(w.walls)) + u" 壁）";
     // Tonnes to three decimals: the kilograms rounded, as metres from mm.
     if (length.state == LengthState::Valid) text += u" 質量 " + metresFromMm(std::llround(table.mass)) + u" t";
+    if (!table.supports.empty() && table.supportsWeighed)
+        text += u" 支保工 " + metresFromMm(std::llround(table.supportsMass)) + u" t";
     return text;
 }
 

@@ -119,6 +119,12 @@ enum class PieceKind : uint8_t {
     Pile,     // an ordinary pile
     Corner,   // the last pile of a leg that ends at a corner: a plate at its end
     Closing,  // the cut pile that closes a loop's fitted leg (調整矢板)
+    // The supports inside a cofferdam: never a wall's piece, but drawn and
+    // grouped as one.
+    Wale,   // 腹起し
+    Strut,  // 切ばり
+    Brace,  // 隅火打ち
+    Post,   // 中間杭
 };
 
 // BothCorners: the two-point run of one pile with 起点 and 終点, drawn with
