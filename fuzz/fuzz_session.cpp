@@ -3,7 +3,8 @@
 // sheet's options chosen, OK. What the host is handed always holds: lines
 // ended by CR LF, none of them blank; a "he" record alone; no number that
 // is not finite; never more pieces than the tool lays; nothing at all only
-// where no pile was laid and nothing went wrong. The first six bytes are
+// where no pile was laid and nothing went wrong. The supports inside a
+// cofferdam are asked for too. The first six bytes are
 // the choices, the rest the export.
 #include <cstdlib>
 #include <optional>
@@ -120,6 +121,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     s.setElevation(b & 128, c[4] & 0x40 ? u"-1.5" : u"x");
     s.setAnnotationLayer((c[3] >> 4) % 17 - 1);
     s.setGroupPieces(c[3] & 0x80);
+    // The supports, from bits the other choices share.
+    SupportTyped supports;
+    supports.on = c[5] & 0x80;
+    supports.levels = c[4] & 0x20 ? u"1.0 4.0" : u"０．５，9";
+    supports.member = c[5] % 6;  // one past the end: the default
+    supports.spacing = c[4] & 0x10 ? u"2.5" : u"5";
+    supports.brace = c[4] & 0x08 ? u"0" : u"1.5";
+    act([&] { s.setSupports(supports); });
     if (s.quantities().count > kMaxPileCount) std::abort();
     act([&] { s.ok(); });
     if (!fs.result) std::abort();  // the host is always told something
