@@ -87,8 +87,11 @@ int32_t addSheet(Annotations& a, const Plan& plan, const Outlines& outlines, con
         const std::u16string label =
             supportsLabel(plan.supports, choices.elevation ? choices.headLevel : std::nullopt);
         const double length = textLength(label, style);
-        for (const Supports::Label& at : plan.supports.labels)
-            a.texts.push_back(textIn(centredBox(at.x, at.y, at.ux, at.uy, length, h), label));
+        for (const Supports::Label& at : plan.supports.labels) {
+            const bool inBay = length <= at.room;
+            a.texts.push_back(
+                textIn(centredBox(inBay ? at.x : at.cx, inBay ? at.y : at.cy, at.ux, at.uy, length, h), label));
+        }
     }
     box.addTexts(a, 0, h);
     if (choices.table) {

@@ -216,7 +216,7 @@ const HSections& Session::hSections() const {
 
 void Session::setSupports(const SupportTyped& typed) {
     SupportSpec spec = readSupports(typed, members());
-    if (spec.fault.empty() && !hSections().fault.empty()) spec.fault = u"支保工: " + hSections().fault;
+    if (members().empty()) spec.fault = u"支保工: " + hSections().fault;
     if (!viewReady_) {
         choices_.supports = std::move(spec);
         return;

@@ -161,11 +161,12 @@ bool rectangle(Supports& out, const P (&c)[4], bool ccw, double reach, const Sup
     // The label in the middle of the first bay, reading along the longer side.
     const long double ls = na > 0 ? s0 + la / (na + 1) / 2 : s0 + la / 2;
     const long double lt = nb > 0 ? t0 + lb / (nb + 1) / 2 : t0 + lb / 2;
-    const P at = f.at(ls, lt);
+    const P at = f.at(ls, lt), mid = f.at(s0 + la / 2, t0 + lb / 2);
     const bool longFirst = la >= lb;
     const auto [bx, by] = uprightBaseline(static_cast<double>(longFirst ? f.ux : f.vx),
                                           static_cast<double>(longFirst ? f.uy : f.vy));
-    out.labels.push_back({at.x, at.y, bx, by});
+    const long double room = (longFirst ? (na > 0 ? la / (na + 1) : la) : (nb > 0 ? lb / (nb + 1) : lb)) - H;
+    out.labels.push_back({at.x, at.y, static_cast<double>(room), mid.x, mid.y, bx, by});
     return true;
 }
 
@@ -192,7 +193,7 @@ bool ring(Supports& out, double cx, double cy, double r, double reach, const Sup
         }
     }
     out.members.push_back(std::move(wale));
-    out.labels.push_back({cx, cy, 1, 0});
+    out.labels.push_back({cx, cy, static_cast<double>(2 * (rc - H / 2)), cx, cy, 1, 0});
     return true;
 }
 

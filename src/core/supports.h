@@ -75,10 +75,11 @@ struct Supports {
     std::vector<SupportMember> members;
     std::vector<double> levels;  // m below the head
     HSection section;
-    // Where the label stands (the middle of a cofferdam's first bay) and
-    // the direction it reads along, by cofferdam.
+    // Where the label stands, by cofferdam: the middle of its first bay
+    // where the label is no longer than `room`, else its middle; the
+    // direction it reads along.
     struct Label {
-        double x = 0, y = 0, ux = 1, uy = 0;
+        double x = 0, y = 0, room = 0, cx = 0, cy = 0, ux = 1, uy = 0;
     };
     std::vector<Label> labels;
     // Why none were drawn (or some walls took none), for the count line;

@@ -3,13 +3,16 @@
 // rectangle keeps.
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <random>
 #include <string>
 
 #include "core/annotations.h"
 #include "core/drawing.h"
 #include "core/plan.h"
+#include "core/session.h"
 #include "core/supports.h"
+#include "recording_canvas.h"
 #include "test_support.h"
 
 namespace ravo {
@@ -103,6 +106,42 @@ TEST(SupportChoices, AsTyped) {
     // A damaged file names its line.
     EXPECT_EQ(u16ToUtf8(parseHSections("# c\r\n300 300 10 15 13 93\r\n300 x\r\n").fault),
               "部材データ data\\h_sections.dat の 3 行目が読めません");
+}
+
+// Without the sections' file the supports are none, and the count line,
+// the window's note and an OK say no more than that: the piles as ever.
+TEST(SupportChoices, SectionsFileMissing) {
+    std::string results[2];
+    for (int missing = 0; missing < 2; ++missing) {
+        test::TempDir dir;
+        dir.write("temp.txt", std::string(kHeader) + polygon({{0, 0}, {10000, 0}, {10000, 6000}, {0, 6000}}));
+        for (const char* f : {"pile_n.dat", "pile_l.dat", "pile_r.dat", "h_sections.dat"})
+            if (!(missing && std::string(f) == "h_sections.dat"))
+                std::filesystem::create_directories(dir.path("data")),
+                    std::filesystem::create_symlink(std::string(RAVO_SOURCE_DIR) + "/data/" + f, dir.path("data/") + f);
+        test::Platform pf(dir.path());
+        Session s(Services{pf.fs, pf.codec, pf.messages, NumberFormat{}});
+        test::RecordingCanvas canvas(kImageWidth, kImageHeight);
+        s.attachImage(canvas);
+        s.setRunMode(RunMode::Selection);
+        // The file present: supports off, for the piles' bytes.
+        SupportTyped on;
+        on.on = missing == 1;
+        s.setSupports(on);
+        EXPECT_EQ(s.members().empty(), missing == 1);
+        ASSERT_TRUE(s.runShowSteps());
+        if (missing) {
+            EXPECT_NE(u16ToUtf8(s.countText()).find("支保工: 部材データ data\\h_sections.dat がありません"),
+                      std::string::npos)
+                << u16ToUtf8(s.countText());
+            EXPECT_NE(u16ToUtf8(s.supportsNote()).find("がありません"), std::string::npos);
+        }
+        s.ok();
+        results[missing] = dir.read("jwc_temp.txt");
+        EXPECT_TRUE(pf.messages.shown.empty()) << u16ToUtf8(pf.messages.shown.at(0));
+    }
+    EXPECT_EQ(results[1], results[0]);
+    EXPECT_NE(results[0].find("\r\n"), std::string::npos);
 }
 
 // The demo's cofferdam: drawn 10 × 6 m, III, levels 1.0 and 4.0, H-300,
