@@ -88,9 +88,9 @@ int32_t addSheet(Annotations& a, const Plan& plan, const Outlines& outlines, con
             supportsLabel(plan.supports, choices.elevation ? choices.headLevel : std::nullopt);
         const double length = textLength(label, style);
         for (const Supports::Label& at : plan.supports.labels) {
+            // Taken from the room, so the table and the elevation keep clear.
             const bool inBay = length <= at.room;
-            a.texts.push_back(
-                textIn(centredBox(inBay ? at.x : at.cx, inBay ? at.y : at.cy, at.ux, at.uy, length, h), label));
+            room.set(a, centredBox(inBay ? at.x : at.cx, inBay ? at.y : at.cy, at.ux, at.uy, length, h), label);
         }
     }
     box.addTexts(a, 0, h);

@@ -13,8 +13,6 @@
 
 namespace ravo {
 
-namespace {
-
 std::u16string withGroups(long long whole) {
     std::string digits = std::to_string(whole < 0 ? -whole : whole);
     std::string out;
@@ -24,8 +22,6 @@ std::u16string withGroups(long long whole) {
     }
     return asciiToU16((whole < 0 ? "-" : "") + out);
 }
-
-}  // namespace
 
 std::u16string gradeOf(const PileSection& s) { return u"SP-" + std::u16string(s.name); }
 

@@ -39,6 +39,8 @@ std::u16string gradeOf(const PileSection& section);
 // Metres as the table shows them: one decimal at least, three at most
 // ("10.0", "10.25").
 std::u16string metresText(double metres);
+// "25,000": a whole number with its thousands separated.
+std::u16string withGroups(long long whole);
 // A mass as the table prints it: to 0.1 kg.
 double tenthRounded(double v);
 // "48,000.0": thousands separated, one decimal.

@@ -113,13 +113,20 @@ bool rectangle(Supports& out, const P (&c)[4], bool ccw, double reach, const Sup
         why = u"支保工: 火打ち c は " + asciiToU16(buf) + u" m より長く、短い辺の半分以下にしてください";
         return false;
     }
+    const int32_t na = strutsAlong(static_cast<double>(la), spec.spacing, spec.brace);
+    const int32_t nb = strutsAlong(static_cast<double>(lb), spec.spacing, spec.brace);
+    const int64_t members = static_cast<int64_t>(out.members.size()) + 1 + na + nb + (cb > 0 ? 4 : 0) +
+                            static_cast<int64_t>(na) * nb;
+    if (members > kMostSupportMembers) {
+        why = u"支保工: 部材が " + asciiToU16(std::to_string(members)) + u" 本になり、" +
+              withGroups(kMostSupportMembers) + u" 本を超えるため作図しません";
+        return false;
+    }
     const long double s0 = in, t0 = in, s1 = in + la, t1 = in + lb;  // the centre rectangle
     SupportMember wale{PieceKind::Wale, {}, static_cast<double>(2 * (la + lb))};
     f.box(wale.lines, s0 - H / 2, t0 - H / 2, s1 + H / 2, t1 + H / 2);  // on the piles' inner face
     f.box(wale.lines, s0 + H / 2, t0 + H / 2, s1 - H / 2, t1 - H / 2);
     out.members.push_back(std::move(wale));
-    const int32_t na = strutsAlong(static_cast<double>(la), spec.spacing, spec.brace);
-    const int32_t nb = strutsAlong(static_cast<double>(lb), spec.spacing, spec.brace);
     std::vector<long double> along, across;  // where the struts stand on each side's centre line
     for (int32_t i = 1; i <= na; ++i) along.push_back(s0 + la * i / (na + 1));
     for (int32_t j = 1; j <= nb; ++j) across.push_back(t0 + lb * j / (nb + 1));
@@ -314,10 +321,9 @@ Supports planSupports(const Plan& plan, const SupportSpec& spec, const Outlines&
     }
     out.levels = spec.levels;
     out.section = spec.member;
-    if (!plan.laid() || !plan.wall) {
-        out.why = kOnlyShapes;
-        return out;
-    }
+    // The two-point run is never a cofferdam, and a wall laid nowhere has
+    // its own refusal: nothing to add of either.
+    if (!plan.wall || !plan.laid()) return out;
     size_t circles = 0;
     std::u16string why;
     for (size_t k = 0; k < plan.drawn.size(); ++k) {

@@ -89,6 +89,11 @@ struct Supports {
     bool drawn() const { return !members.empty(); }
 };
 
+// The most members the supports of one plan may have, as many as its
+// pieces: a cofferdam kilometres wide has struts by the hundred each way,
+// and king posts by the ten thousand.
+inline constexpr int64_t kMostSupportMembers = kMaxPileCount;
+
 // The longest bay on a centre line of `length` between braces `brace` from
 // each end: how many struts stand along it, equally spaced.
 int32_t strutsAlong(double length, double spacing, double brace);
