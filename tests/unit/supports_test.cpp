@@ -210,6 +210,12 @@ TEST_F(SupportCase, DemoCofferdamFigures) {
     EXPECT_FALSE(refused.supports.drawn());
     EXPECT_NE(u16ToUtf8(countText(refused)).find("支保工: 段は"), std::string::npos);
 
+    // Struts by the hundred each way: more members than the plan takes.
+    const Plan huge = lay(polygon({{0, 0}, {2000000, 0}, {2000000, 1000000}, {0, 1000000}}), c);
+    ASSERT_TRUE(huge.laid());
+    EXPECT_FALSE(huge.supports.drawn());
+    EXPECT_NE(u16ToUtf8(huge.supports.why).find("25,000 本を超えるため作図しません"), std::string::npos);
+
     // A full circle: a ring wale on the inner face, nothing across it.
     const Plan ring = lay("ci 0 0 8000\r\n", c);
     ASSERT_TRUE(ring.supports.drawn()) << u16ToUtf8(ring.supports.why);
