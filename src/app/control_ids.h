@@ -45,6 +45,7 @@ enum SheetControl : int {
     chkGroup = 308,
     lblSheetNote = 309,
     sheetBtnClose = 310,
+    sheetBtnCopy = 311,
 };
 
 enum SupportsControl : int {
