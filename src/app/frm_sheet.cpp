@@ -173,7 +173,7 @@ void TfrmSheet::showNote() {
 
 void TfrmSheet::onCommand(int id, int code) {
     // Each choice here lays the sheet again, the preview included.
-    const bool choice = id != ids::sheetBtnClose && id != ids::sheetBtnCopy && id != IDCANCEL;
+    const bool choice = id != ids::sheetBtnClose && id != ids::sheetBtnCopy && id != IDOK && id != IDCANCEL;
     std::optional<Busy> busy;
     if (choice) busy.emplace(app_.main().control(ids::lblCount), kLayingText, app_.lastWorkMs());
     switch (id) {
@@ -199,6 +199,7 @@ void TfrmSheet::onCommand(int id, int code) {
         if (code == BN_CLICKED) btnCopyClick();
         break;
     case ids::sheetBtnClose:
+    case IDOK:      // Enter: the default button
     case IDCANCEL:  // Esc
         if (code == BN_CLICKED) modal_ = false;
         break;

@@ -155,7 +155,7 @@ void TfrmSupports::showNote() {
 
 void TfrmSupports::onCommand(int id, int code) {
     // Each choice here lays the supports again, the preview included.
-    const bool choice = id != ids::supportsBtnClose && id != IDCANCEL;
+    const bool choice = id != ids::supportsBtnClose && id != IDOK && id != IDCANCEL;
     std::optional<Busy> busy;
     if (choice) busy.emplace(app_.main().control(ids::lblCount), kLayingText, app_.lastWorkMs());
     switch (id) {
@@ -171,6 +171,7 @@ void TfrmSupports::onCommand(int id, int code) {
         if (code == EN_CHANGE && !loading_) supportsChange();
         break;
     case ids::supportsBtnClose:
+    case IDOK:      // Enter: the default button
     case IDCANCEL:  // Esc
         if (code == BN_CLICKED) modal_ = false;
         break;
