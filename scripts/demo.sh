@@ -23,7 +23,8 @@ printf '0 0 3000 0\r\n3000 0 3000 1500\r\n0 0 0 1500\r\n' > "$demo/drawing.txt"
 
 # A cofferdam (仮締切) 10 m by 6 m drawn in the host, selected as a whole,
 # its piles 10 m long, with a label per side, the quantity table, a number
-# every 5 piles and the developed elevation from +0.50.
+# every 5 piles, the developed elevation from +0.50 and supports at 1.0 and
+# 4.0 m below the head.
 printf '0 0 10000 0\r\n10000 0 10000 6000\r\n10000 6000 0 6000\r\n0 6000 0 0\r\n' > "$demo/cofferdam.txt"
 
 trap stop_all EXIT
@@ -64,7 +65,8 @@ run_case() {
         echo "demo: $name: $out is empty (the run was cancelled)"
     fi
 }
-run_case cofferdam --select --drawing "$demo/cofferdam.txt" --length 10.0 --label --table --numbers 5 --elevation +0.50
+run_case cofferdam --select --drawing "$demo/cofferdam.txt" --length 10.0 --label --table --numbers 5 --elevation +0.50 \
+    --supports "1.0 4.0"
 run_case result --p1 100 200 --p2 2500 1000 --drawing "$demo/drawing.txt"
 for f in "${shots[@]}" "$demo"/cofferdam.png "$demo"/cofferdam.svg "$demo/result.png" "$demo/result.svg"; do
     [ -s "$f" ] && echo "demo: $f"

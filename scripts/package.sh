@@ -34,17 +34,17 @@ fail=0
 ok() { echo "check ok: $*"; }
 bad() { echo "check FAILED: $*"; fail=1; }
 
-# The zip read back: every entry flagged UTF-8, and the exe, the batch file
-# and the readme found under their own names.
+# The zip read back: every entry flagged UTF-8, and the exe, the batch file,
+# the readme and the data found under their own names.
 listing=$(python3 "$ROOT/tools/package/zip_utf8.py" names "$out/Ravo鋼矢板.zip" 2>&1)
 missing=""
 for name in "Ravo鋼矢板/Ravo鋼矢板.exe" "Ravo鋼矢板/Ravo鋼矢板.bat" "Ravo鋼矢板/はじめにお読みください.txt" \
             "Ravo鋼矢板/Ravo鋼矢板_線選択.bat" "Ravo鋼矢板/Ravo鋼矢板_連続点.bat" \
-            "Ravo鋼矢板/data/pile_n.dat" "Ravo鋼矢板/data/25H/pile_n.dat"; do
+            "Ravo鋼矢板/data/pile_n.dat" "Ravo鋼矢板/data/25H/pile_n.dat" "Ravo鋼矢板/data/h_sections.dat"; do
     grep -qxF "utf8 $name" <<<"$listing" || missing+=" $name"
 done
 if [ -z "$missing" ] && ! grep -q '^no-flag' <<<"$listing"; then
-    ok "zip: $(wc -l <<<"$listing") entries, every name flagged UTF-8, the exe, batch file and readme by name"
+    ok "zip: $(wc -l <<<"$listing") entries, every name flagged UTF-8, the exe, batch file, readme and data by name"
 else
     bad "zip names:${missing:- an entry without the UTF-8 flag}"
 fi

@@ -18,11 +18,13 @@ App::App() {
     main_ = std::make_unique<TfrmMain>(*this);
     dump_ = std::make_unique<TfrmDump>(*this);
     sheet_ = std::make_unique<TfrmSheet>(*this);
+    supports_ = std::make_unique<TfrmSupports>(*this);
 }
 
 int App::run() {
-    // The sheet window first: the main window hands it the remembered choices.
-    if (!sheet_->create() || !main_->create() || !dump_->create()) {
+    // The sheet and support windows first: the main window hands them the
+    // remembered choices.
+    if (!sheet_->create() || !supports_->create() || !main_->create() || !dump_->create()) {
         MessageBoxW(nullptr, L"ウィンドウを作成できませんでした", applicationTitle(), MB_OK | MB_ICONSTOP);
         return 1;
     }

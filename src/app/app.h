@@ -6,6 +6,7 @@
 #include "frm_dump.h"
 #include "frm_main.h"
 #include "frm_sheet.h"
+#include "frm_supports.h"
 #include "platform/win32/win32_platform.h"
 
 namespace ravo {
@@ -29,6 +30,7 @@ public:
     TfrmMain& main() { return *main_; }
     TfrmDump& dump() { return *dump_; }
     TfrmSheet& sheet() { return *sheet_; }
+    TfrmSupports& supports() { return *supports_; }
     MainWindowMessages& messages() { return messages_; }
     const FileSystem& fs() const { return fs_; }
     // How long the last work on the selection took (ms), for Busy.
@@ -42,6 +44,7 @@ private:
     std::unique_ptr<TfrmMain> main_;
     std::unique_ptr<TfrmDump> dump_;
     std::unique_ptr<TfrmSheet> sheet_;
+    std::unique_ptr<TfrmSupports> supports_;
     DWORD lastWorkMs_ = 0;
 };
 

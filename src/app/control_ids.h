@@ -1,4 +1,4 @@
-// Control ids of the two windows; the test driver finds controls by them.
+// Control ids of the windows; the test driver finds controls by them.
 #pragma once
 
 namespace ravo::ids {
@@ -30,6 +30,7 @@ enum MainControl : int {
     chkTable = 123,
     cmbFace = 124,
     btnSheet = 125,
+    btnSupports = 126,
 };
 
 enum SheetControl : int {
@@ -44,6 +45,24 @@ enum SheetControl : int {
     chkGroup = 308,
     lblSheetNote = 309,
     sheetBtnClose = 310,
+    sheetBtnCopy = 311,
+};
+
+enum SupportsControl : int {
+    chkSupports = 400,
+    lblLevels = 401,
+    edtLevels = 402,
+    lblLevelsMetre = 403,
+    lblMember = 404,
+    cmbMember = 405,
+    lblSpacing = 406,
+    edtSpacing = 407,
+    lblSpacingMetre = 408,
+    lblBrace = 409,
+    edtBrace = 410,
+    lblBraceMetre = 411,
+    lblSupportsNote = 412,
+    supportsBtnClose = 413,
 };
 
 enum DumpControl : int {
@@ -56,6 +75,7 @@ enum DumpControl : int {
 inline constexpr const wchar_t* kMainClass = L"TfrmMain";
 inline constexpr const wchar_t* kDumpClass = L"TfrmDump";
 inline constexpr const wchar_t* kSheetClass = L"TfrmSheet";
+inline constexpr const wchar_t* kSupportsClass = L"TfrmSupports";
 inline constexpr const wchar_t* kImageClass = L"TImage";
 inline constexpr const wchar_t* kPanelClass = L"TPanel";
 

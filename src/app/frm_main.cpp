@@ -11,7 +11,7 @@ namespace ravo {
 
 namespace {
 
-constexpr int kClientWidth = 310, kClientHeight = 406;
+constexpr int kClientWidth = 310, kClientHeight = 437;
 constexpr int kLabelMargin = 8;  // the count lines' left margin, kept on their right too
 constexpr DWORD kFrameStyle = WS_OVERLAPPED | WS_CAPTION | WS_THICKFRAME | WS_CLIPCHILDREN;  // no border icons
 
@@ -31,9 +31,9 @@ static_assert(std::size(kFaceItems) == static_cast<size_t>(WallFace::Outer) + 1)
 // own classes; the image sits in the panel's corner at the panel's outer size
 // less 5 pixels, so its right and bottom edges run under the panel's border.
 const ControlSpec kControls[] = {
-    {ids::btnDump, kForm, L"BUTTON", L"Dump", kButton, 0, 96, 378, 57, 25, RB, false},
-    {ids::btnOK, kForm, L"BUTTON", L"OK", kButton, 0, 182, 378, 57, 25, RB, true},
-    {ids::btnCancel, kForm, L"BUTTON", L"キャンセル", kButton, 0, 245, 378, 57, 25, RB, true},
+    {ids::btnDump, kForm, L"BUTTON", L"Dump", kButton, 0, 96, 409, 57, 25, RB, false},
+    {ids::btnOK, kForm, L"BUTTON", L"OK", kButton, 0, 182, 409, 57, 25, RB, true},
+    {ids::btnCancel, kForm, L"BUTTON", L"キャンセル", kButton, 0, 245, 409, 57, 25, RB, true},
     {ids::pnlImage, kForm, ids::kPanelClass, L"", 0, WS_EX_STATICEDGE, 8, 8, 294, 234, ALL, true},
     {ids::imgGin, ids::pnlImage, ids::kImageClass, L"", 0, 0, 0, 0, 0, 0, ALL, true, Fit::ParentLess5},
     {ids::lblType, kForm, L"STATIC", L"型式", kLabel, 0, 8, 261, 26, 13, LB, true, Fit::Text},
@@ -64,10 +64,13 @@ const ControlSpec kControls[] = {
     {ids::chkLabel, kForm, L"BUTTON", L"ラベル", kCheck, 0, 186, 351, 54, 17, LB, true},
     {ids::chkTable, kForm, L"BUTTON", L"数量表", kCheck, 0, 242, 351, 60, 17, LB, true},
     {ids::Label1, kForm, L"STATIC", L"コーナー", kLabel, 0, 8, 318, 38, 13, LB, true, Fit::Text},
-    {ids::lblURL, kForm, L"STATIC", kMakerUrlCaption, kLabel | SS_NOTIFY, 0, 8, 385, 41, 13, LB, true, Fit::Text},
-    // The sheet's extras: numbers, the elevation, the layer, a pile as one
-    // object (where the hidden Dump button sits, clear of the link).
-    {ids::btnSheet, kForm, L"BUTTON", L"作図", kButton, 0, 114, 378, 60, 25, LB, true},
+    {ids::lblURL, kForm, L"STATIC", kMakerUrlCaption, kLabel | SS_NOTIFY, 0, 8, 416, 41, 13, LB, true, Fit::Text},
+    // The windows of what else OK draws, on a row of their own above OK (the
+    // link and OK leave no room for two buttons beside them): the sheet's
+    // extras (numbers, the elevation, the layer, a pile as one object) and
+    // the supports inside a cofferdam.
+    {ids::btnSheet, kForm, L"BUTTON", L"作図", kButton, 0, 8, 378, 60, 25, LB, true},
+    {ids::btnSupports, kForm, L"BUTTON", L"支保工", kButton, 0, 74, 378, 60, 25, LB, true},
 };
 
 }  // namespace
@@ -131,6 +134,7 @@ void TfrmMain::FormCreate() {
     ComboBox_SetCurSel(faces, chosen);
     s.setFace(static_cast<WallFace>(chosen));
     app_.sheet().loadSettings();
+    app_.supports().loadSettings();
 }
 
 void TfrmMain::FormShow() {
@@ -177,6 +181,11 @@ void TfrmMain::lblURLClick() {
 
 void TfrmMain::btnSheetClick() {
     app_.sheet().showModal(hwnd_);
+    showCount();
+}
+
+void TfrmMain::btnSupportsClick() {
+    app_.supports().showModal(hwnd_);
     showCount();
 }
 
@@ -337,6 +346,7 @@ const wchar_t* workOf(int id) {
     case ids::btnCancel:
     case ids::btnDump:
     case ids::btnSheet:
+    case ids::btnSupports:
     case ids::lblURL: return nullptr;
     default: return kLayingText;
     }
@@ -371,6 +381,7 @@ void TfrmMain::dispatch(int id, int code, HWND) {
     case ids::btnCancel: btnCancelClick(); break;
     case ids::btnDump: btnDumpClick(); break;
     case ids::btnSheet: btnSheetClick(); break;
+    case ids::btnSupports: btnSupportsClick(); break;
     case ids::lblURL: lblURLClick(); break;
     case ids::chkStart: chkStartClick(); break;
     case ids::chkEnd: chkEndClick(); break;

@@ -43,6 +43,7 @@ private:
     void lblURLClick();
     void btnDumpClick();
     void btnSheetClick();
+    void btnSupportsClick();
     void chkStartClick();
     void chkEndClick();
     void btnReverseClick();

@@ -1,5 +1,6 @@
 #include "frm_sheet.h"
 
+#include <cstring>
 #include <optional>
 
 #include <windowsx.h>
@@ -31,6 +32,8 @@ const ControlSpec kControls[] = {
     {ids::cmbLayer, 0, L"COMBOBOX", L"", kList, 0, 76, 67, 90, 240, LT, true},
     {ids::chkGroup, 0, L"BUTTON", L"矢板ごとにまとめる", kCheck, 0, 8, 98, 150, 17, LT, true},
     {ids::lblSheetNote, 0, L"STATIC", L"", SS_LEFT | SS_NOPREFIX, 0, 8, 122, 234, 13, LT, true},
+    // The quantity table as text, for a spreadsheet or a report.
+    {ids::sheetBtnCopy, 0, L"BUTTON", L"数量表をコピー", WS_TABSTOP | BS_PUSHBUTTON, 0, 8, 140, 100, 25, LT, true},
     {ids::sheetBtnClose, 0, L"BUTTON", L"閉じる", WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 177, 140, 65, 25, LT, true},
 };
 
@@ -39,6 +42,36 @@ constexpr const wchar_t* kWriteLayerItem = L"書込レイヤ";
 constexpr const wchar_t kHexDigits[] = L"0123456789ABCDEF";
 constexpr int kLayers = kLayerCount;
 static_assert(std::size(kHexDigits) - 1 == kLayers);
+
+// `text` on the clipboard as Unicode text; false where the clipboard would
+// not take it. Another program may hold the clipboard for a moment (a
+// clipboard viewer reading it), so opening it is tried a few times.
+bool putOnClipboard(HWND owner, const std::u16string& text) {
+    const size_t bytes = (text.size() + 1) * sizeof(char16_t);
+    HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    if (!mem) return false;
+    void* at = GlobalLock(mem);
+    if (!at) {
+        GlobalFree(mem);
+        return false;
+    }
+    std::memcpy(at, text.c_str(), bytes);
+    GlobalUnlock(mem);
+    bool open = false;
+    for (int tries = 0; tries < 10 && !(open = OpenClipboard(owner) != FALSE); ++tries) Sleep(20);
+    if (!open) {
+        GlobalFree(mem);
+        return false;
+    }
+    const bool put = EmptyClipboard() && SetClipboardData(CF_UNICODETEXT, mem);
+    CloseClipboard();
+    if (!put) GlobalFree(mem);  // the clipboard owns the memory only once it took it
+    return put;
+}
+
+constexpr const wchar_t* kNotCopiedText =
+    L"数量表をクリップボードにコピーできませんでした。\r\n"
+    L"ほかのプログラムがクリップボードを使っているときは、少し待ってからもう一度押してください。";
 
 }  // namespace
 
@@ -130,13 +163,17 @@ void TfrmSheet::chkGroupClick() {
     if (!loading_) settings().setGroupPieces(on);
 }
 
+void TfrmSheet::btnCopyClick() {
+    if (!putOnClipboard(hwnd_, app_.session().tableText())) showAppMessage(hwnd_, kNotCopiedText);
+}
+
 void TfrmSheet::showNote() {
     SetWindowTextW(control(ids::lblSheetNote), wide(app_.session().elevationText()));
 }
 
 void TfrmSheet::onCommand(int id, int code) {
     // Each choice here lays the sheet again, the preview included.
-    const bool choice = id != ids::sheetBtnClose && id != IDCANCEL;
+    const bool choice = id != ids::sheetBtnClose && id != ids::sheetBtnCopy && id != IDOK && id != IDCANCEL;
     std::optional<Busy> busy;
     if (choice) busy.emplace(app_.main().control(ids::lblCount), kLayingText, app_.lastWorkMs());
     switch (id) {
@@ -158,7 +195,11 @@ void TfrmSheet::onCommand(int id, int code) {
     case ids::chkGroup:
         if (code == BN_CLICKED) chkGroupClick();
         break;
+    case ids::sheetBtnCopy:
+        if (code == BN_CLICKED) btnCopyClick();
+        break;
     case ids::sheetBtnClose:
+    case IDOK:      // Enter: the default button
     case IDCANCEL:  // Esc
         if (code == BN_CLICKED) modal_ = false;
         break;

@@ -1,7 +1,7 @@
 // The sheet window: what OK adds to the drawing besides the wall, its labels
 // and table: pile numbers, the developed elevation, the annotations' layer,
 // a pile as one object. Every choice takes effect at once and is
-// remembered.
+// remembered. The quantity table goes to the clipboard from here too.
 #pragma once
 #include <windows.h>
 
@@ -33,6 +33,7 @@ private:
     void elevationChange();
     void cmbLayerChange();
     void chkGroupClick();
+    void btnCopyClick();
     void showNote();
 
     App& app_;

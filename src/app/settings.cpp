@@ -11,9 +11,18 @@ constexpr const wchar_t* kGroup = L"Settings";
 Settings::Settings(std::wstring path) : path_(std::move(path)) {}
 
 std::wstring Settings::value(const wchar_t* key) const {
-    wchar_t value[64] = {};
-    GetPrivateProfileStringW(kGroup, key, L"", value, static_cast<DWORD>(std::size(value)), path_.c_str());
-    return value;
+    // A long list of levels is read whole: the call says it cut the value
+    // by filling all but the last place, so the room doubles until it fits.
+    std::wstring value(64, L'\0');
+    for (;;) {
+        const DWORD got = GetPrivateProfileStringW(kGroup, key, L"", value.data(), static_cast<DWORD>(value.size()),
+                                                   path_.c_str());
+        if (got + 1 < value.size() || value.size() >= 32768) {
+            value.resize(got);
+            return value;
+        }
+        value.resize(value.size() * 2);
+    }
 }
 
 void Settings::setValue(const wchar_t* key, const std::wstring& value) const {

@@ -45,6 +45,19 @@ public:
     void setAnnotationLayer(const std::wstring& layer) const { setValue(L"AnnotationLayer", layer); }
     bool groupPieces() const { return value(L"GroupPieces") == L"1"; }
     void setGroupPieces(bool on) const { setValue(L"GroupPieces", on ? L"1" : L"0"); }
+    // The supports ("1", off by default) and their choices as typed: the
+    // levels, the member by the name its list shows, the wales' bay and the
+    // braces' leg; empty where nothing is remembered.
+    bool supports() const { return value(L"Supports") == L"1"; }
+    void setSupports(bool on) const { setValue(L"Supports", on ? L"1" : L"0"); }
+    std::wstring supportLevels() const { return value(L"SupportLevels"); }
+    void setSupportLevels(const std::wstring& typed) const { setValue(L"SupportLevels", typed); }
+    std::wstring supportMember() const { return value(L"SupportMember"); }
+    void setSupportMember(const std::wstring& name) const { setValue(L"SupportMember", name); }
+    std::wstring supportSpacing() const { return value(L"SupportSpacing"); }
+    void setSupportSpacing(const std::wstring& typed) const { setValue(L"SupportSpacing", typed); }
+    std::wstring supportBrace() const { return value(L"SupportBrace"); }
+    void setSupportBrace(const std::wstring& typed) const { setValue(L"SupportBrace", typed); }
 
 private:
     std::wstring value(const wchar_t* key) const;

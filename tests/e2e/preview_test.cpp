@@ -204,7 +204,7 @@ TEST_F(Preview, ImageShrunkToNothingThenBack) {
     const Pixels before = shot();
     RECT panel = driver::clientRectOf(driver::child(main_, ids::pnlImage));
     // Shrink until the panel has no room: the image goes to no height.
-    driver::resizeClient(main_, 310, 406 - (panel.bottom - panel.top) + 2);
+    driver::resizeClient(main_, 310, 437 - (panel.bottom - panel.top) + 2);
     driver::MessageBoxInfo box;
     if (proc_->waitMessageBox(box, 3000)) {
         EXPECT_EQ(narrow(box.text), "SetLogWindow Error");
@@ -212,7 +212,7 @@ TEST_F(Preview, ImageShrunkToNothingThenBack) {
         driver::dismiss(box);
         driver::waitClosed(box.hwnd);
     }
-    driver::resizeClient(main_, 310, 406);
+    driver::resizeClient(main_, 310, 437);
     while (proc_->waitMessageBox(box, 500)) {
         driver::dismiss(box);
         driver::waitClosed(box.hwnd);

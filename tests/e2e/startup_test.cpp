@@ -75,7 +75,7 @@ TEST_F(HostFolder, ControlsMatchTheLayoutTable) {
     RECT client{};
     GetClientRect(main, &client);
     EXPECT_EQ(client.right, 310);
-    EXPECT_EQ(client.bottom, 406);
+    EXPECT_EQ(client.bottom, 437);
     const DWORD style = static_cast<DWORD>(GetWindowLongW(main, GWL_STYLE));
     EXPECT_FALSE(style & WS_SYSMENU) << "expected no border icons";
     EXPECT_TRUE(style & WS_THICKFRAME) << "expected a sizeable frame";
@@ -92,10 +92,11 @@ TEST_F(HostFolder, ControlsMatchTheLayoutTable) {
         {ids::chkLabel, "ラベル", 186, 351, 54, 17, true},
         {ids::chkTable, "数量表", 242, 351, 60, 17, true},
         {ids::edtLength, "", 212, 258, 54, 21, true},
-        {ids::btnDump, "Dump", 96, 378, 57, 25, false},
-        {ids::btnSheet, "作図", 114, 378, 60, 25, true},
-        {ids::btnOK, "OK", 182, 378, 57, 25, true},
-        {ids::btnCancel, "キャンセル", 245, 378, 57, 25, true},
+        {ids::btnSheet, "作図", 8, 378, 60, 25, true},
+        {ids::btnSupports, "支保工", 74, 378, 60, 25, true},
+        {ids::btnDump, "Dump", 96, 409, 57, 25, false},
+        {ids::btnOK, "OK", 182, 409, 57, 25, true},
+        {ids::btnCancel, "キャンセル", 245, 409, 57, 25, true},
     };
     for (const Expected& e : table) {
         HWND c = driver::child(main, e.id);
@@ -122,7 +123,7 @@ TEST_F(HostFolder, ControlsMatchTheLayoutTable) {
     EXPECT_EQ(lr.top, 318);
     RECT ur = driver::clientRectOf(driver::child(main, ids::lblURL));
     EXPECT_EQ(ur.left, 8);
-    EXPECT_EQ(ur.top, 385);
+    EXPECT_EQ(ur.top, 416);
     // The section row under the preview, the list next after the image in
     // tab order.
     RECT tr = driver::clientRectOf(driver::child(main, ids::lblType));
@@ -163,21 +164,21 @@ TEST_F(HostFolder, ResizeKeepsAnchoredControlsInPlace) {
     // Bottom right: same distances to the right and bottom edges.
     RECT ok = driver::clientRectOf(driver::child(main, ids::btnOK));
     EXPECT_EQ(ok.left, 182 + 190);
-    EXPECT_EQ(ok.top, 378 - 6);
+    EXPECT_EQ(ok.top, 409 - 37);
     RECT cancel = driver::clientRectOf(driver::child(main, ids::btnCancel));
     EXPECT_EQ(cancel.right, 500 - 8);
     EXPECT_EQ(cancel.bottom, 400 - 3);
     // Bottom left: same left, same distance to the bottom.
     RECT home = driver::clientRectOf(driver::child(main, ids::btnHome));
     EXPECT_EQ(home.left, 276);
-    EXPECT_EQ(home.top, 318 - 6);
+    EXPECT_EQ(home.top, 318 - 37);
     // The panel and the image grow with the window.
     RECT panel = driver::clientRectOf(driver::child(main, ids::pnlImage));
     EXPECT_EQ(panel.right - panel.left, 294 + 190);
-    EXPECT_EQ(panel.bottom - panel.top, 234 - 6);
+    EXPECT_EQ(panel.bottom - panel.top, 234 - 37);
     RECT img = driver::clientRectOf(driver::child(main, ids::imgGin));
     EXPECT_EQ(img.right - img.left, ravo::kImageWidth + 190);
-    EXPECT_EQ(img.bottom - img.top, 229 - 6);
+    EXPECT_EQ(img.bottom - img.top, 229 - 37);
     closeWith(main, ids::btnCancel);
 }
 

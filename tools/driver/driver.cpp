@@ -233,6 +233,20 @@ int chosenItem(HWND combo) {
 
 void dismiss(const MessageBoxInfo& box) { PostMessageW(box.hwnd, WM_COMMAND, IDOK, 0); }
 
+std::wstring clipboardText() {
+    // The tool may still hold the clipboard a moment after its click.
+    if (!pollUntil(2000, [] { return OpenClipboard(nullptr) != FALSE; })) return {};
+    std::wstring text;
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        if (const auto* at = static_cast<const wchar_t*>(GlobalLock(data))) {
+            text.assign(at, wcsnlen(at, GlobalSize(data) / sizeof(wchar_t)));
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return text;
+}
+
 bool waitClosed(HWND h, DWORD timeoutMs) {
     return pollUntil(timeoutMs, [&] { return !IsWindow(h); });
 }

@@ -72,6 +72,9 @@ void setText(HWND h, const std::wstring& text);
 bool chooseItem(HWND combo, int index, DWORD timeoutMs = 10000);
 int chosenItem(HWND combo);
 void dismiss(const MessageBoxInfo& box);
+// The clipboard's Unicode text, as a paste would take it; empty where it
+// holds none (or could not be opened).
+std::wstring clipboardText();
 // Waits until the window is gone.
 bool waitClosed(HWND h, DWORD timeoutMs = 10000);
 // Processes no messages itself; waits until the window's thread has

@@ -20,6 +20,11 @@ them, and no point.
 remembers, as if the user had chosen it last time. The picture's title names
 the section the tool remembers after the run and the count of piles it lays.
 
+--supports LEVELS ticks the supports inside a cofferdam at those depths below
+the head (m, "1.0 4.0"), of --member (the name the tool's list shows, e.g.
+H-300×300×10×15; the tool's default where not given), the wales' bay
+--spacing and the braces' leg --brace (m), as the tool remembers them.
+
 --press ok/cancel works the tool's window through the test driver
 (ravo-driver.exe, found next to this script's build or given by --driver);
 --press user leaves it to whoever sits at the display.
@@ -337,6 +342,10 @@ def main():
     ap.add_argument("--elevation", metavar="HEAD", help="the developed elevation ticked, from this head level (m)")
     ap.add_argument("--layer", choices=list("0123456789ABCDEF"), help="the layer of the annotations")
     ap.add_argument("--group", action="store_true", help="each pile one curve object")
+    ap.add_argument("--supports", metavar="LEVELS", help="the supports ticked, at these depths below the head (m)")
+    ap.add_argument("--member", help="the supports' member as the tool's list names it (H-300×300×10×15)")
+    ap.add_argument("--spacing", metavar="M", help="the longest bay of a wale (m)")
+    ap.add_argument("--brace", metavar="M", help="a corner brace's leg along the wales (m); 0: none")
     a = ap.parse_args()
     if a.select:
         mode, points = "select", []
@@ -350,6 +359,8 @@ def main():
         mode, points = "two-point", [tuple(a.p1), tuple(a.p2)]
     else:
         ap.error("give --p1 and --p2, --points or --select")
+    if not a.supports and (a.member or a.spacing or a.brace):
+        ap.error("--member, --spacing and --brace go with --supports")
     settings = {}
     if a.type:
         settings["Type"] = a.type
@@ -367,6 +378,11 @@ def main():
         settings["AnnotationLayer"] = a.layer
     if a.group:
         settings["GroupPieces"] = "1"
+    if a.supports:
+        settings["Supports"], settings["SupportLevels"] = "1", a.supports
+        for key, value in (("SupportMember", a.member), ("SupportSpacing", a.spacing), ("SupportBrace", a.brace)):
+            if value:
+                settings[key] = value
     if settings:
         remember_settings(a.tool_dir, settings)
 
