@@ -21,6 +21,8 @@ App::App() {
     supports_ = std::make_unique<TfrmSupports>(*this);
 }
 
+Settings App::settings() const { return Settings(std::wstring(wide(fs_.besideProgram(kSettingsFile)))); }
+
 int App::run() {
     // The sheet and support windows first: the main window hands them the
     // remembered choices.

@@ -33,6 +33,8 @@ public:
     TfrmSupports& supports() { return *supports_; }
     MainWindowMessages& messages() { return messages_; }
     const FileSystem& fs() const { return fs_; }
+    // The remembered choices, in the ini beside the program.
+    Settings settings() const;
     // How long the last work on the selection took (ms), for Busy.
     DWORD& lastWorkMs() { return lastWorkMs_; }
 

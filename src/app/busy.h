@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "controls.h"
+
 namespace ravo {
 
 // Work longer than this is shown as such: the wait cursor, and once the
@@ -22,7 +24,7 @@ public:
         : line_(countLine), doing_(doing), lastMs_(lastMs), cursor_(SetCursor(LoadCursorW(nullptr, IDC_WAIT))),
           start_(GetTickCount()) {
         if (lastMs_ <= kSlowWorkMs || !line_ || !IsWindowVisible(line_)) return;
-        before_ = textOf(line_);
+        before_ = windowText(line_);
         SetWindowTextW(line_, doing_);
         UpdateWindow(line_);
         named_ = true;
@@ -30,7 +32,7 @@ public:
     ~Busy() {
         lastMs_ = GetTickCount() - start_;
         if (named_ && IsWindow(line_)) {
-            if (textOf(line_) == doing_) SetWindowTextW(line_, before_.c_str());
+            if (windowText(line_) == doing_) SetWindowTextW(line_, before_.c_str());
         }
         SetCursor(cursor_);
     }
@@ -38,12 +40,6 @@ public:
     Busy& operator=(const Busy&) = delete;
 
 private:
-    static std::wstring textOf(HWND w) {
-        std::wstring t(static_cast<size_t>(GetWindowTextLengthW(w)) + 1, L'\0');
-        t.resize(static_cast<size_t>(GetWindowTextW(w, t.data(), static_cast<int>(t.size()))));
-        return t;
-    }
-
     HWND line_;
     const wchar_t* doing_;
     DWORD& lastMs_;

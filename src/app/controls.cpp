@@ -76,16 +76,20 @@ void AnchorLayout::rebase(Item& item) {
     item.refSize = clientSize(item.parent);
 }
 
+std::wstring windowText(HWND w) {
+    std::wstring t(static_cast<size_t>(GetWindowTextLengthW(w)) + 1, L'\0');
+    t.resize(static_cast<size_t>(GetWindowTextW(w, t.data(), static_cast<int>(t.size()))));
+    return t;
+}
+
 void AnchorLayout::fitText(HWND label) {
     // The system's fallback font for Japanese may be wider than the design.
-    const int length = GetWindowTextLengthW(label);
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    GetWindowTextW(label, text.data(), length + 1);
+    const std::wstring text = windowText(label);
     SIZE ext{};
     {
         ScopedGetDC dc(label);
         ScopedSelectObject font(dc.get(), font_);
-        if (!dc || !GetTextExtentPoint32W(dc.get(), text.c_str(), length, &ext)) return;
+        if (!dc || !GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &ext)) return;
     }
     const RECT r = childRect(label);
     if (ext.cx <= r.right - r.left) return;

@@ -3,6 +3,7 @@
 #pragma once
 #include <windows.h>
 
+#include <string>
 #include <vector>
 
 namespace ravo {
@@ -99,5 +100,6 @@ private:
 
 SIZE clientSize(HWND hwnd);
 RECT childRect(HWND child);  // in the parent's client coordinates
+std::wstring windowText(HWND w);  // whole, however long
 
 }  // namespace ravo

@@ -77,9 +77,7 @@ const ControlSpec kControls[] = {
 
 TfrmMain::TfrmMain(App& app) : app_(app) {}
 
-Settings TfrmMain::settings() const {
-    return Settings(std::wstring(wide(app_.fs().besideProgram(kSettingsFile))));
-}
+Settings TfrmMain::settings() const { return app_.settings(); }
 
 bool TfrmMain::create() {
     if (!registerClass(ids::kMainClass, CS_HREDRAW | CS_VREDRAW, GetSysColorBrush(COLOR_BTNFACE))) return false;

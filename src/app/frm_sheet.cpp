@@ -90,9 +90,7 @@ bool TfrmSheet::create() {
     return true;
 }
 
-Settings TfrmSheet::settings() const {
-    return Settings(std::wstring(wide(app_.fs().besideProgram(kSettingsFile))));
-}
+Settings TfrmSheet::settings() const { return app_.settings(); }
 
 void TfrmSheet::loadSettings() {
     loading_ = true;

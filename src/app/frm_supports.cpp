@@ -64,16 +64,7 @@ bool TfrmSupports::create() {
     return true;
 }
 
-Settings TfrmSupports::settings() const {
-    return Settings(std::wstring(wide(app_.fs().besideProgram(kSettingsFile))));
-}
-
-std::wstring TfrmSupports::typed(int id) const {
-    HWND box = control(id);
-    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(box)) + 1, L'\0');
-    text.resize(static_cast<size_t>(GetWindowTextW(box, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
+Settings TfrmSupports::settings() const { return app_.settings(); }
 
 void TfrmSupports::loadSettings() {
     // Nothing is written back here: the file keeps what the user chose, or
@@ -111,7 +102,8 @@ void TfrmSupports::showModal(HWND owner) {
 void TfrmSupports::supportsChange() {
     SupportTyped choice;
     choice.on = Button_GetCheck(control(ids::chkSupports)) == BST_CHECKED;
-    const std::wstring levels = typed(ids::edtLevels), spacing = typed(ids::edtSpacing), brace = typed(ids::edtBrace);
+    const std::wstring levels = windowText(control(ids::edtLevels)), spacing = windowText(control(ids::edtSpacing)),
+                       brace = windowText(control(ids::edtBrace));
     choice.levels = fromWide(levels);
     choice.spacing = fromWide(spacing);
     choice.brace = fromWide(brace);

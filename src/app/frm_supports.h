@@ -30,7 +30,6 @@ public:
 private:
     HWND control(int id) const { return GetDlgItem(hwnd_, id); }
     Settings settings() const;
-    std::wstring typed(int id) const;
     void onCommand(int id, int code);
     void supportsChange();
     void showNote();

@@ -64,7 +64,7 @@ struct Choices {
     int32_t annotationLayer = -1;
     bool groupPieces = false;
     // The supports inside a cofferdam, as read from the support window.
-    SupportSpec supports;
+    SupportOptions supports;
 };
 
 // Why a plan lays nothing, by where the cause lies: the user is told again

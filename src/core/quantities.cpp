@@ -25,26 +25,31 @@ std::u16string withGroups(long long whole) {
 
 std::u16string gradeOf(const PileSection& s) { return u"SP-" + std::u16string(s.name); }
 
-PileLength parsePileLength(std::u16string_view text) {
+std::optional<double> typedDecimal(std::u16string_view text) {
     size_t b = 0, e = text.size();
     while (b < e && isTypedBlank(text[b])) ++b;
     while (e > b && isTypedBlank(text[e - 1])) --e;
-    if (b == e) return {};
     std::string ascii;
     int points = 0, digits = 0;
     for (size_t i = b; i < e; ++i) {
         const char16_t c = typedAscii(text[i]);
         if (c >= u'0' && c <= u'9') ++digits;
         else if (c == u'.') ++points;
-        else return {LengthState::Invalid, 0};
+        else return std::nullopt;
         ascii += static_cast<char>(c);
     }
-    if (digits == 0 || points > 1) return {LengthState::Invalid, 0};
+    if (digits == 0 || points > 1) return std::nullopt;
     double v = 0;
     const auto [end, ec] = std::from_chars(ascii.data(), ascii.data() + ascii.size(), v);
-    if (ec != std::errc() || end != ascii.data() + ascii.size() || !(v > 0) || v > kLongestPile)
-        return {LengthState::Invalid, 0};
-    return {LengthState::Valid, v};
+    if (ec != std::errc() || end != ascii.data() + ascii.size()) return std::nullopt;
+    return v;
+}
+
+PileLength parsePileLength(std::u16string_view text) {
+    if (std::all_of(text.begin(), text.end(), isTypedBlank)) return {};
+    const std::optional<double> v = typedDecimal(text);
+    if (!v || !(*v > 0) || *v > kLongestPile) return {LengthState::Invalid, 0};
+    return {LengthState::Valid, *v};
 }
 
 std::u16string metresText(double metres) {

@@ -3,6 +3,7 @@
 // labels and the table go, and how they are written, is annotations.h.)
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,6 +22,10 @@ struct PileLength {
     LengthState state = LengthState::Empty;
     double metres = 0;
 };
+
+// A number as typed into a box: half- or full-width digits with at most one
+// "." or "．", blanks about it; none for anything else, or for nothing.
+std::optional<double> typedDecimal(std::u16string_view text);
 
 // The pile length as typed: half- or full-width digits with at most one
 // "." or "．", blanks around it; above 0 and at most kLongestPile.

@@ -215,13 +215,13 @@ const HSections& Session::hSections() const {
 }
 
 void Session::setSupports(const SupportTyped& typed) {
-    SupportSpec spec = readSupports(typed, members());
-    if (members().empty()) spec.fault = u"支保工: " + hSections().fault;
+    SupportOptions options = readSupports(typed, members());
+    if (members().empty()) options.fault = u"支保工: " + hSections().fault;
     if (!viewReady_) {
-        choices_.supports = std::move(spec);
+        choices_.supports = std::move(options);
         return;
     }
-    choose([&](Choices& c) { c.supports = std::move(spec); });
+    choose([&](Choices& c) { c.supports = std::move(options); });
 }
 
 std::u16string Session::supportsNote() const { return ravo::supportsNote(choices_.supports); }

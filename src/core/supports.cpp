@@ -24,23 +24,6 @@ std::u16string figure(double v) {
     return asciiToU16(buf);
 }
 
-// A typed number (m): half- or full-width digits and one point, blanks
-// about it; none for anything else.
-std::optional<double> typedMetres(std::u16string_view text) {
-    std::string ascii;
-    for (char16_t c : text) {
-        if (isTypedBlank(c)) continue;
-        const char16_t a = typedAscii(c);
-        if (!((a >= u'0' && a <= u'9') || a == u'.')) return std::nullopt;
-        ascii += static_cast<char>(a);
-    }
-    double v = 0;
-    const auto [end, ec] = std::from_chars(ascii.data(), ascii.data() + ascii.size(), v);
-    if (ascii.empty() || ec != std::errc() || end != ascii.data() + ascii.size() || !std::isfinite(v))
-        return std::nullopt;
-    return v;
-}
-
 std::u16string metresLimit() { return asciiToU16(std::to_string(std::llround(kLongestPile))); }
 
 using P = WallPoint;
@@ -88,9 +71,9 @@ constexpr const char16_t* kOnlyShapes = u"支保工は長方形と円形の締�
 // The supports of one rectangular cofferdam with its corners `c` in the
 // order laid, counter-clockwise when `ccw`; false (and why) where they do
 // not fit inside.
-bool rectangle(Supports& out, const P (&c)[4], bool ccw, double reach, const SupportSpec& spec,
+bool rectangle(Supports& out, const P (&c)[4], bool ccw, double reach, const SupportOptions& options,
                std::u16string& why) {
-    const double H = spec.member.h;
+    const double H = options.member.h;
     const double a = distance2D(c[3].x, c[3].y, c[0].x, c[0].y), b = distance2D(c[0].x, c[0].y, c[1].x, c[1].y);
     Frame f;
     f.ox = c[3].x, f.oy = c[3].y;
@@ -99,7 +82,7 @@ bool rectangle(Supports& out, const P (&c)[4], bool ccw, double reach, const Sup
     f.vx = ccw ? -f.uy : f.uy, f.vy = ccw ? f.ux : -f.ux;
     const long double in = static_cast<long double>(reach) + H / 2;  // the centre lines' inset
     const long double la = a - 2 * in, lb = b - 2 * in;               // their lengths
-    const long double cb = spec.brace;
+    const long double cb = options.brace;
     if (!(std::min(la, lb) > 2 * static_cast<long double>(H))) {
         why = u"支保工: 締切が小さく、部材が入りません";
         return false;
@@ -113,8 +96,8 @@ bool rectangle(Supports& out, const P (&c)[4], bool ccw, double reach, const Sup
         why = u"支保工: 火打ち c は " + asciiToU16(buf) + u" m より長く、短い辺の半分以下にしてください";
         return false;
     }
-    const int32_t na = strutsAlong(static_cast<double>(la), spec.spacing, spec.brace);
-    const int32_t nb = strutsAlong(static_cast<double>(lb), spec.spacing, spec.brace);
+    const int32_t na = strutsAlong(static_cast<double>(la), options.spacing, options.brace);
+    const int32_t nb = strutsAlong(static_cast<double>(lb), options.spacing, options.brace);
     const int64_t members = static_cast<int64_t>(out.members.size()) + 1 + na + nb + (cb > 0 ? 4 : 0) +
                             static_cast<int64_t>(na) * nb;
     if (members > kMostSupportMembers) {
@@ -178,8 +161,8 @@ bool rectangle(Supports& out, const P (&c)[4], bool ccw, double reach, const Sup
 }
 
 // A ring wale about (cx, cy) on the inner face of a circle of joints `r`.
-bool ring(Supports& out, double cx, double cy, double r, double reach, const SupportSpec& spec, std::u16string& why) {
-    const double H = spec.member.h;
+bool ring(Supports& out, double cx, double cy, double r, double reach, const SupportOptions& options, std::u16string& why) {
+    const double H = options.member.h;
     const long double rc = static_cast<long double>(r) - reach - H / 2;
     if (!(rc > H)) {
         why = u"支保工: 締切が小さく、部材が入りません";
@@ -254,57 +237,46 @@ size_t defaultMember(const std::vector<HSection>& list) {
     return 0;
 }
 
-SupportSpec readSupports(const SupportTyped& typed, const std::vector<HSection>& members) {
-    SupportSpec spec;
-    spec.on = typed.on;
+SupportOptions readSupports(const SupportTyped& typed, const std::vector<HSection>& members) {
+    SupportOptions options;
+    options.on = typed.on;
     if (members.empty()) {
-        spec.fault = u"支保工: 部材データがありません";
-        return spec;
+        options.fault = u"支保工: 部材データがありません";
+        return options;
     }
-    spec.member = members[typed.member < members.size() ? typed.member : defaultMember(members)];
-    // The depths, parted by blanks or commas (either width).
-    std::u16string token;
-    std::u16string_view rest = typed.levels;
-    auto badLevels = [&] {
-        spec.levels.clear();
-        spec.fault = u"支保工: 段は 0 より深く " + metresLimit() + u" m までの深さ（m）を空白か「,」で区切って入れてください";
+    options.member = members[typed.member < members.size() ? typed.member : defaultMember(members)];
+    // Whatever is wrong draws nothing: no levels, and why.
+    auto refuse = [&](std::u16string why) {
+        options.levels.clear();
+        options.fault = std::move(why);
+        return options;
     };
-    for (size_t i = 0; i <= rest.size(); ++i) {
-        const bool gap = i == rest.size() || isTypedBlank(rest[i]) || rest[i] == u',' || rest[i] == u'，' ||
-                         rest[i] == u'、';
-        if (!gap) {
-            token += rest[i];
-            continue;
+    const std::u16string levelsFault =
+        u"支保工: 段は 0 より深く " + metresLimit() + u" m までの深さ（m）を空白か「,」で区切って入れてください";
+    // The depths, parted by blanks or commas (either width).
+    std::u16string_view rest = typed.levels;
+    auto gap = [](char16_t c) { return isTypedBlank(c) || c == u',' || c == u'，' || c == u'、'; };
+    while (!rest.empty()) {
+        const size_t end = std::find_if(rest.begin(), rest.end(), gap) - rest.begin();
+        if (end > 0) {
+            const std::optional<double> d = typedDecimal(rest.substr(0, end));
+            if (!d || !(*d > 0) || *d > kLongestPile) return refuse(levelsFault);
+            options.levels.push_back(*d);
         }
-        if (token.empty()) continue;
-        const std::optional<double> d = typedMetres(token);
-        token.clear();
-        if (!d || !(*d > 0) || *d > kLongestPile) {
-            badLevels();
-            return spec;
-        }
-        spec.levels.push_back(*d);
+        rest.remove_prefix(std::min(end + 1, rest.size()));
     }
-    std::sort(spec.levels.begin(), spec.levels.end());
-    if (spec.levels.empty() || std::adjacent_find(spec.levels.begin(), spec.levels.end()) != spec.levels.end()) {
-        badLevels();
-        if (!spec.levels.empty()) spec.fault = u"支保工: 同じ深さの段が 2 つあります";
-        return spec;
-    }
-    const std::optional<double> bay = typedMetres(typed.spacing);
-    if (!bay || !(*bay > 0) || *bay > kLongestPile) {
-        spec.levels.clear();
-        spec.fault = u"支保工: 間隔は 0 より大きく " + metresLimit() + u" m 以下の数（m）で入れてください";
-        return spec;
-    }
-    const std::optional<double> leg = typedMetres(typed.brace);
-    if (!leg || *leg > kLongestPile) {
-        spec.levels.clear();
-        spec.fault = u"支保工: 火打ちは 0 以上 " + metresLimit() + u" m 以下の数（m）で入れてください（0 で火打ちなし）";
-        return spec;
-    }
-    spec.spacing = *bay * 1000, spec.brace = *leg * 1000;
-    return spec;
+    if (options.levels.empty()) return refuse(levelsFault);
+    std::sort(options.levels.begin(), options.levels.end());
+    if (std::adjacent_find(options.levels.begin(), options.levels.end()) != options.levels.end())
+        return refuse(u"支保工: 同じ深さの段が 2 つあります");
+    const std::optional<double> bay = typedDecimal(typed.spacing);
+    if (!bay || !(*bay > 0) || *bay > kLongestPile)
+        return refuse(u"支保工: 間隔は 0 より大きく " + metresLimit() + u" m 以下の数（m）で入れてください");
+    const std::optional<double> leg = typedDecimal(typed.brace);
+    if (!leg || *leg > kLongestPile)
+        return refuse(u"支保工: 火打ちは 0 以上 " + metresLimit() + u" m 以下の数（m）で入れてください（0 で火打ちなし）");
+    options.spacing = *bay * 1000, options.brace = *leg * 1000;
+    return options;
 }
 
 int32_t strutsAlong(double length, double spacing, double brace) {
@@ -312,34 +284,34 @@ int32_t strutsAlong(double length, double spacing, double brace) {
     return static_cast<int32_t>(std::ceil(length / spacing)) - 1;
 }
 
-Supports planSupports(const Plan& plan, const SupportSpec& spec, const Outlines& outlines, int32_t orientation) {
+Supports planSupports(const Plan& plan, const SupportOptions& options, const Outlines& outlines, int32_t orientation) {
     Supports out;
-    if (!spec.on) return out;
-    if (!spec.fault.empty()) {
-        out.why = spec.fault;
+    if (!options.on) return out;
+    if (!options.fault.empty()) {
+        out.why = options.fault;
         return out;
     }
-    out.levels = spec.levels;
-    out.section = spec.member;
+    out.levels = options.levels;
+    out.section = options.member;
     // The two-point run is never a cofferdam, and a wall laid nowhere has
     // its own refusal: nothing to add of either.
     if (!plan.wall || !plan.laid()) return out;
-    size_t circles = 0;
+    size_t circles = 0, at = 0;  // the layout's legs run wall by wall
     std::u16string why;
+    const auto& allLegs = plan.layout.legs;
     for (size_t k = 0; k < plan.drawn.size(); ++k) {
         const WallPath& drawn = plan.drawn[k];
+        std::vector<const WallLeg*> legs;
+        for (; at < allLegs.size() && allLegs[at].wall == static_cast<int32_t>(k); ++at) legs.push_back(&allLegs[at]);
         const bool ccw = drawn.closed && counterClockwise(drawn);
         const double reach = outlines.faceReach(ccw, orientation);
         if (drawn.circle()) {
             const size_t ci = circles++;
             if (ci < plan.layout.circles.size() && !drawn.arcs.empty() &&
-                ring(out, drawn.arcs[0].cx, drawn.arcs[0].cy, plan.layout.circles[ci].joints, reach, spec, why))
+                ring(out, drawn.arcs[0].cx, drawn.arcs[0].cy, plan.layout.circles[ci].joints, reach, options, why))
                 out.walls.push_back(static_cast<int32_t>(k));
             continue;
         }
-        std::vector<const WallLeg*> legs;
-        for (const WallLeg& l : plan.layout.legs)
-            if (l.wall == static_cast<int32_t>(k)) legs.push_back(&l);
         bool rect = drawn.closed && legs.size() == 4;
         for (size_t i = 0; rect && i < 4; ++i) rect = !legs[i]->curved && square(*legs[i], *legs[(i + 1) % 4]);
         P corners[4];
@@ -352,7 +324,7 @@ Supports planSupports(const Plan& plan, const SupportSpec& spec, const Outlines&
             if (why.empty()) why = kOnlyShapes;
             continue;
         }
-        if (rectangle(out, corners, ccw, reach, spec, why)) out.walls.push_back(static_cast<int32_t>(k));
+        if (rectangle(out, corners, ccw, reach, options, why)) out.walls.push_back(static_cast<int32_t>(k));
     }
     out.why = why;
     return out;
@@ -399,14 +371,14 @@ std::u16string supportsLabel(const Supports& s, std::optional<double> headLevel)
     return text;
 }
 
-std::u16string supportsNote(const SupportSpec& spec) {
+std::u16string supportsNote(const SupportOptions& options) {
     std::u16string note =
         u"指針（道路土工 仮設構造物工指針）の目安: 1 段目は天端から約 1 m、段の間隔は約 3 m、"
         u"腹起しの支点間隔は 5 m 程度まで、部材は H-" +
         figure(kLeastMemberDepth) + u" 以上";
-    if (spec.member.h > 0 && spec.member.h < kLeastMemberDepth)
-        note += u"\r\n※" + memberName(spec.member) + u" は指針の H-" + figure(kLeastMemberDepth) + u" より小さい部材です";
-    if (!spec.fault.empty()) note += u"\r\n" + spec.fault;
+    if (options.member.h > 0 && options.member.h < kLeastMemberDepth)
+        note += u"\r\n※" + memberName(options.member) + u" は指針の H-" + figure(kLeastMemberDepth) + u" より小さい部材です";
+    if (!options.fault.empty()) note += u"\r\n" + options.fault;
     return note;
 }
 

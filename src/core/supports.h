@@ -49,7 +49,7 @@ struct SupportTyped {
 // What the plan lays the supports from: the depths (m, shallowest first),
 // the section, the longest bay and the brace's leg (mm). `fault` says why
 // the typed text makes none.
-struct SupportSpec {
+struct SupportOptions {
     bool on = false;
     std::vector<double> levels;
     HSection member;
@@ -59,7 +59,7 @@ struct SupportSpec {
 // The typed choices read: half- or full-width digits; depths above 0 and
 // no deeper than the longest pile, none twice; a bay above 0; a leg of 0 or
 // more. Any other text is the fault, in the user's words.
-SupportSpec readSupports(const SupportTyped& typed, const std::vector<HSection>& members);
+SupportOptions readSupports(const SupportTyped& typed, const std::vector<HSection>& members);
 
 // One member of one level (the levels stand one above another): the lines
 // it is drawn with, in the plan's frame, and its length for the table (a
@@ -104,7 +104,7 @@ int32_t strutsAlong(double length, double spacing, double brace);
 // inner face: the joint line moved in by the outlines' reach to that side.
 struct Plan;
 struct Outlines;
-Supports planSupports(const Plan& plan, const SupportSpec& spec, const Outlines& outlines, int32_t orientation);
+Supports planSupports(const Plan& plan, const SupportOptions& options, const Outlines& outlines, int32_t orientation);
 
 // The members as the quantity table lists them, after the piles: 腹起し
 // (a level's centre line, by the levels), 切ばり by clear length, 隅火打ち,
@@ -118,6 +118,6 @@ std::u16string supportsLabel(const Supports& s, std::optional<double> headLevel)
 
 // The window's note: the guide's defaults, a section below the guide's
 // least, and why the typed text draws none.
-std::u16string supportsNote(const SupportSpec& spec);
+std::u16string supportsNote(const SupportOptions& options);
 
 }  // namespace ravo

@@ -93,14 +93,14 @@ TEST(SupportChoices, AsTyped) {
     for (const auto& k : cases) {
         SupportTyped t;
         t.levels = k.levels, t.spacing = k.spacing, t.brace = k.brace;
-        const SupportSpec s = readSupports(t, members().list);
+        const SupportOptions s = readSupports(t, members().list);
         EXPECT_EQ(s.levels, k.depths) << u16ToUtf8(k.levels);
         EXPECT_EQ(s.fault.empty(), !k.depths.empty()) << u16ToUtf8(k.levels) << u16ToUtf8(s.fault);
     }
     // A section below the guide's least is noted, not refused.
     SupportTyped small;
     small.member = 0;
-    const SupportSpec s = readSupports(small, members().list);
+    const SupportOptions s = readSupports(small, members().list);
     EXPECT_TRUE(s.fault.empty());
     EXPECT_NE(u16ToUtf8(supportsNote(s)).find("H-200×200×8×12 は"), std::string::npos);
     // A damaged file names its line.
