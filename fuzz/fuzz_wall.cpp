@@ -10,14 +10,19 @@
 // (a face, a loop), no straight leg moves off its joint line the other way;
 // closing piles are half a width at least, a U loop's count even. Several
 // walls laid together keep every pile of one twice the depth from every
-// pile of another.
+// pile of another. A wall laid alone takes supports where it is a rectangle:
+// every member inside the piles' inner face, every bay of a wale no longer
+// than the spacing, a king post at every crossing of struts.
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <set>
 #include <vector>
 
+#include "core/outlines.h"
 #include "core/pile_sections.h"
+#include "core/plan.h"
+#include "core/supports.h"
 #include "core/wall.h"
 
 namespace {
@@ -145,6 +150,71 @@ void checkSteelSide(const WallPath& p, const WallLayout& w, const WallPlan& plan
     }
 }
 
+// The supports of one laid wall, each of its sizes from the input's size.
+void checkSupports(const WallPath& drawn, const WallLayout& w, double reach, size_t size) {
+    Plan plan;
+    plan.wall = true;
+    plan.drawn = {drawn};
+    plan.layout = w;
+    Outlines o;
+    o.leftReach = o.rightReach = reach;
+    SupportOptions options;
+    options.on = true;
+    options.levels = {1.0};
+    options.member.h = 200 + 50.0 * static_cast<double>(size % 5);
+    options.spacing = 2000 + 1000.0 * static_cast<double>(size % 7);
+    options.brace = 700.0 * static_cast<double>(size % 3);
+    const Supports s = planSupports(plan, options, o, 0);
+    if (!s.drawn()) {
+        if (s.why.empty()) std::abort();
+        return;
+    }
+    if (drawn.circle()) return;
+    const double H = options.member.h, tol = 1e-6 * (1 + std::fabs(w.legs[0].x1) + std::fabs(w.legs[0].y1) + 1e5);
+    // Inside: left of every leg of a counter-clockwise loop by the reach.
+    const double turn = counterClockwise(drawn) ? 1 : -1;
+    auto inward = [&](const WallLeg& l, double x, double y) {
+        const double len = std::hypot(l.x2 - l.x1, l.y2 - l.y1);
+        return turn * ((l.x2 - l.x1) * (y - l.y1) - (l.y2 - l.y1) * (x - l.x1)) / len;
+    };
+    for (const SupportMember& m : s.members)
+        for (const WallSegment& l : m.lines)
+            for (const WallLeg& leg : w.legs)
+                if (inward(leg, l.x1, l.y1) < reach - tol || inward(leg, l.x2, l.y2) < reach - tol) std::abort();
+    // The struts by the side they stand along, as offsets from the wale's
+    // centre line there; the bays between them and the braces' ends.
+    const WallLeg& l0 = w.legs[0];
+    const double len = std::hypot(l0.x2 - l0.x1, l0.y2 - l0.y1), ux = (l0.x2 - l0.x1) / len, uy = (l0.y2 - l0.y1) / len;
+    auto along = [&](double x, double y) { return x * ux + y * uy; };
+    auto across = [&](double x, double y) { return -x * uy + y * ux; };
+    double lo[2] = {INFINITY, INFINITY}, hi[2] = {-INFINITY, -INFINITY};
+    for (const WallSegment& l : s.members[0].lines)
+        for (auto [x, y] : {std::pair{l.x1, l.y1}, {l.x2, l.y2}}) {
+            lo[0] = std::min(lo[0], along(x, y)), hi[0] = std::max(hi[0], along(x, y));
+            lo[1] = std::min(lo[1], across(x, y)), hi[1] = std::max(hi[1], across(x, y));
+        }
+    std::vector<double> at[2];
+    size_t posts = 0;
+    for (const SupportMember& m : s.members) {
+        if (m.kind == PieceKind::Post) ++posts;
+        if (m.kind != PieceKind::Strut) continue;
+        const WallSegment &a = m.lines[0], &b = m.lines[1];
+        const bool spansAcross = std::fabs(along(a.x2, a.y2) - along(a.x1, a.y1)) < tol;
+        if (!spansAcross && std::fabs(across(a.x2, a.y2) - across(a.x1, a.y1)) > tol) std::abort();  // square
+        at[spansAcross ? 0 : 1].push_back(spansAcross ? (along(a.x1, a.y1) + along(b.x1, b.y1)) / 2
+                                                      : (across(a.x1, a.y1) + across(b.x1, b.y1)) / 2);
+    }
+    for (int k = 0; k < 2; ++k) {
+        std::vector<double> stops{lo[k] + H / 2 + options.brace};
+        std::sort(at[k].begin(), at[k].end());
+        stops.insert(stops.end(), at[k].begin(), at[k].end());
+        stops.push_back(hi[k] - H / 2 - options.brace);
+        for (size_t i = 1; i < stops.size(); ++i)
+            if (stops[i] - stops[i - 1] > options.spacing + tol) std::abort();
+    }
+    if (posts != at[0].size() * at[1].size()) std::abort();
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -228,6 +298,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         else checkStraight(p, w, depth);
         checkClosures(p, w, plan);
         if (!curved) checkSteelSide(p, w, plan);
+        if (paths.size() == 1 && p.closed) checkSupports(p, w, depth, size);
     }
     if (laid.size() == paths.size() && laid.size() > 1) {
         const WallLayout joined = joinLayouts(std::move(laid), depth);
