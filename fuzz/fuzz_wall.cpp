@@ -140,14 +140,17 @@ void checkSteelSide(const WallPath& p, const WallLayout& w, const WallPlan& plan
     if (side == 0) side = counterClockwise(p) ? -1 : 1;
     const auto& v = p.vertices;
     if (w.legs.size() != p.legCount()) std::abort();
-    for (size_t i = 0; i < w.legs.size(); ++i) {
+    auto offSide = [&](size_t i, double x, double y) {
         const WallPoint &a = v[i], &b = v[(i + 1) % v.size()];
         const double dx = b.x - a.x, dy = b.y - a.y, len = std::hypot(dx, dy);
-        for (auto [x, y] : {std::pair{w.legs[i].x1, w.legs[i].y1}, {w.legs[i].x2, w.legs[i].y2}}) {
-            const double left = (dx * (y - a.y) - dy * (x - a.x)) / len;
-            if (side * left < -1e-6 * (1 + std::fabs(x) + std::fabs(y))) std::abort();
-        }
-    }
+        const double left = (dx * (y - a.y) - dy * (x - a.x)) / len;
+        return side * left < -1e-6 * (1 + std::fabs(x) + std::fabs(y));
+    };
+    for (size_t i = 0; i < w.legs.size(); ++i)
+        if (offSide(i, w.legs[i].x1, w.legs[i].y1) || offSide(i, w.legs[i].x2, w.legs[i].y2)) std::abort();
+    // A loop's last leg ends at the first leg's drawn line (its corner pile
+    // there), not across it.
+    if (p.closed && offSide(0, w.legs.back().x2, w.legs.back().y2)) std::abort();
 }
 
 // The supports of one laid wall, each of its sizes from the input's size.

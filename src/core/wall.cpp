@@ -183,7 +183,16 @@ WallLayout layStraight(const WallPath& path, const std::vector<Dir>& drawn, cons
     const std::optional<LD> a = alongTo(px, py, d, vx, vy, e);
     if (!a) return cannotClose(u"最後の 2 辺が平行です");
     if (!(*a >= c + w - static_cast<LD>(kWholePileTolerance))) return cannotClose(u"最後から 2 番目の辺が短すぎます");
-    Fill f1 = fillSpan(*a - c - w, w, least, 0);
+    // The play of a leg ending at a corner, towards the steel's side only:
+    // past the corner where that side is the way the leg runs on.
+    auto playAt = [&](double turn) {
+        const LD tight = static_cast<LD>(kWholePileTolerance);
+        Play p;
+        ((turn > 0) != (side > 0) ? p.under : p.over) = tight;
+        return p;
+    };
+    const Play play1 = playAt(turnAfter(drawn, m - 2));
+    Fill f1 = fillSpan(*a - c - w, w, least, 0, play1);
     auto lastLeg = [&](const Fill& f) {
         const auto [ex, ey] = legEnd(px, py, d, c, f, w);
         return dirOf(vx - ex, vy - ey);
@@ -193,16 +202,19 @@ WallLayout layStraight(const WallPath& path, const std::vector<Dir>& drawn, cons
         return l.len >= c + w - static_cast<LD>(kWholePileTolerance) && l.x * e.x + l.y * e.y > 0;
     };
     if (!lastFits(last)) return cannotClose(u"最後の辺が短すぎます");
-    Fill f2 = fillSpan(last.len - c - w, w, least, 0);
+    auto fillLast = [&](int64_t extra) {
+        return fillSpan(last.len - c - w, w, least, extra, playAt(turnDegrees(last.x, last.y, drawn[0].x, drawn[0].y)));
+    };
+    Fill f2 = fillLast(0);
     const auto pieces = [](const Fill& f) { return f.whole + f.closing + 1; };
     if (plan.alternates && (static_cast<int64_t>(out.pieces.size()) + pieces(f1) + pieces(f2)) % 2 != 0) {
         // One piece more, in the last leg if it takes it, else in the one before.
-        if (const Fill more = fillSpan(last.len - c - w, w, least, 1); more.ok) {
+        if (const Fill more = fillLast(1); more.ok) {
             f2 = more;
-        } else if (const Fill before = fillSpan(*a - c - w, w, least, 1); before.ok && lastFits(lastLeg(before))) {
+        } else if (const Fill before = fillSpan(*a - c - w, w, least, 1, play1); before.ok && lastFits(lastLeg(before))) {
             f1 = before;
             last = lastLeg(f1);
-            f2 = fillSpan(last.len - c - w, w, least, 0);
+            f2 = fillLast(0);
         } else {
             return cannotClose(u"向きの交互になる偶数枚で閉じられません");
         }
@@ -216,15 +228,14 @@ WallLayout layStraight(const WallPath& path, const std::vector<Dir>& drawn, cons
 
 }  // namespace
 
-Fill detail::fillSpan(LD x, LD w, LD least, int64_t extra) {
+Fill detail::fillSpan(LD x, LD w, LD least, int64_t extra, Play play) {
     least = std::max<LD>(least, static_cast<LD>(kLeastClosingWidth));
-    const LD play = static_cast<LD>(kLeastClosingWidth);
     const auto n0 = static_cast<int64_t>(std::floor((x + static_cast<LD>(kWholePileTolerance)) / w));
     const LD g = x - static_cast<LD>(n0) * w;
     Fill f;
-    if (g < play || g > w - play) {
+    if (g < play.under || g > w - play.over) {
         // Whole piles within the play of the joints.
-        f.whole = g < play ? n0 : n0 + 1;
+        f.whole = g < play.under ? n0 : n0 + 1;
         if (extra == 0) return f;
         x = static_cast<LD>(f.whole) * w;
     } else {

@@ -134,12 +134,20 @@ struct Fill {
     bool ok = true;  // false: the span cannot take closing piles that wide
 };
 
+// How far whole piles may end short of a span (`under`) or past it
+// (`over`), the joints taking it up. A fitted leg of a wall whose steel
+// keeps a side takes the play only towards that side: past or short, the
+// next leg's start moves across its drawn line.
+struct Play {
+    LD under = static_cast<LD>(kLeastClosingWidth), over = static_cast<LD>(kLeastClosingWidth);
+};
+
 // The span x (mm) in whole piles w wide and the fewest closing piles no
 // narrower than `least` (kLeastClosingWidth where it is less) nor wider
-// than w; a remainder below kLeastClosingWidth, or within it of w, is taken
-// up by the play of the joints. `extra` pieces more than the fewest (for an
-// even loop) take closing piles as they need.
-Fill fillSpan(LD x, LD w, LD least, int64_t extra);
+// than w; a remainder within the play, short or past, is taken up by the
+// joints. `extra` pieces more than the fewest (for an even loop) take
+// closing piles as they need.
+Fill fillSpan(LD x, LD w, LD least, int64_t extra, Play play = {});
 
 // The narrowest closing pile the plan cuts.
 inline LD leastClosingOf(const WallPlan& plan) {

@@ -182,6 +182,10 @@ TEST_F(SteelSide, Examples) {
     const std::string notch = polyline(
         {{0, 0}, {10000, 0}, {10000, 6000}, {5600, 6000}, {5600, 3000}, {4400, 3000}, {4400, 6000}, {0, 6000}}, true);
     const std::string rightTurn = polyline({{0, 0}, {8000, 0}, {8000, -4000}}, false);
+    // A side drawn a little out of square: the loop closes on its last two
+    // legs, whose play of the joints goes to the steel's side only.
+    const std::string skew = polyline({{0, 10000}, {6000, 9900}, {6000, 0}, {0, 0}}, true);
+    const std::string skew2 = polyline({{0, 10000}, {6000, 10100}, {6000, 0}, {0, 0}}, true);
     const struct {
         const std::string* shape;
         const char* section;
@@ -189,7 +193,8 @@ TEST_F(SteelSide, Examples) {
     } cases[] = {
         {&rect, "III", WallFace::Outer},      {&rect, "IIw", WallFace::Outer},     {&rect, "25H", WallFace::Outer},
         {&lShape, "III", WallFace::Inner},    {&rightTurn, "III", WallFace::Inner}, {&notch, "III", WallFace::JointLine},
-        {&notch, "III", WallFace::Inner},     {&lShape, "50H", WallFace::Outer},
+        {&notch, "III", WallFace::Inner},     {&lShape, "50H", WallFace::Outer},   {&skew, "III", WallFace::Inner},
+        {&skew2, "III", WallFace::Inner},     {&skew, "III", WallFace::Outer},     {&skew2, "IIw", WallFace::Outer},
     };
     for (const auto& c : cases) {
         const Laid l = lay(*c.shape, findSection(test::U(c.section)), c.face);
