@@ -333,11 +333,29 @@ private:
                     if (!put(leg, p, to, w_, PieceKind::Pile)) return;
                 }
             } else {
-                const auto whole = static_cast<size_t>(f.whole);
-                if (!wholeTo(whole)) return;
-                const std::vector<Spot> cut = equalChords(st, joints[whole].first, joints[whole].second, to, toAt,
-                                                          f.closing, f.width);
+                // Chords across a bend are shorter than the line they span:
+                // where they come out narrower than the least, a whole pile
+                // more gives way to a closing pile.
+                const LD least = leastClosingOf(plan_);
+                Fill g = f;
+                std::vector<Spot> cut;
+                for (;;) {
+                    const auto whole = static_cast<size_t>(g.whole);
+                    cut = equalChords(st, joints[whole].first, joints[whole].second, to, toAt, g.closing, g.width);
+                    LD narrowest = INFINITY;
+                    Spot from = joints[whole].second;
+                    for (const Spot& c : cut) narrowest = std::min(narrowest, apart(from, c)), from = c;
+                    if (cut.empty() || narrowest >= least - 1e-9L) break;
+                    if (g.whole == 0) {
+                        cut.clear();
+                        break;
+                    }
+                    g.width = (g.width * static_cast<LD>(g.closing) + w_) / static_cast<LD>(g.closing + 1);
+                    --g.whole, ++g.closing;
+                }
                 if (cut.empty()) return refuse(u"角と角の間が短すぎます" + placeText(toDouble(start.x), toDouble(start.y)));
+                const auto whole = static_cast<size_t>(g.whole);
+                if (!wholeTo(whole)) return;
                 Spot from = joints[whole].second;
                 for (const Spot& c : cut) {
                     if (!put(leg, from, c, apart(from, c), PieceKind::Closing)) return;
@@ -524,10 +542,18 @@ void checkLaidChords(WallLayout& out, bool closed, const WallPlan& plan) {
     for (const WallPiece& p : out.pieces) chords.push_back({{p.x, p.y}, {p.x + p.ux * p.width, p.y + p.uy * p.width}});
     const size_t n = chords.size();
     constexpr size_t kNear = 3;  // past a closing pile and a corner's plate
-    const auto at = firstTouch(chords, 2 * plan.depth, [&](size_t i, size_t j) {
+    std::optional<WallPoint> at = firstTouch(chords, 2 * plan.depth, [&](size_t i, size_t j) {
         const size_t gap = j - i;
         return gap <= kNear || (closed && n - gap <= kNear);
     });
+    // The near neighbours come close at a corner, but never cross (a pile
+    // on an arc too tight for it can reach back across the corner pile).
+    for (size_t i = 0; i < n && !at; ++i)
+        for (size_t gap = 2; gap <= kNear && !at && gap + 1 < n; ++gap) {
+            if (!closed && i + gap >= n) break;
+            const SegmentEnds &a = chords[i], &b = chords[(i + gap) % n];
+            if (segmentDistance2(a.first, a.second, b.first, b.second) == 0) at = meetingPlace(a, b);
+        }
     if (!at) return;
     out.fault = u"割り付けた矢板どうしが重なります" + placeText(at->x, at->y) + u"。線の形を見直してください";
     out.pieces.clear();
