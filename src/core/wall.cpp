@@ -123,6 +123,10 @@ int32_t steelSideOf(const WallPath& path, const WallPlan& plan) {
     return counterClockwise(path) ? -1 : 1;
 }
 
+// Whether a leg running on past the corner where it turns by `turn` moves
+// the next leg to the steel's side `side`.
+bool pastCornerToSteel(double turn, int32_t side) { return (turn > 0) != (side > 0); }
+
 std::u16string shortLegText(const WallPoint& at) {
     return u"辺が短すぎます" + placeText(at.x, at.y) + u"。矢板を面の外へ出さずに角を作れません";
 }
@@ -163,8 +167,7 @@ WallLayout layStraight(const WallPath& path, const std::vector<Dir>& drawn, cons
             // Straightened legs never run parallel to the next.
             const Dir& next = drawn[(i + 1) % m];
             const LD to = alongTo(px, py, drawn[i], end.x, end.y, next).value_or(drawn[i].len);
-            const bool grow = (turnAfter(drawn, i) > 0) != (side > 0);
-            n = grow ? countedPieces(s, to, w) : fittingPieces(s, to, w);
+            n = pastCornerToSteel(turnAfter(drawn, i), side) ? countedPieces(s, to, w) : fittingPieces(s, to, w);
             if (n < 1) return refuse(shortLegText(end));
         }
         if (legs.tooMany(static_cast<LD>(n) + 1)) return out;
@@ -188,7 +191,7 @@ WallLayout layStraight(const WallPath& path, const std::vector<Dir>& drawn, cons
     auto playAt = [&](double turn) {
         const LD tight = static_cast<LD>(kWholePileTolerance);
         Play p;
-        ((turn > 0) != (side > 0) ? p.under : p.over) = tight;
+        (pastCornerToSteel(turn, side) ? p.under : p.over) = tight;
         return p;
     };
     const Play play1 = playAt(turnAfter(drawn, m - 2));
